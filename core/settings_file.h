@@ -1,0 +1,87 @@
+// The settings file "Yuanmate5.ini": its place, its default content, the fixed order in
+// which start-up reads it, the writers of the selection and the parameters, and the
+// messages of every failure. Nothing here shows a message or ends the program: callers
+// receive the message and do both.
+#pragma once
+
+#include "core/display_scheme.h"
+#include "core/fee_parameters.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace ym {
+
+inline constexpr std::string_view kSettingsFileName = "Yuanmate5.ini";
+
+// Section names as stored (GBK bytes).
+inline constexpr std::string_view kSectionShanghai = "\xC9\xCF\xBA\xA3"; // 上海
+inline constexpr std::string_view kSectionShenzhen = "\xC9\xEE\xDB\xDA"; // 深圳
+inline constexpr std::string_view kSectionSelect = "Select";
+inline constexpr std::string_view kSectionShowColor = "SHOWCOLOR";
+
+enum class SettingsMessage {
+    CreateShanghai,   // 6002-1
+    CreateShenzhen,   // 6002-2
+    CreateSelect,     // 6002-3
+    CreateShowColor,  // 6002-4
+    ReadShanghai,     // 6003-1
+    ReadShenzhen,     // 6003-2
+    ReadSelect1,      // 6003-3
+    ReadSelect2,      // 6003-4
+    ReadColor,        // 6003-5
+    ReadCustomColor,  // 6003-5-1
+    SaveSelect,       // 6004
+    ChangeShanghai,   // 6005
+    ChangeShenzhen,   // 6005
+    SaveShowColor,    // 6005-5
+    ChangeCustomColor // 6005-5-1
+};
+
+// The exact text of a message ("  ## Error creat shanghai!6002-1"); shown titled "警告".
+std::string_view MessageText(SettingsMessage message);
+inline constexpr std::string_view kWarningTitle = "警告";
+inline constexpr std::string_view kNoticeTitle = "提示";
+
+// The current directory, the separator unless it already ends with one, the file name.
+std::string SettingsPath(std::string_view currentDirectory, char separator);
+// The same for this platform ('/' here, '\' on Windows) and the process's directory.
+std::filesystem::path SettingsPathInCurrentDirectory();
+
+// Creates the file with its four default sections when there is none.
+// Returns the message of the first failed write.
+std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path& file);
+// The exact bytes of a new settings file.
+std::string DefaultSettingsBytes();
+
+// Everything start-up takes from the file.
+struct StoredSettings {
+    std::int16_t Select1 = 0;
+    std::int16_t Select2 = 0;
+    DisplayScheme scheme;
+    FeeParameters parameters;
+};
+
+struct SettingsRead {
+    StoredSettings settings;
+    std::optional<SettingsMessage> error; // set: the values read are to be dropped
+};
+
+// Reads in the fixed order: Select1, Select2, Color, SColor1..10 (Color 4 only),
+// A1..A27, B1..B28, and fills the colour tables from the scheme number.
+SettingsRead ReadSettings(const std::filesystem::path& file);
+
+// The exit action's write of the "Select" section.
+std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file,
+                                             std::int16_t market, std::int16_t type);
+
+// The settings dialog's confirmation: A1..A27, B1..B28 key by key, then "SHOWCOLOR"
+// whole with Color, then SColor1..10 when the scheme is custom.
+std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
+                                              const FeeParameters& parameters,
+                                              const DisplayScheme& scheme);
+
+} // namespace ym

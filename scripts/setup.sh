@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what the build, the tests and the program need on Debian 12, when it is missing.
+# Sourced by run.sh and test.sh.
+
+ym_packages=(
+    cmake ninja-build g++ pkg-config
+    libgtest-dev libbenchmark-dev
+    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
+    qt6-qpa-plugins
+    xvfb xauth
+    fonts-arphic-uming fonts-arphic-ukai fonts-comic-neue
+)
+
+ym_missing_packages() {
+    local p
+    for p in "${ym_packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+    done
+}
+
+ym_setup() {
+    local missing
+    missing=$(ym_missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -ne 0 ]; then
+        echo "Missing packages (run as root to install them): $missing" >&2
+        return 1
+    fi
+    echo "Installing: $missing"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    # shellcheck disable=SC2086
+    apt-get install -y -qq --no-install-recommends $missing
+}

@@ -1,0 +1,15 @@
+// The window typefaces with look-alike fall-backs from the installed fonts:
+// "宋体" to a Song/Ming face, "隶书" to a brush face, "Comic Sans MS" to a rounded one.
+#pragma once
+
+#include <QFont>
+
+namespace ym::ui {
+
+QFont SongFont(double points, bool bold = false);   // 宋体
+QFont LishuFont(double points, bool bold = false);  // 隶书
+QFont ComicFont(double points, bool bold = false);  // Comic Sans MS
+QFont CourierFont(double points, bool bold = false);
+QFont TahomaFont(double points, bool bold = false);
+
+} // namespace ym::ui
