@@ -30,5 +30,5 @@ ym_setup() {
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     # shellcheck disable=SC2086
-    apt-get install -y -qq --no-install-recommends $missing
+    apt-get install -y -qq $missing
 }
