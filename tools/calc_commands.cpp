@@ -1,1 +1,312 @@
-// To come.
+#include "tools/calc_commands.h"
+
+#include "core/entry_rules.h"
+#include "core/exrights.h"
+#include "core/fee_parameters.h"
+#include "core/number_text.h"
+#include "core/result_rows.h"
+#include "core/settings_file.h"
+#include "core/trade.h"
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+namespace ym::calc {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr FieldSpec kBuyField{"买入价格", "--buy", kPriceFieldLength, true};
+constexpr FieldSpec kSellField{"卖出价格", "--sell", kPriceFieldLength, true};
+constexpr FieldSpec kQuantityField{"买卖数量", "--qty", kQuantityFieldLength, false};
+
+constexpr FieldSpec kBeforeField{"送配前股价", "--before", 11, true};
+constexpr FieldSpec kAfterField{"送配后股价", "--after", 11, true};
+constexpr FieldSpec kBonusField{"10送(股)", "--bonus", 7, true};
+constexpr FieldSpec kRightsField{"10配(股)", "--rights", 7, true};
+constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", 9, true};
+constexpr FieldSpec kCashField{"10送(元)", "--cash", 9, true};
+
+// The start-up selection of a file that stores none.
+constexpr int kDefaultMarket = kShenzhen;
+constexpr int kDefaultType = kTypeAShare;
+
+struct EnteredValue {
+    double value = 0;
+    bool empty = true;
+};
+
+using Commit = FieldCommit (*)(std::string_view);
+
+// Types the value, then commits it as Enter does. Enter moves the focus on, and leaving
+// the field reads the text it now shows, so a rewritten price counts as shown
+// (1.23456 is stored as 1.2346 once the focus has moved on).
+std::optional<std::string> EnterField(const FieldSpec& field,
+                                      const std::optional<std::string>& given, Commit commit,
+                                      EnteredValue& entered) {
+    if (!given) {
+        return std::nullopt;
+    }
+    auto typed = TypeIntoField(field, *given);
+    if (typed.index() == 1) {
+        return std::get<1>(std::move(typed));
+    }
+    std::string text = std::get<0>(std::move(typed));
+    const FieldCommit first = commit(text);
+    if (first.refused) {
+        return FieldMessage(field, kBuyPriceLimitMessage);
+    }
+    entered.value = first.value;
+    if (first.newText) {
+        text = *first.newText;
+        const FieldCommit second = commit(text);
+        if (!second.refused) {
+            entered.value = second.value;
+        }
+    }
+    entered.empty = text.empty();
+    return std::nullopt;
+}
+
+// The plan's share counts are read as typed and never rewritten.
+FieldCommit ReadShareCount(std::string_view text) {
+    FieldCommit commit;
+    commit.value = Val(text);
+    return commit;
+}
+
+std::string FileMessage(const fs::path& file, SettingsMessage message) {
+    return std::string(kProgramName) + ": " + file.string() + ":" +
+           std::string(MessageText(message));
+}
+
+struct LoadedSettings {
+    FeeParameters parameters = FeeParameters::Defaults();
+    int market = kDefaultMarket;
+    int type = kDefaultType;
+    bool storedMarketValid = true;
+    bool storedTypeValid = true;
+    std::int16_t storedMarket = kDefaultMarket;
+    std::int16_t storedType = kDefaultType;
+};
+
+// Reads the file given, or the one in the current directory, or takes the defaults.
+// A file given by name that is missing or unreadable is an error: silently computing
+// with the defaults would pass off other rates as the user's.
+std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
+                                        LoadedSettings& loaded, bool& fromFile) {
+    fs::path file;
+    std::error_code ec;
+    if (ini) {
+        file = fs::path(*ini);
+        std::ifstream probe(file, std::ios::binary);
+        if (!fs::is_regular_file(file, ec) || !probe) {
+            return FileMessage(file, SettingsMessage::ReadSelect1);
+        }
+    } else {
+        file = SettingsPathInCurrentDirectory();
+        if (!fs::is_regular_file(file, ec)) {
+            fromFile = false;
+            return std::nullopt;
+        }
+    }
+    fromFile = true;
+    const SettingsRead read = ReadSettings(file);
+    if (read.error) {
+        return FileMessage(file, *read.error);
+    }
+    loaded.parameters = read.settings.parameters;
+    loaded.storedMarket = read.settings.Select1;
+    loaded.storedType = read.settings.Select2;
+    loaded.storedMarketValid = loaded.storedMarket >= kShanghai && loaded.storedMarket <= kShenzhen;
+    loaded.storedTypeValid = loaded.storedType >= kTypeAShare && loaded.storedType <= kTypeBShare;
+    loaded.market = loaded.storedMarketValid ? loaded.storedMarket : kDefaultMarket;
+    loaded.type = loaded.storedTypeValid ? loaded.storedType : kDefaultType;
+    return std::nullopt;
+}
+
+using ResultField = std::pair<std::string_view, double TradeResult::*>;
+
+constexpr std::array<ResultField, 27> kResultFields{{
+    {"BuyAmount", &TradeResult::BuyAmount},
+    {"SellAmount", &TradeResult::SellAmount},
+    {"BuyCommission", &TradeResult::BuyCommission},
+    {"SellCommission", &TradeResult::SellCommission},
+    {"BuyStamp", &TradeResult::BuyStamp},
+    {"SellStamp", &TradeResult::SellStamp},
+    {"BuySettlement", &TradeResult::BuySettlement},
+    {"SellSettlement", &TradeResult::SellSettlement},
+    {"BuyHandling", &TradeResult::BuyHandling},
+    {"SellHandling", &TradeResult::SellHandling},
+    {"BuyRegulator", &TradeResult::BuyRegulator},
+    {"SellRegulator", &TradeResult::SellRegulator},
+    {"LegTransfer", &TradeResult::LegTransfer},
+    {"CommissionTotal", &TradeResult::CommissionTotal},
+    {"StampTotal", &TradeResult::StampTotal},
+    {"SettlementTotal", &TradeResult::SettlementTotal},
+    {"HandlingTotal", &TradeResult::HandlingTotal},
+    {"RegulatorTotal", &TradeResult::RegulatorTotal},
+    {"TransferTotal", &TradeResult::TransferTotal},
+    {"OtherTotal", &TradeResult::OtherTotal},
+    {"BuyLegFees", &TradeResult::BuyLegFees},
+    {"SellLegFees", &TradeResult::SellLegFees},
+    {"FeesTotal", &TradeResult::FeesTotal},
+    {"NetProfit", &TradeResult::NetProfit},
+    {"Yield", &TradeResult::Yield},
+    {"TotalPaid", &TradeResult::TotalPaid},
+    {"TotalReceived", &TradeResult::TotalReceived},
+}};
+
+std::string_view MarketName(int market) {
+    return market == kShanghai ? "沪市" : "深市";
+}
+
+} // namespace
+
+std::string JsonNumber(double value) {
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    std::array<char, 64> buffer{};
+    const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+    if (ec != std::errc()) {
+        return "null";
+    }
+    return std::string(buffer.data(), end);
+}
+
+int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) {
+    const std::string prefix = std::string(kProgramName) + ": ";
+    EnteredValue buy;
+    EnteredValue sell;
+    EnteredValue quantity;
+    for (auto [field, given, commit, entered] :
+         {std::tuple{&kBuyField, &options.buy, &CommitBuyPrice, &buy},
+          std::tuple{&kSellField, &options.sell, &CommitSellPrice, &sell},
+          std::tuple{&kQuantityField, &options.qty, &CommitQuantity, &quantity}}) {
+        if (auto message = EnterField(*field, *given, commit, *entered)) {
+            err << prefix << *message << '\n';
+            return kExitBadInput;
+        }
+    }
+
+    LoadedSettings loaded;
+    bool fromFile = false;
+    if (auto message = LoadSettings(options.ini, loaded, fromFile)) {
+        err << *message << '\n';
+        return kExitFileError;
+    }
+    int market = loaded.market;
+    int type = loaded.type;
+    if (options.market) {
+        market = *ParseMarket(*options.market);
+    } else if (fromFile && !loaded.storedMarketValid) {
+        err << prefix
+            << "note: the settings file stores no market (Select1 = " << loaded.storedMarket
+            << "); using " << MarketName(kDefaultMarket) << '\n';
+    }
+    if (options.type) {
+        type = *ParseType(*options.type);
+    } else if (fromFile && !loaded.storedTypeValid) {
+        err << prefix
+            << "note: the settings file stores no security type (Select2 = " << loaded.storedType
+            << "); using A 股\n";
+    }
+
+    FeeRules rules;
+    LoadCurrentRates(loaded.parameters, market, type, rules.rates);
+    rules.CurMarket = market;
+    rules.SettlementCap = loaded.parameters.SettlementCap();
+
+    TradeInput input;
+    input.BuyPrice = buy.value;
+    input.SellPrice = sell.value;
+    input.Quantity = quantity.value;
+    input.BuyFieldEmpty = buy.empty;
+    input.SellFieldEmpty = sell.empty;
+    const TradeResult result = ComputeTrade(rules, input);
+
+    if (options.json) {
+        out << "{\n";
+        for (const auto& [name, member] : kResultFields) {
+            out << "  \"" << name << "\": " << JsonNumber(result.*member) << ",\n";
+        }
+        out << "  \"BreakEvenPrice\": "
+            << (result.BreakEvenPrice ? JsonNumber(*result.BreakEvenPrice) : "null") << "\n}\n";
+        return kExitOk;
+    }
+    for (const ResultRow& row : PanelRows(PanelForType(type), result)) {
+        out << row.caption << '\t' << row.value << '\n';
+    }
+    return kExitOk;
+}
+
+int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream& err) {
+    const std::string prefix = std::string(kProgramName) + ": ";
+    const bool forward = options.before.has_value();
+    EnteredValue price;
+    EnteredValue bonus;
+    EnteredValue rights;
+    EnteredValue rightsPrice;
+    EnteredValue cash;
+    for (auto [field, given, commit, entered] :
+         {std::tuple{forward ? &kBeforeField : &kAfterField,
+                     forward ? &options.before : &options.after, &CommitSellPrice, &price},
+          std::tuple{&kBonusField, &options.bonus, &ReadShareCount, &bonus},
+          std::tuple{&kRightsField, &options.rights, &ReadShareCount, &rights},
+          std::tuple{&kRightsPriceField, &options.rightsPrice, &CommitSellPrice, &rightsPrice},
+          std::tuple{&kCashField, &options.cash, &CommitSellPrice, &cash}}) {
+        if (auto message = EnterField(*field, *given, commit, *entered)) {
+            err << prefix << *message << '\n';
+            return kExitBadInput;
+        }
+    }
+
+    ExRightsCalculator calculator;
+    calculator.plan.Bonus = options.bonus.has_value();
+    calculator.plan.Rights = options.rights.has_value();
+    calculator.plan.Cash = options.cash.has_value();
+    calculator.plan.BonusPer10 = bonus.value;
+    calculator.plan.RightsPer10 = rights.value;
+    calculator.plan.RightsPrice = rightsPrice.value;
+    calculator.plan.CashPer10 = cash.value;
+    calculator.Direction = forward ? 0 : 1;
+    if (forward) {
+        calculator.PriceBefore = price.value;
+    } else {
+        calculator.PriceAfter = price.value;
+    }
+    const double result = calculator.Compute();
+
+    if (options.json) {
+        out << "{\"" << (forward ? "PriceAfter" : "PriceBefore") << "\": " << JsonNumber(result)
+            << "}\n";
+    } else {
+        out << FormatMask(result, kExRightsMask) << '\n';
+    }
+    return kExitOk;
+}
+
+int RunInit(std::ostream& out, std::ostream& err) {
+    const fs::path file = SettingsPathInCurrentDirectory();
+    std::error_code ec;
+    const bool present = fs::is_regular_file(file, ec);
+    if (auto message = EnsureSettingsFile(file)) {
+        err << FileMessage(file, *message) << '\n';
+        return kExitFileError;
+    }
+    if (present) {
+        out << "left the existing settings file " << file.string() << " unchanged\n";
+    } else {
+        out << "created the default settings file " << file.string() << '\n';
+    }
+    return kExitOk;
+}
+
+} // namespace ym::calc

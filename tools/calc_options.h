@@ -1,0 +1,81 @@
+// The command line of yuanmate-calc: which command, which options, and how a value given
+// for an entry field is typed into that field, so that the companion accepts exactly what
+// the calculator's windows accept.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+namespace ym::calc {
+
+inline constexpr std::string_view kProgramName = "yuanmate-calc";
+
+enum class Command { Help, Trade, ExRights, Init };
+
+struct TradeOptions {
+    std::optional<std::string> ini;
+    std::optional<std::string> market;
+    std::optional<std::string> type;
+    std::optional<std::string> buy;
+    std::optional<std::string> sell;
+    std::optional<std::string> qty;
+    bool json = false;
+};
+
+struct ExRightsOptions {
+    std::optional<std::string> before;
+    std::optional<std::string> after;
+    std::optional<std::string> bonus;
+    std::optional<std::string> rights;
+    std::optional<std::string> rightsPrice;
+    std::optional<std::string> cash;
+    bool json = false;
+};
+
+struct ParsedCommand {
+    Command command = Command::Help;
+    TradeOptions trade;
+    ExRightsOptions exrights;
+};
+
+// A failed parse carries the one-line message for stderr (without the program name).
+using ParseOutcome = std::variant<ParsedCommand, std::string>;
+
+// `args` are the arguments after the program name.
+ParseOutcome ParseArguments(std::span<const std::string_view> args);
+
+// "1", "2", "sh", "sz" (letters in either case).
+std::optional<int> ParseMarket(std::string_view text);
+// "1".."5", "a", "bond", "fund", "sif", "b" (letters in either case).
+std::optional<int> ParseType(std::string_view text);
+
+// An entry field as the user meets it: its caption, the option that fills it, how many
+// characters it holds and whether it admits a decimal point.
+struct FieldSpec {
+    std::string_view caption;
+    std::string_view option;
+    std::size_t maxLength;
+    bool fraction;
+};
+
+// Types `input` into an empty field character by character, the caret at the end, as the
+// keyboard would. Returns the field's text, or the message naming the field when a
+// character would be discarded or the field is full.
+std::variant<std::string, std::string> TypeIntoField(const FieldSpec& field,
+                                                     std::string_view input);
+
+// The text between double quotes, with control characters, quotes, backslashes and bytes
+// that are not valid UTF-8 escaped, so that hostile input can neither split a message
+// line nor reach the terminal raw.
+std::string Quoted(std::string_view text);
+
+// The message naming a field, e.g. `买入价格 (--buy): ...`.
+std::string FieldMessage(const FieldSpec& field, std::string_view what);
+
+std::string_view UsageText();
+
+} // namespace ym::calc
