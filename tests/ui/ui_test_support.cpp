@@ -43,6 +43,11 @@ bool RecordingLauncher::available(const QString& program) const {
     return false;
 }
 
+bool RecordingLauncher::openUrl(const QString& url) {
+    openedUrls.append(url);
+    return startSucceeds;
+}
+
 TempWorkingDirectory::TempWorkingDirectory() : m_previous(QDir::currentPath()) {
     if (m_dir.isValid()) {
         QDir::setCurrent(m_dir.path());

@@ -54,8 +54,10 @@ public:
     bool start(const QString& program, const QString& workingDirectory) override;
     // True for a name listed in availablePrograms, or for an existing executable file path.
     bool available(const QString& program) const override;
+    bool openUrl(const QString& url) override;
 
     QList<RecordedStart> starts;
+    QStringList openedUrls;
     QStringList availablePrograms;
     bool startSucceeds = true;
 

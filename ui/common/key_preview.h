@@ -18,6 +18,11 @@ public:
     KeyPreview(QWidget* window, std::function<bool(int key)> handler);
     void setEnabled(bool enabled) { m_enabled = enabled; }
     bool isEnabled() const { return m_enabled; }
+    // Keys for which `wouldConsume` is true are kept from shortcuts and mnemonics, so the
+    // handler sees them as key presses. The predicate must not act on the key.
+    void setShortcutOverride(std::function<bool(int key)> wouldConsume) {
+        m_wouldConsume = std::move(wouldConsume);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -25,7 +30,9 @@ protected:
 private:
     QWidget* m_window;
     std::function<bool(int)> m_handler;
+    std::function<bool(int)> m_wouldConsume;
     bool m_enabled = false;
+    bool m_forwarding = false;
 };
 
 } // namespace ym::ui

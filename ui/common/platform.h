@@ -18,6 +18,8 @@ public:
     virtual bool start(const QString& program, const QString& workingDirectory) = 0;
     // Whether `program` names a program that can be started (a path or a name on PATH).
     virtual bool available(const QString& program) const = 0;
+    // Hands a link ("mailto:...") to the desktop; false when nothing took it.
+    virtual bool openUrl(const QString& url);
 };
 
 ProgramLauncher& Launcher();

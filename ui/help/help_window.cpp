@@ -1,0 +1,119 @@
+#include "help_window.h"
+
+#include "help_text.h"
+#include "ui/common/colors.h"
+#include "ui/common/fonts.h"
+#include "ui/common/twips.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+
+namespace ym::ui {
+
+namespace {
+
+QPointer<Form7> g_helpWindow;
+
+const QColor kPaleYellow(255, 255, 192);
+const QColor kTitleRed(255, 0, 0);
+
+// Client area and rows, in twips: the button across the top, the title line under it,
+// the page filling the rest.
+constexpr double kClientWidth = 4740;
+constexpr double kClientHeight = 6240;
+constexpr double kButtonHeight = 375;
+constexpr double kTitleHeight = 345;
+
+} // namespace
+
+Form7::Form7(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral("Yuanmate V5.5 帮助"));
+    // Closing unloads the viewer; the next F1 builds it afresh.
+    setAttribute(Qt::WA_DeleteOnClose);
+    // Left open, it must not keep the program running after the main window has gone.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setFixedSize(TwipsSize(kClientWidth, kClientHeight));
+
+    Command2 = new QPushButton(QStringLiteral("退出(&X)"), this);
+    Command2->setObjectName(QStringLiteral("Command2"));
+    Command2->setGeometry(TwipsRect(0, 0, kClientWidth, kButtonHeight));
+    Command2->setAutoDefault(false);
+
+    Text2 = new QLineEdit(this);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setGeometry(TwipsRect(0, kButtonHeight, kClientWidth, kTitleHeight));
+    Text2->setReadOnly(true);
+    Text2->setAlignment(Qt::AlignCenter);
+    Text2->setFont(SongFont(10.5, true));
+    SetBackground(Text2, kPaleYellow);
+    SetForeground(Text2, kTitleRed);
+
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    const double pageTop = kButtonHeight + kTitleHeight;
+    Text1->setGeometry(TwipsRect(0, pageTop, kClientWidth, kClientHeight - pageTop));
+    Text1->setReadOnly(true);
+    // Read-only, yet the arrow and page keys still move through the page.
+    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Text1->setFont(SongFont(9));
+    Text1->setTabChangesFocus(true);
+    SetBackground(Text1, kPaleYellow);
+    SetBackground(Text1->viewport(), kPaleYellow);
+
+    // The page comes first, so it has the focus when the viewer opens.
+    setTabOrder(Text1, Command2);
+    setTabOrder(Command2, Text2);
+    setFocusProxy(Text1);
+
+    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+
+    Form_Load();
+}
+
+Form7::~Form7() = default;
+
+void Form7::Form_Load() {
+    m_helpText = HelpText();
+    Text2->setText(QStringLiteral("Yuanmate 5.5 帮助说明"));
+    Text2->setCursorPosition(0);
+    // The editor breaks lines at "\n"; a stray "\r" would show as a glyph.
+    QString shown = m_helpText;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    if (shown.endsWith(QLatin1Char('\n'))) {
+        shown.chop(1); // the last line break ends the last line, it opens no new one
+    }
+    Text1->setPlainText(shown);
+    Text1->moveCursor(QTextCursor::Start);
+    Text1->verticalScrollBar()->setValue(0);
+}
+
+void Form7::Command2_Click() {
+    close();
+}
+
+Form7* Form7::ShowHelp(QWidget* caller) {
+    Q_UNUSED(caller); // the viewer opens where the window system puts new windows
+    if (g_helpWindow.isNull()) {
+        g_helpWindow = new Form7();
+    }
+    Form7* viewer = g_helpWindow.data();
+    viewer->show();
+    viewer->raise();
+    viewer->activateWindow();
+    viewer->Text1->setFocus(Qt::OtherFocusReason);
+    return viewer;
+}
+
+Form7* Form7::Instance() {
+    return g_helpWindow.data();
+}
+
+} // namespace ym::ui

@@ -1,0 +1,39 @@
+// The help viewer: one read-only page of help text under a title line, with an exit
+// button at the top. Shown non-modally; at most one is open at a time.
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ym::ui {
+
+class Form7 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form7(QWidget* parent = nullptr);
+    ~Form7() override;
+
+    // Opens the viewer, or brings the open one forward with its text unchanged, and
+    // gives it the focus. Every window's F1 comes here.
+    static Form7* ShowHelp(QWidget* caller);
+    // The open viewer, or nullptr.
+    static Form7* Instance();
+
+    QPushButton* Command2 = nullptr; // "退出(&X)"
+    QLineEdit* Text2 = nullptr;      // title line
+    QPlainTextEdit* Text1 = nullptr; // the help text
+
+    // The page as loaded, lines ending in "\r\n".
+    const QString& helpText() const { return m_helpText; }
+
+private:
+    void Form_Load();
+    void Command2_Click();
+
+    QString m_helpText;
+};
+
+} // namespace ym::ui
