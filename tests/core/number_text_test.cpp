@@ -1,2 +1,494 @@
+#include "core/number_text.h"
+
 #include <gtest/gtest.h>
-// Cases to come.
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using ym::FormatMask;
+using ym::GeneralForm;
+using ym::IsNumeric;
+using ym::Str;
+using ym::ToInt16;
+using ym::ToInt32;
+using ym::TryVal;
+using ym::Val;
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// ---------------------------------------------------------------------------------------
+// Reading numbers
+
+struct ReadCase {
+    std::string text;
+    double expected;
+};
+
+void PrintTo(const ReadCase& c, std::ostream* os) {
+    *os << '"' << c.text << '"';
+}
+
+class ValReads : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ValReads, LeadingNumber) {
+    const ReadCase& c = GetParam();
+    std::optional<double> v = TryVal(c.text);
+    ASSERT_TRUE(v.has_value());
+    EXPECT_EQ(*v, c.expected);
+    EXPECT_FALSE(std::signbit(*v) && *v == 0) << "negative zero would show as -0";
+    EXPECT_EQ(Val(c.text), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Decimal, ValReads,
+    ::testing::Values(
+        // Hand-edited and program-written settings values.
+        ReadCase{" .0035", 0.0035}, ReadCase{"0.0035", 0.0035}, ReadCase{"3.5E-03", 0.0035},
+        ReadCase{"3.5e-3", 0.0035}, ReadCase{"35D-4", 0.0035}, ReadCase{" .005", 0.005},
+        ReadCase{"5%", 5}, ReadCase{"12abc", 12}, ReadCase{" 0", 0},
+        ReadCase{" 16744576", 16744576}, ReadCase{"-2147483630", -2147483630.0},
+        ReadCase{" 4.5E-05", 0.000045}, ReadCase{" 1E-05", 0.00001}, ReadCase{" 1E+15", 1e15},
+        // Blanks anywhere, even inside the number.
+        ReadCase{" 2 45 7", 2457}, ReadCase{" 1615 198th", 1615198}, ReadCase{"24 and 57", 24},
+        ReadCase{"\t1\r\n2", 12}, ReadCase{"- 5", -5}, ReadCase{"1 . 5 e 2", 150},
+        // Sign, point and exponent forms.
+        ReadCase{"+7", 7}, ReadCase{"-1.5e+2", -150}, ReadCase{"1D2", 100}, ReadCase{"1d-2", 0.01},
+        ReadCase{"12.", 12}, ReadCase{".5", 0.5}, ReadCase{"1.2.3", 1.2}, ReadCase{"1e", 1},
+        ReadCase{"1e+", 1}, ReadCase{"1ex", 1}, ReadCase{"2E-", 2}, ReadCase{"007", 7},
+        ReadCase{"+-5", 0}, ReadCase{"--5", 0},
+        // No number at all.
+        ReadCase{"", 0}, ReadCase{".", 0}, ReadCase{"-", 0}, ReadCase{"+", 0}, ReadCase{"$5", 0},
+        ReadCase{",5", 0}, ReadCase{"e5", 0}, ReadCase{".e5", 0}, ReadCase{"   ", 0},
+        // Negative zero reads as plain zero.
+        ReadCase{"-0", 0}, ReadCase{"-0.000", 0}, ReadCase{"-0e99999", 0}, ReadCase{"-.0", 0},
+        // Underflow is zero, not a failure.
+        ReadCase{"1e-400", 0}, ReadCase{"-1e-400", 0}, ReadCase{"0.00001e-99999999999999", 0},
+        // Exponents that only look large.
+        ReadCase{"0.000001e306", 1e300}, ReadCase{"0e400", 0},
+        // Other bytes end the number.
+        ReadCase{"12\xE5\x85\x83", 12},
+        ReadCase{"\xE5\x85\x83"
+                 "12",
+                 0},
+        ReadCase{std::string("12\0"
+                             "34",
+                             5),
+                 12},
+        ReadCase{std::string("\0"
+                             "5",
+                             2),
+                 0},
+        ReadCase{"\xFF\xFE", 0}));
+
+INSTANTIATE_TEST_SUITE_P(
+    HexAndOctal, ValReads,
+    ::testing::Values(
+        // Up to four hex digits are a 16-bit value, five to eight or a trailing "&" 32 bits.
+        ReadCase{"&HFF", 255}, ReadCase{"&H8000", -32768}, ReadCase{"&HFFFF", -1},
+        ReadCase{"&H7FFF", 32767}, ReadCase{"&HFFFF&", 65535}, ReadCase{"&H10000", 65536},
+        ReadCase{"&HFFFFFFFF", -1}, ReadCase{"&H7FFFFFFF", 2147483647.0},
+        ReadCase{"&H80000000", -2147483648.0}, ReadCase{"&H80000012", -2147483630.0},
+        ReadCase{"&H8000000E", -2147483634.0}, ReadCase{"&HFF8080", 16744576},
+        ReadCase{"&H8080FF", 8421631}, ReadCase{"&HFF&", 255}, ReadCase{"&hff", 255},
+        ReadCase{"&h8000&", 32768}, ReadCase{" & H F F ", 255}, ReadCase{"&H00000000FFFF", -1},
+        ReadCase{"&H0000000012345678", 305419896}, ReadCase{"&HFFG", 255}, ReadCase{"&H", 0},
+        ReadCase{"&HG1", 0},
+        // Octal follows the same widths.
+        ReadCase{"&O777", 511}, ReadCase{"&o17", 15}, ReadCase{"&O177777", -1},
+        ReadCase{"&O100000", -32768}, ReadCase{"&O177777&", 65535}, ReadCase{"&O200000", 65536},
+        ReadCase{"&O37777777777", -1}, ReadCase{"&O78", 7},
+        // "&" with anything else.
+        ReadCase{"&", 0}, ReadCase{"&12", 0}, ReadCase{"&X1", 0}, ReadCase{"-&H10", 0}));
+
+class ValUnrepresentable : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ValUnrepresentable, IsNulloptAndValFallsBackToZero) {
+    EXPECT_FALSE(TryVal(GetParam()).has_value());
+    EXPECT_EQ(Val(GetParam()), 0.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, ValUnrepresentable,
+                         ::testing::Values("1e400", "-1e400", "1.8e308", " 1 e 3 1 0",
+                                           "1e99999999999999999999", "1" + std::string(400, '0'),
+                                           "&H100000000", "&H123456789", "&HFFFFFFFFF&",
+                                           "&O40000000000", "&O7777777777777777777777"));
+
+TEST(ValLong, VeryLongDigitStringsAreCorrectlyRounded) {
+    // 3.333... with a thousand digits is 10/3 to far better than half an ulp.
+    std::string threes = std::string(1000, '3') + "e-999";
+    EXPECT_EQ(Val(threes), 10.0 / 3.0);
+    EXPECT_EQ(Val("0." + std::string(300, '0') + "1"), 1e-301);
+    EXPECT_EQ(Val("1" + std::string(300, '0')), 1e300);
+    // Leading zeros are not significant, however many there are.
+    EXPECT_EQ(Val(std::string(5000, '0') + "42.5"), 42.5);
+    EXPECT_EQ(Val("&H" + std::string(100, '0') + "1F"), 31);
+    // Blank runs between digits.
+    EXPECT_EQ(Val("1" + std::string(10000, ' ') + "2"), 12);
+}
+
+TEST(ValRounding, DecimalAndExponentFormsGiveTheSameDouble) {
+    struct Pair {
+        const char* a;
+        const char* b;
+    };
+    const Pair pairs[] = {{"3.5E-03", "0.0035"},
+                          {" .000255", "2.55e-4"},
+                          {"0.000045", "45e-6"},
+                          {"0.1", "1e-1"},
+                          {"123456789012345678", "1.23456789012345678E17"},
+                          {"2.675", "2675e-3"}};
+    for (const Pair& p : pairs) {
+        EXPECT_EQ(Val(p.a), Val(p.b)) << p.a << " vs " << p.b;
+        EXPECT_EQ(Val(p.a), std::strtod(p.b, nullptr)) << p.a;
+    }
+}
+
+TEST(IsNumericTest, WholeTextOnly) {
+    struct Case {
+        const char* text;
+        bool numeric;
+    };
+    const Case cases[] = {
+        {"1e5", true},          {" 12 ", true},   {"&H10", true},    {"+5", true},
+        {"-3.", true},          {".5", true},     {"&HFFFF&", true}, {"&O17", true},
+        {"\t0.0035\r\n", true}, {"1E-05", true},  {"", false},       {"-", false},
+        {".", false},           {"1.2.3", false}, {"12a", false},    {"1e", false},
+        {"1,000", false},       {"$5", false},    {"(5)", false},    {"1 2", false},
+        {"&H", false},          {"&", false},     {"&HG", false},    {"1e400", false},
+        {"&H123456789", false}, {"5%", false},    {"   ", false},    {"1e+", false}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';
+    }
+    EXPECT_FALSE(IsNumeric(std::string_view("12\0", 3)));
+}
+
+// ---------------------------------------------------------------------------------------
+// Writing numbers
+
+struct WriteCase {
+    double value;
+    const char* str;
+    const char* general;
+};
+
+class NumberToText : public ::testing::TestWithParam<WriteCase> {};
+
+TEST_P(NumberToText, StrAndGeneralForm) {
+    const WriteCase& c = GetParam();
+    EXPECT_EQ(Str(c.value), c.str);
+    EXPECT_EQ(GeneralForm(c.value), c.general);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, NumberToText,
+    ::testing::Values(
+        WriteCase{0, " 0", "0"}, WriteCase{-0.0, " 0", "0"}, WriteCase{0.5, " .5", "0.5"},
+        WriteCase{-0.5, "-.5", "-0.5"}, WriteCase{459, " 459", "459"},
+        WriteCase{0.0035, " .0035", "0.0035"}, WriteCase{10, " 10", "10"}, WriteCase{1, " 1", "1"},
+        WriteCase{2, " 2", "2"}, WriteCase{-1, "-1", "-1"}, WriteCase{0.0001, " .0001", "0.0001"},
+        WriteCase{0.00001, " 1E-05", "1E-05"}, WriteCase{0.000045, " 4.5E-05", "4.5E-05"},
+        WriteCase{0.000255, " .000255", "0.000255"},
+        WriteCase{999999999999999, " 999999999999999", "999999999999999"},
+        WriteCase{1e15, " 1E+15", "1E+15"}, WriteCase{-1e15, "-1E+15", "-1E+15"},
+        WriteCase{1.23456789012346E-05, " 1.23456789012346E-05", "1.23456789012346E-05"},
+        WriteCase{0.1 + 0.2, " .3", "0.3"},
+        WriteCase{1.0 / 3.0, " .333333333333333", "0.333333333333333"},
+        WriteCase{2.0 / 3.0, " .666666666666667", "0.666666666666667"},
+        WriteCase{16744576, " 16744576", "16744576"},
+        WriteCase{-2147483630.0, "-2147483630", "-2147483630"},
+        WriteCase{123.456, " 123.456", "123.456"}, WriteCase{1e100, " 1E+100", "1E+100"},
+        WriteCase{-1e-300, "-1E-300", "-1E-300"},
+        WriteCase{1234567890123456.0, " 1.23456789012346E+15", "1.23456789012346E+15"},
+        WriteCase{999999999999999.9, " 1E+15", "1E+15"},
+        WriteCase{0.000099999999999999999, " .0001", "0.0001"},
+        WriteCase{5e-324, " 4.94065645841247E-324", "4.94065645841247E-324"},
+        WriteCase{1.7976931348623157e308, " 1.79769313486232E+308", "1.79769313486232E+308"},
+        WriteCase{-0.07, "-.07", "-0.07"}, WriteCase{12.5, " 12.5", "12.5"}));
+
+TEST(NumberToTextNonFinite, SaneAndReadsBackAsNoNumber) {
+    for (double v : {kNaN, kInf, -kInf}) {
+        std::string g = GeneralForm(v);
+        std::string s = Str(v);
+        EXPECT_FALSE(g.empty());
+        EXPECT_FALSE(s.empty());
+        // The text must not pass for a number when read back from the settings file.
+        EXPECT_EQ(Val(g), 0.0) << g;
+        EXPECT_EQ(Val(s), 0.0) << s;
+    }
+    EXPECT_NE(GeneralForm(kInf), GeneralForm(-kInf));
+}
+
+// Independent reference: the C library's %.15G in the "C" locale the tests run in.
+std::string Reference15G(double v) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15G", v);
+    return buf;
+}
+
+std::string ReferenceStr(double v) {
+    std::string g = Reference15G(v);
+    bool neg = g[0] == '-';
+    std::string body = neg ? g.substr(1) : g;
+    if (body.size() > 1 && body[0] == '0' && body[1] == '.') {
+        body.erase(0, 1);
+    }
+    return (neg ? "-" : " ") + body;
+}
+
+std::vector<double> RandomDoubles() {
+    std::mt19937_64 rng(20260501);
+    std::vector<double> out;
+    std::uniform_int_distribution<std::uint64_t> bits;
+    while (out.size() < 20000) {
+        std::uint64_t b = bits(rng);
+        double v;
+        static_assert(sizeof v == sizeof b);
+        std::memcpy(&v, &b, sizeof v);
+        if (std::isfinite(v) && v != 0) {
+            out.push_back(v);
+        }
+    }
+    // Money-sized values, where the fixed and exponent forms meet.
+    std::uniform_real_distribution<double> exponent(-8, 17);
+    std::uniform_real_distribution<double> mant(1, 10);
+    for (int i = 0; i < 20000; ++i) {
+        double v = mant(rng) * std::pow(10.0, std::floor(exponent(rng)));
+        out.push_back(i % 2 ? v : -v);
+    }
+    return out;
+}
+
+TEST(NumberToTextProperty, MatchesPercent15GAndRoundTrips) {
+    for (double x : RandomDoubles()) {
+        const std::string s = Str(x);
+        ASSERT_EQ(GeneralForm(x), Reference15G(x)) << x;
+        ASSERT_EQ(s, ReferenceStr(x)) << x;
+        // Reading the text gives x rounded to 15 significant digits...
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.14e", x);
+        const double rounded = std::strtod(buf, nullptr);
+        std::optional<double> back = TryVal(s);
+        ASSERT_TRUE(back.has_value()) << s;
+        ASSERT_EQ(*back, rounded) << s;
+        // ...and writing that again gives the same text.
+        ASSERT_EQ(Str(*back), s);
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Display masks
+
+struct MaskCase {
+    double value;
+    std::string_view mask;
+    const char* expected;
+};
+
+class MaskFormats : public ::testing::TestWithParam<MaskCase> {};
+
+TEST_P(MaskFormats, Text) {
+    const MaskCase& c = GetParam();
+    EXPECT_EQ(FormatMask(c.value, c.mask), c.expected) << c.value << " with " << c.mask;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Yuan, MaskFormats,
+    ::testing::Values(
+        MaskCase{0, ym::kYuanMask, "0.00元"},
+        MaskCase{1234567.891, ym::kYuanMask, "1,234,567.89元"},
+        MaskCase{-1144.5, ym::kYuanMask, "-1,144.50元"}, MaskCase{2.675, ym::kYuanMask, "2.68元"},
+        MaskCase{1.005, ym::kYuanMask, "1.01元"}, MaskCase{22.225, ym::kYuanMask, "22.23元"},
+        MaskCase{-2.675, ym::kYuanMask, "-2.68元"}, MaskCase{999.995, ym::kYuanMask, "1,000.00元"},
+        MaskCase{999999.999, ym::kYuanMask, "1,000,000.00元"},
+        MaskCase{100, ym::kYuanMask, "100.00元"}, MaskCase{1000, ym::kYuanMask, "1,000.00元"},
+        MaskCase{0.004, ym::kYuanMask, "0.00元"}, MaskCase{0.005, ym::kYuanMask, "0.01元"},
+        MaskCase{-0.001, ym::kYuanMask, "0.00元"}, MaskCase{-0.004999, ym::kYuanMask, "0.00元"},
+        MaskCase{-0.005, ym::kYuanMask, "-0.01元"}, MaskCase{-0.0, ym::kYuanMask, "0.00元"},
+        MaskCase{1e-300, ym::kYuanMask, "0.00元"}, MaskCase{0.1 + 0.2, ym::kYuanMask, "0.30元"},
+        MaskCase{123456789012.345, ym::kYuanMask, "123,456,789,012.35元"},
+        MaskCase{1e20, ym::kYuanMask, "100,000,000,000,000,000,000.00元"},
+        MaskCase{1.5e15, ym::kYuanMask, "1,500,000,000,000,000.00元"}));
+
+INSTANTIATE_TEST_SUITE_P(Percent, MaskFormats,
+                         ::testing::Values(MaskCase{0.1234, ym::kPercentMask, "12.34 %"},
+                                           MaskCase{0, ym::kPercentMask, "0.00 %"},
+                                           MaskCase{-0.05, ym::kPercentMask, "-5.00 %"},
+                                           MaskCase{0.000049, ym::kPercentMask, "0.00 %"},
+                                           MaskCase{0.00005, ym::kPercentMask, "0.01 %"},
+                                           MaskCase{-0.00004, ym::kPercentMask, "0.00 %"},
+                                           MaskCase{0.02675, ym::kPercentMask, "2.68 %"},
+                                           MaskCase{12.5, ym::kPercentMask, "1,250.00 %"},
+                                           MaskCase{0.5, "0%", "50%"},
+                                           MaskCase{0.125, "0.0%", "12.5%"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Entry, MaskFormats,
+    ::testing::Values(
+        MaskCase{12.5, ym::kEntryMask, "12.50"}, MaskCase{0.125, ym::kEntryMask, "0.125"},
+        MaskCase{1.23456, ym::kEntryMask, "1.2346"}, MaskCase{12, ym::kEntryMask, "12.00"},
+        MaskCase{0.5, ym::kEntryMask, "0.50"}, MaskCase{0.12345, ym::kEntryMask, "0.1235"},
+        MaskCase{0.99999, ym::kEntryMask, "1.00"}, MaskCase{9.99995, ym::kEntryMask, "10.00"},
+        MaskCase{1.2301, ym::kEntryMask, "1.2301"}, MaskCase{1.23001, ym::kEntryMask, "1.23"},
+        MaskCase{1234567.5, ym::kEntryMask, "1234567.50"},
+        MaskCase{0.0001, ym::kEntryMask, "0.0001"}, MaskCase{0.00005, ym::kEntryMask, "0.0001"},
+        MaskCase{0.00004, ym::kEntryMask, "0.00"}, MaskCase{12.345, ym::kExRightsMask, "12.35"},
+        MaskCase{9.995, ym::kExRightsMask, "10.00"}, MaskCase{0, ym::kExRightsMask, "0.00"},
+        MaskCase{-1.5, ym::kExRightsMask, "-1.50"},
+        MaskCase{12345678.9, ym::kExRightsMask, "12345678.90"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherMasks, MaskFormats,
+    ::testing::Values(MaskCase{2.5, "0", "3"}, MaskCase{3.5, "0", "4"}, MaskCase{-2.5, "0", "-3"},
+                      MaskCase{0.4, "0", "0"}, MaskCase{-0.4, "0", "0"},
+                      MaskCase{0.5, "#.##", ".5"}, MaskCase{7, "000", "007"},
+                      MaskCase{1234, "#,##0", "1,234"}, MaskCase{1234, "0", "1234"},
+                      MaskCase{5, "0.00 USD", "5.00 USD"}, MaskCase{12.5, "", "12.5"},
+                      MaskCase{99.5, "##", "100"}));
+
+TEST(MaskHuge, AllIntegerDigitsNoExponent) {
+    std::string expected = "1";
+    for (int group = 0; group < 100; ++group) {
+        expected += ",000";
+    }
+    EXPECT_EQ(FormatMask(1e300, ym::kYuanMask), expected + ".00元");
+    EXPECT_EQ(FormatMask(-1e300, ym::kYuanMask), "-" + expected + ".00元");
+    std::string max = FormatMask(1.7976931348623157e308, ym::kEntryMask);
+    EXPECT_EQ(max, "17976931348623200" + std::string(292, '0') + ".00");
+}
+
+TEST(MaskNonFinite, NoCrashAndNoDigits) {
+    for (double v : {kNaN, kInf, -kInf}) {
+        for (std::string_view mask : {ym::kYuanMask, ym::kPercentMask, ym::kEntryMask}) {
+            std::string t = FormatMask(v, mask);
+            EXPECT_FALSE(t.empty());
+            EXPECT_EQ(t.find_first_of("0123456789"), std::string::npos) << t;
+        }
+    }
+}
+
+// Reference: whole cents in integer arithmetic, grouped by a literal loop.
+std::string GroupThousands(std::uint64_t n) {
+    std::string digits = std::to_string(n);
+    std::string out;
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) {
+            out += ',';
+        }
+        out += digits[i];
+    }
+    return out;
+}
+
+std::string CentsText(long long cents) {
+    std::uint64_t a = static_cast<std::uint64_t>(cents < 0 ? -cents : cents);
+    char frac[4];
+    std::snprintf(frac, sizeof frac, "%02u", static_cast<unsigned>(a % 100));
+    return std::string(cents < 0 ? "-" : "") + GroupThousands(a / 100) + "." + frac;
+}
+
+TEST(MaskProperty, WholeCentsShowExactly) {
+    std::mt19937_64 rng(77);
+    std::uniform_int_distribution<long long> dist(-1'000'000'000'000LL, 1'000'000'000'000LL);
+    for (int i = 0; i < 20000; ++i) {
+        long long k = i < 2000 ? i - 1000 : dist(rng);
+        ASSERT_EQ(FormatMask(static_cast<double>(k) / 100.0, ym::kYuanMask), CentsText(k) + "元")
+            << k;
+    }
+}
+
+TEST(MaskProperty, ThirdDecimalRoundsHalfAwayFromZero) {
+    // k / 1000 on two decimals: round |k| / 10 half up in integers, then restore the sign.
+    std::mt19937_64 rng(78);
+    std::uniform_int_distribution<long long> dist(-10'000'000'000LL, 10'000'000'000LL);
+    for (int i = 0; i < 20000; ++i) {
+        long long k = i < 4000 ? i - 2000 : dist(rng);
+        long long a = k < 0 ? -k : k;
+        long long cents = (a + 5) / 10;
+        std::string expected = cents == 0 ? "0.00" : CentsText(k < 0 ? -cents : cents);
+        ASSERT_EQ(FormatMask(static_cast<double>(k) / 1000.0, ym::kYuanMask), expected + "元") << k;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Integer conversion
+
+struct IntCase {
+    double value;
+    std::optional<long long> expected;
+};
+
+class Int16Conversion : public ::testing::TestWithParam<IntCase> {};
+class Int32Conversion : public ::testing::TestWithParam<IntCase> {};
+
+TEST_P(Int16Conversion, HalfToEven) {
+    std::optional<std::int16_t> r = ToInt16(GetParam().value);
+    ASSERT_EQ(r.has_value(), GetParam().expected.has_value()) << GetParam().value;
+    if (r) {
+        EXPECT_EQ(*r, *GetParam().expected) << GetParam().value;
+    }
+}
+
+TEST_P(Int32Conversion, HalfToEven) {
+    std::optional<std::int32_t> r = ToInt32(GetParam().value);
+    ASSERT_EQ(r.has_value(), GetParam().expected.has_value()) << GetParam().value;
+    if (r) {
+        EXPECT_EQ(*r, *GetParam().expected) << GetParam().value;
+    }
+}
+
+const IntCase kCommonIntCases[] = {{2.5, 2},
+                                   {3.5, 4},
+                                   {-2.5, -2},
+                                   {-3.5, -4},
+                                   {0.5, 0},
+                                   {1.5, 2},
+                                   {-0.5, 0},
+                                   {-1.5, -2},
+                                   {2.4999, 2},
+                                   {2.5001, 3},
+                                   {-2.6, -3},
+                                   {0, 0},
+                                   {-0.0, 0},
+                                   {1, 1},
+                                   {2, 2},
+                                   {4, 4},
+                                   {5, 5},
+                                   {-1, -1},
+                                   {0.49999999999999994, 0},
+                                   {kNaN, std::nullopt},
+                                   {kInf, std::nullopt},
+                                   {-kInf, std::nullopt}};
+
+INSTANTIATE_TEST_SUITE_P(Common, Int16Conversion, ::testing::ValuesIn(kCommonIntCases));
+INSTANTIATE_TEST_SUITE_P(Common, Int32Conversion, ::testing::ValuesIn(kCommonIntCases));
+
+INSTANTIATE_TEST_SUITE_P(
+    Range, Int16Conversion,
+    ::testing::Values(IntCase{32767, 32767}, IntCase{32767.49, 32767},
+                      IntCase{32767.5, std::nullopt}, IntCase{32768, std::nullopt},
+                      IntCase{-32768, -32768}, IntCase{-32768.5, -32768},
+                      IntCase{-32768.51, std::nullopt}, IntCase{-32769, std::nullopt},
+                      IntCase{65535, std::nullopt}, IntCase{1e300, std::nullopt}));
+
+INSTANTIATE_TEST_SUITE_P(
+    Range, Int32Conversion,
+    ::testing::Values(IntCase{16744576, 16744576}, IntCase{-2147483630.0, -2147483630LL},
+                      IntCase{2147483647.0, 2147483647LL}, IntCase{2147483647.49, 2147483647LL},
+                      IntCase{2147483647.5, std::nullopt}, IntCase{2147483648.0, std::nullopt},
+                      IntCase{-2147483648.0, -2147483648LL}, IntCase{-2147483648.5, -2147483648LL},
+                      IntCase{-2147483648.75, std::nullopt}, IntCase{1e10, std::nullopt},
+                      IntCase{-1e300, std::nullopt}, IntCase{65535, 65535}));
+
+} // namespace
