@@ -1,0 +1,28 @@
+// The trade calculator program: one copy at a time, the main window, its event loop.
+#include "ui/common/platform.h"
+#include "ui/common/program_state.h"
+#include "ui/main/main_window.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    application.setApplicationName(QStringLiteral("yuanmate"));
+
+    // A second copy ends at once and silently, before anything is read or shown.
+    const ym::ui::SingleInstance instance;
+    if (!instance.acquired()) {
+        return 0;
+    }
+
+    ym::ui::ProgramState state;
+    ym::ui::Form1 form(state);
+    QObject::connect(&form, &ym::ui::Form1::programEnded, &application,
+                     [](int code) { QCoreApplication::exit(code); });
+    if (!form.Form_Load()) {
+        return 1;
+    }
+    form.show();
+    form.activateWindow();
+    return QApplication::exec();
+}

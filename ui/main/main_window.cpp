@@ -1,0 +1,557 @@
+#include "ui/main/main_window.h"
+
+#include "core/entry_rules.h"
+#include "core/number_text.h"
+#include "core/result_rows.h"
+#include "core/settings_file.h"
+#include "ui/common/button_field.h"
+#include "ui/common/key_preview.h"
+#include "ui/common/message_box.h"
+#include "ui/common/platform.h"
+#include "ui/common/text.h"
+#include "ui/help/help_window.h"
+#include "ui/main/entry_field.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScopedValueRollback>
+#include <QScreen>
+#include <QWindow>
+#include <functional>
+
+namespace ym::ui {
+
+namespace {
+
+struct Selection {
+    std::size_t start;
+    std::size_t length;
+};
+
+// The selection as the key filter sees it: with nothing selected, an empty selection at
+// the caret.
+Selection SelectionOf(const QLineEdit* field) {
+    if (field->hasSelectedText()) {
+        return {static_cast<std::size_t>(field->selectionStart()),
+                static_cast<std::size_t>(field->selectedText().size())};
+    }
+    return {static_cast<std::size_t>(field->cursorPosition()), 0};
+}
+
+bool FractionKey(QLineEdit* field, char32_t ch, const std::function<void()>& commit) {
+    const Selection selection = SelectionOf(field);
+    switch (FilterFractionKey(ch, ToAscii(field->text()), selection.start, selection.length)) {
+    case KeyVerdict::Accept:
+        return true;
+    case KeyVerdict::Commit:
+        commit();
+        return false;
+    case KeyVerdict::Discard:
+        break;
+    }
+    return false;
+}
+
+// Message boxes, pop-ups and tool tips are not windows of the program in their own
+// right: the main window coming back from one of them has not been re-activated.
+bool IsProgramWindow(QWindow* window) {
+    if (window->type() == Qt::Popup || window->type() == Qt::ToolTip) {
+        return false;
+    }
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window) {
+            return qobject_cast<QMessageBox*>(widget) == nullptr;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Form1::Form1(ProgramState& state, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state) {
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    buildControls();
+
+    m_text1->setKeyPress([this](char32_t ch) { return Text1_KeyPress(ch); });
+    m_text3->setKeyPress([this](char32_t ch) { return Text3_KeyPress(ch); });
+    m_text2->setKeyPress([this](char32_t ch) { return Text2_KeyPress(ch); });
+    connect(m_text1, &EntryField::focusLost, this, [this] { Text1_Commit(); });
+    connect(m_text3, &EntryField::focusLost, this, [this] { Text3_Commit(); });
+    connect(m_text2, &EntryField::focusLost, this, [this] { Text2_Commit(); });
+
+    const std::array<std::pair<QRadioButton*, void (Form1::*)()>, 7> options{{
+        {m_option1, &Form1::Option1_Click},
+        {m_option2, &Form1::Option2_Click},
+        {m_option3, &Form1::Option3_Click},
+        {m_option4, &Form1::Option4_Click},
+        {m_option5, &Form1::Option5_Click},
+        {m_option6, &Form1::Option6_Click},
+        {m_option7, &Form1::Option7_Click},
+    }};
+    // An option runs its action when it becomes the selected one, whether by a click or
+    // by start-up and activation restoring the selection.
+    for (const auto& [option, action] : options) {
+        connect(option, &QRadioButton::toggled, this, [this, action = action](bool checked) {
+            if (checked) {
+                (this->*action)();
+            }
+        });
+    }
+
+    // Switched on as the last step of start-up.
+    m_keyPreview = new KeyPreview(this, [this](int key) { return Form_KeyDown(key); });
+    m_keyPreview->setEnabled(false);
+
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::focusWindowChanged);
+
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(width() / 2, height() / 2));
+    }
+}
+
+Form1::~Form1() {
+    delete m_keyPreview;
+}
+
+bool Form1::Form_Load() {
+    m_state.settingsPath = SettingsPathInCurrentDirectory();
+    if (const auto message = EnsureSettingsFile(m_state.settingsPath)) {
+        ShowWarning(this, FromUtf8(MessageText(*message)));
+        return false;
+    }
+
+    m_state.BuyPrice = 0;
+    m_state.SellPrice = 0;
+    m_state.Quantity = 0;
+    m_state.rates.OtherFee = 0;
+    m_state.rates.SettlementRate = 0;
+    m_state.rates.HandlingRate = 0;
+    m_state.rates.RegulatorRate = 0;
+
+    const SettingsRead read = ReadSettings(m_state.settingsPath);
+    if (read.error) {
+        // Values read before the failure are dropped with the program.
+        ShowWarning(this, FromUtf8(MessageText(*read.error)));
+        return false;
+    }
+    m_state.CurMarket = read.settings.Select1;
+    m_state.CurType = read.settings.Select2;
+    m_state.scheme = read.settings.scheme;
+    m_state.parameters = read.settings.parameters;
+
+    colorPanels();
+    restoreSelection();
+    m_text1->setFocus();
+    m_keyPreview->setEnabled(true);
+    return true;
+}
+
+void Form1::Form_Activate() {
+    ShowPanel(m_panels, Panel::AShare);
+    restoreSelection();
+}
+
+void Form1::restoreSelection() {
+    const int market = m_state.CurMarket;
+    if (market != kShanghai && market != kShenzhen) {
+        return;
+    }
+    selectMarket(market);
+    const int type = m_state.CurType;
+    if (type < kTypeAShare || type > kTypeBShare) {
+        return;
+    }
+    loadCurrentRates();
+    selectType(type);
+    if (type == kTypeBShare) {
+        ShowPanel(m_panels, Panel::BShare);
+    }
+}
+
+void Form1::selectMarket(int market) {
+    (market == kShanghai ? m_option1 : m_option2)->setChecked(true);
+}
+
+void Form1::selectType(int type) {
+    const std::array<QRadioButton*, 5> byType{m_option3, m_option4, m_option5, m_option7,
+                                              m_option6};
+    byType[static_cast<std::size_t>(type - 1)]->setChecked(true);
+}
+
+void Form1::loadCurrentRates() {
+    LoadCurrentRates(m_state.parameters, m_state.CurMarket, m_state.CurType, m_state.rates);
+}
+
+bool Form1::Form_KeyDown(int key) {
+    switch (key) {
+    case Qt::Key_F1:
+        Form7::ShowHelp(this);
+        return true;
+    case Qt::Key_F2:
+        startCalculator(QStringLiteral("quick_sum.exe"));
+        return true;
+    case Qt::Key_F3:
+        startNotebook();
+        return true;
+    case Qt::Key_F4:
+        openExRights();
+        return true;
+    case Qt::Key_F5:
+        openSettings();
+        return true;
+    case Qt::Key_F6:
+        // The about window is shown, yet the key goes on to the control.
+        openAbout();
+        return false;
+    case Qt::Key_C:
+        Command5_Click();
+        return true;
+    case Qt::Key_D:
+        Command1_Click();
+        return true;
+    case Qt::Key_X:
+        Command2_Click();
+        return true;
+    default:
+        return false;
+    }
+}
+
+void Form1::Command6_Click(int index) {
+    switch (index) {
+    case 0:
+        // The tool button asks for the companion under its capitalised name.
+        startCalculator(QStringLiteral("Quick_sum.exe"));
+        break;
+    case 1:
+        startNotebook();
+        break;
+    case 2:
+        openSettings();
+        break;
+    case 3:
+        openExRights();
+        break;
+    case 4:
+        openAbout();
+        break;
+    default:
+        break;
+    }
+}
+
+void Form1::startCalculator(const QString& startName) {
+    startProgram(QStringLiteral("quick_sum.exe"), startName, DesktopCalculators(),
+                 QStringLiteral("计算器"));
+}
+
+void Form1::startNotebook() {
+    startProgram(QStringLiteral("Tradelog_pad.exe"), QStringLiteral("Tradelog_pad.exe"),
+                 DesktopTextEditors(), QStringLiteral("记事本"));
+}
+
+void Form1::startProgram(const QString& companion, const QString& startName,
+                         const QStringList& fallbacks, const QString& what) {
+    const QString workingDirectory = QDir::currentPath();
+    const QString program = ChooseProgram(companion, startName, fallbacks, workingDirectory);
+    // The calculator stays open whatever happens to the other program.
+    if (program.isEmpty()) {
+        ShowNotice(this, QStringLiteral("未找到可用的%1程序").arg(what));
+        return;
+    }
+    if (!Launcher().start(program, workingDirectory)) {
+        ShowNotice(this,
+                   QStringLiteral("无法启动%1程序: %2").arg(what, QFileInfo(program).fileName()));
+    }
+}
+
+void Form1::openExRights() {
+    // The ex-rights window is not part of this build yet.
+}
+
+void Form1::openSettings() {
+    // The parameter settings dialog is not part of this build yet.
+}
+
+void Form1::openAbout() {
+    // The about window is not part of this build yet.
+}
+
+void Form1::Label13_Click() {
+    showMinimized();
+}
+
+void Form1::Label15_Click() {
+    // Ends without saving the selection, unlike the exit action.
+    emit programEnded(0);
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    event->accept();
+    emit programEnded(0);
+}
+
+void Form1::focusWindowChanged(QWindow* window) {
+    // Another application, or none, taking the focus changes nothing: only the last
+    // active window of the program counts.
+    if (window == nullptr) {
+        return;
+    }
+    if (window == windowHandle()) {
+        if (!m_lastActiveWasMain) {
+            m_lastActiveWasMain = true;
+            Form_Activate();
+        }
+        return;
+    }
+    if (IsProgramWindow(window)) {
+        m_lastActiveWasMain = false;
+    }
+}
+
+// ---- Calculation, clear, exit ---------------------------------------------------------
+
+void Form1::Command1_Click() {
+    TradeInput input;
+    input.BuyPrice = m_state.BuyPrice;
+    input.SellPrice = m_state.SellPrice;
+    input.Quantity = m_state.Quantity;
+    input.BuyFieldEmpty = m_text1->text().isEmpty();
+    input.SellFieldEmpty = m_text3->text().isEmpty();
+    const TradeResult result = ComputeTrade(m_state.feeRules(), input);
+    for (ResultPanel* panel : {&m_panels.a, &m_panels.b}) {
+        const std::vector<ResultRow> rows = PanelRows(panel->kind, result);
+        SetRowValues(*panel, rows);
+        ColorProfitRows(*panel, rows, m_state.scheme.CurColor);
+    }
+    focusAndSelect(m_text1);
+}
+
+void Form1::Command5_Click() {
+    resetPanelValues();
+    resetProfitRows();
+    m_state.BuyPrice = 0;
+    m_state.SellPrice = 0;
+    m_state.Quantity = 0;
+    m_text1->clear();
+    m_text2->clear();
+    m_text3->clear();
+    m_text1->setFocus();
+}
+
+void Form1::Command2_Click() {
+    int code = 0;
+    if (const auto message =
+            SaveSelection(m_state.settingsPath, m_state.CurMarket, m_state.CurType)) {
+        ShowWarning(this, FromUtf8(MessageText(*message)));
+        code = 1;
+    }
+    emit programEnded(code);
+}
+
+// ---- Selectors and panels -------------------------------------------------------------
+
+void Form1::Option1_Click() {
+    m_state.CurMarket = kShanghai;
+    ShowPanel(m_panels, PanelForType(m_state.CurType));
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option2_Click() {
+    m_state.CurMarket = kShenzhen;
+    ShowPanel(m_panels, PanelForType(m_state.CurType));
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option3_Click() {
+    m_state.CurType = kTypeAShare;
+    ShowPanel(m_panels, Panel::AShare);
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option4_Click() {
+    m_state.CurType = kTypeBond;
+    ShowPanel(m_panels, Panel::AShare);
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option5_Click() {
+    m_state.CurType = kTypeFund;
+    ShowPanel(m_panels, Panel::AShare);
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option6_Click() {
+    m_state.CurType = kTypeBShare;
+    ShowPanel(m_panels, Panel::BShare);
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::Option7_Click() {
+    m_state.CurType = kTypeInvestmentFund;
+    ShowPanel(m_panels, Panel::AShare);
+    loadCurrentRates();
+    ResetResults();
+}
+
+void Form1::ResetResults() {
+    resetPanelValues();
+    resetProfitRows();
+    m_state.BuyPrice = Val(ToAscii(m_text1->text()));
+    m_state.SellPrice = Val(ToAscii(m_text3->text()));
+    m_state.Quantity = Val(ToAscii(m_text2->text()));
+}
+
+void Form1::ApplyDisplayScheme() {
+    resetPanelValues();
+    colorPanels();
+}
+
+void Form1::resetPanelValues() {
+    SetRowValues(m_panels.a, ResetRows(Panel::AShare));
+    SetRowValues(m_panels.b, ResetRows(Panel::BShare));
+}
+
+void Form1::resetProfitRows() {
+    ColorProfitRows(m_panels.a, ResetRows(Panel::AShare), m_state.scheme.CurColor);
+    ColorProfitRows(m_panels.b, ResetRows(Panel::BShare), m_state.scheme.CurColor);
+}
+
+void Form1::colorPanels() {
+    const ColorTable& colors = m_state.scheme.CurColor;
+    ColorBackground(m_panels.a, colors);
+    ColorBackground(m_panels.b, colors);
+    ShowPanel(m_panels, Panel::AShare);
+    ColorLines(m_panels.b, colors);
+    ColorNotes(m_panels.b, colors);
+    ColorAllRows(m_panels.b, ResetRows(Panel::BShare), colors);
+    ColorLines(m_panels.a, colors);
+    ColorNotes(m_panels.a, colors);
+    ColorAllRows(m_panels.a, ResetRows(Panel::AShare), colors);
+}
+
+// ---- Entry fields ---------------------------------------------------------------------
+
+bool Form1::Text1_KeyPress(char32_t ch) {
+    return FractionKey(m_text1, ch, [this] {
+        if (Text1_Commit()) {
+            focusAndSelect(m_text3);
+        }
+    });
+}
+
+bool Form1::Text3_KeyPress(char32_t ch) {
+    return FractionKey(m_text3, ch, [this] {
+        Text3_Commit();
+        focusAndSelect(m_text2);
+    });
+}
+
+bool Form1::Text2_KeyPress(char32_t ch) {
+    switch (FilterWholeKey(ch)) {
+    case KeyVerdict::Accept:
+        return true;
+    case KeyVerdict::Commit:
+        Text2_Commit();
+        m_text4->setFocus();
+        buttonFieldHovered(m_text4);
+        return false;
+    case KeyVerdict::Discard:
+        break;
+    }
+    return false;
+}
+
+bool Form1::Text1_Commit() {
+    // The message box of a refused price can take the focus from the field; that must
+    // not commit the field a second time.
+    if (m_committing) {
+        return false;
+    }
+    const QScopedValueRollback guard(m_committing, true);
+    const FieldCommit commit = CommitBuyPrice(ToAscii(m_text1->text()));
+    if (commit.refused) {
+        ShowAppMessage(this, FromUtf8(kBuyPriceLimitMessage));
+        m_text1->clear();
+        return false;
+    }
+    m_state.BuyPrice = commit.value;
+    if (commit.newText) {
+        m_text1->setText(FromUtf8(*commit.newText));
+    }
+    return true;
+}
+
+void Form1::Text3_Commit() {
+    if (m_committing) {
+        return;
+    }
+    const QScopedValueRollback guard(m_committing, true);
+    const FieldCommit commit = CommitSellPrice(ToAscii(m_text3->text()));
+    m_state.SellPrice = commit.value;
+    if (commit.newText) {
+        m_text3->setText(FromUtf8(*commit.newText));
+    }
+}
+
+void Form1::Text2_Commit() {
+    if (m_committing) {
+        return;
+    }
+    const QScopedValueRollback guard(m_committing, true);
+    const FieldCommit commit = CommitQuantity(ToAscii(m_text2->text()));
+    m_state.Quantity = commit.value;
+    if (commit.newText) {
+        m_text2->setText(FromUtf8(*commit.newText));
+    }
+}
+
+void Form1::focusAndSelect(EntryField* field) {
+    field->setFocus();
+    field->selectAll();
+}
+
+// ---- Button fields ---------------------------------------------------------------------
+
+void Form1::buttonFieldHovered(ButtonField* field) {
+    for (ButtonField* f : {m_text4, m_text5, m_text6}) {
+        if (QFrame* hover = f->hoverFrame()) {
+            hover->setVisible(f == field);
+        }
+    }
+}
+
+void Form1::buttonFieldFocused(ButtonField* field) {
+    for (ButtonField* f : {m_text4, m_text5, m_text6}) {
+        if (f != field && f->hoverFrame()) {
+            f->hoverFrame()->hide();
+        }
+    }
+}
+
+void Form1::hideHoverFrames() {
+    buttonFieldHovered(nullptr);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove &&
+        (watched == m_picture1 || watched == m_panels.a.picture || watched == m_panels.b.picture)) {
+        hideHoverFrames();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace ym::ui
