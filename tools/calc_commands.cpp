@@ -301,6 +301,11 @@ int RunInit(std::ostream& out, std::ostream& err) {
         err << FileMessage(file, *message) << '\n';
         return kExitFileError;
     }
+    // Say "created" only of a file that is there to be read.
+    if (!present && !fs::is_regular_file(file, ec)) {
+        err << FileMessage(file, SettingsMessage::CreateShanghai) << '\n';
+        return kExitFileError;
+    }
     if (present) {
         out << "left the existing settings file " << file.string() << " unchanged\n";
     } else {
