@@ -1,0 +1,348 @@
+// The help viewer: the page line by line as the help was written, and the viewer's
+// behaviour when it is opened, reopened, typed into and closed.
+#include "ui/common/twips.h"
+#include "ui/help/help_text.h"
+#include "ui/help/help_window.h"
+#include "ui_test_support.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QtTest>
+
+using namespace ym::ui;
+
+namespace {
+
+// Rows of the help page as the help was drafted: row number, exact text, whether one
+// empty line follows. Rows 3, 4, 7, 17, 23, 25, 26, 36, 38, 39, 43 and 44 are paragraphs
+// worded freely and are checked by their shape only.
+struct QuotedRow {
+    int row;
+    const char* text;
+    bool blankAfter;
+};
+
+const QuotedRow kQuotedRows[] = {
+    {2, "一、简介：", true},
+    {5, "二、操作说明:", true},
+    {6, "  （一）股价计算器：", false},
+    {8, "    操作步骤：", false},
+    {9, "    1、选择市场：上海、深圳 ", false},
+    {10, "    2、选择券种：A股、B股、基金 ...... ", false},
+    {11, "    3、输入买入价 + Enter（回车键）   ", false},
+    {12, "    4、输入卖出价 + Enter   ", false},
+    {13, "    5、输入买卖数量 + Enter", false},
+    {14, "    6、Enter（计算键），即可得到结果。", false},
+    {15, "    如果只输入买入价或卖出价，则计算的是单趟的手续费等值。", true},
+    {16, "  （二）除权（息）价计算器：", true},
+    {18, "    操作步骤:", false},
+    {19, "    1、选择送配方案，并输入相应数据 + Enter", false},
+    {20, "    2、输入送配前（后）股价 + Enter", false},
+    {21, "    3、Enter（计算键），即可。", false},
+    {22, "    得到的为相应的送配后（前）的股价,计算键的箭头表示了计算方向。", false},
+    {24, "  （三）参数设置：", true},
+    {27, "  （四）其它说明：", true},
+    {28, "    F1 ---为'帮助'热键。", false},
+    {29, "    F2 ---为'计算器'热键。", false},
+    {30, "    F3 ---为'记事本'热键。", false},
+    {31, "    F4 ---为'送配前后股价计算器'热键。", false},
+    {32, "    F5 ---为'参数设置'热键。", false},
+    {33, "    F6 ---为'关于'热键。", false},
+    {34,
+     "    按钮上有带下划线大写字母的，热键为(Alt + 按钮上的大写字母),例如:Alt + X "
+     "(表示退出)；有不带下划线大写字母的，热键为(按钮上的大写字母),例如: “C” 表示清除。",
+     false},
+    {35, "    Tab键可以用来切换焦点。", false},
+    {37, "三、补充说明:", true},
+    {40,
+     "     1、运行Yuanmate 5.5 "
+     "后，进入“参数设置”，选择“系统设置”，选择一种“显示板显示方案”，保存退出即可；",
+     false},
+    {41, "     2、直接在该目录里删除 Yuanmate5.ini 文件，然后再次运行Yuanmate 5.5 即可。", true},
+    {42, "四、升级说明:", true},
+};
+
+// Rows followed by an empty line, the last (row 44, five paragraphs) included.
+const int kRowsWithBlank[] = {2, 4, 5, 7, 15, 16, 17, 23, 24, 26, 27, 36, 37, 39, 41, 42, 43, 44};
+
+// Index of the page line that holds `row`: every earlier row takes one line plus its
+// empty line, if any. Row 44 alone takes five lines, but nothing is quoted after it.
+int LineIndexOfRow(int row) {
+    int index = row - 1;
+    for (int blank : kRowsWithBlank) {
+        if (blank < row) {
+            ++index;
+        }
+    }
+    return index;
+}
+
+bool IsFreeParagraph(const QString& line) {
+    return line.startsWith(QStringLiteral("    ")) && line.size() > 4 && line.at(4) != u' ';
+}
+
+} // namespace
+
+class HelpWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        SetPixelsPerTwipForTesting(1.0 / 15.0);
+        InstallModalWatchdog();
+    }
+    void cleanup() {
+        if (Form7* viewer = Form7::Instance()) {
+            viewer->close();
+        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(Form7::Instance() == nullptr);
+    }
+
+    void pageBeginsWithEmptyLineThenIntroduction() {
+        const QStringList lines = HelpLines();
+        QVERIFY(lines.size() > 3);
+        QCOMPARE(lines.at(0), QString());
+        QCOMPARE(lines.at(1), QStringLiteral("一、简介："));
+        QCOMPARE(lines.at(2), QString());
+        QVERIFY(HelpText().startsWith(QStringLiteral("\r\n一、简介：\r\n\r\n")));
+    }
+
+    void quotedLinesExactAndInPlace_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("blankAfter");
+        for (const QuotedRow& row : kQuotedRows) {
+            QTest::addRow("row %d", row.row)
+                << row.row << QString::fromUtf8(row.text) << row.blankAfter;
+        }
+    }
+    void quotedLinesExactAndInPlace() {
+        QFETCH(int, row);
+        QFETCH(QString, text);
+        QFETCH(bool, blankAfter);
+        const QStringList lines = HelpLines();
+        const int index = LineIndexOfRow(row);
+        QVERIFY2(index + 1 < lines.size(), qPrintable(QString::number(index)));
+        QCOMPARE(lines.at(index), text);
+        QCOMPARE(lines.at(index + 1).isEmpty(), blankAfter);
+    }
+
+    void paragraphsKeepTheirIndentAndSense_data() {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("mustContain");
+        QTest::addColumn<QString>("mustBegin");
+        const QString indent = QStringLiteral("    ");
+        QTest::newRow("3 slogan") << 3 << QStringLiteral("“不用再去交割，就知道一切细节！”")
+                                  << indent;
+        QTest::newRow("4 version") << 4 << QStringLiteral("5.5") << indent;
+        QTest::newRow("25 settings file") << 25 << QStringLiteral("Yuanmate5.ini") << indent;
+        QTest::newRow("25 rates of 2001") << 25 << QStringLiteral("2001") << indent;
+        QTest::newRow("36 windows calculator")
+            << 36 << QStringLiteral("C:\\Windows\\Calc.exe") << indent;
+        QTest::newRow("36 windows notepad")
+            << 36 << QStringLiteral("C:\\Windows\\Notepad.exe") << indent;
+        QTest::newRow("36 linux desktop") << 36 << QStringLiteral("Linux") << indent;
+        QTest::newRow("38 first note")
+            << 38 << QStringLiteral("新版本") << QStringLiteral("    <一>  ");
+        QTest::newRow("39 second note")
+            << 39 << QStringLiteral("Yuanmate5.ini") << QStringLiteral("    <二>  ");
+    }
+    void paragraphsKeepTheirIndentAndSense() {
+        QFETCH(int, row);
+        QFETCH(QString, mustContain);
+        QFETCH(QString, mustBegin);
+        const QString line = HelpLines().at(LineIndexOfRow(row));
+        QVERIFY2(line.startsWith(mustBegin), qPrintable(line));
+        QVERIFY2(line.contains(mustContain), qPrintable(line));
+        if (mustBegin == QStringLiteral("    ")) {
+            QVERIFY2(IsFreeParagraph(line), qPrintable(line));
+        }
+    }
+
+    void upgradeNotesAreFiveNumberedParagraphsThenTheEnd() {
+        const QStringList lines = HelpLines();
+        const int first = LineIndexOfRow(44);
+        // 43 rows of one line, five lines for row 44, and 18 empty lines.
+        QCOMPARE(lines.size(), 43 + 5 + 18);
+        for (int i = 0; i < 5; ++i) {
+            const QString prefix = QStringLiteral("    <*%1*>").arg(i + 1);
+            QVERIFY2(lines.at(first + i).startsWith(prefix), qPrintable(lines.at(first + i)));
+            QVERIFY(lines.at(first + i).size() > prefix.size() + 4);
+        }
+        QCOMPARE(lines.at(first + 5), QString());
+    }
+
+    void storedTextEndsEveryLineWithCrLf() {
+        const QString text = HelpText();
+        QVERIFY(text.endsWith(QStringLiteral("\r\n")));
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            if (text.at(i) == u'\n') {
+                QVERIFY2(i > 0 && text.at(i - 1) == u'\r', qPrintable(QString::number(i)));
+            }
+            if (text.at(i) == u'\r') {
+                QVERIFY2(i + 1 < text.size() && text.at(i + 1) == u'\n',
+                         qPrintable(QString::number(i)));
+            }
+        }
+        QStringList pieces = text.split(QStringLiteral("\r\n"));
+        QCOMPARE(pieces.takeLast(), QString()); // after the final line break
+        QCOMPARE(pieces, HelpLines());
+    }
+
+    void viewerWindowAndControls() {
+        Form7* viewer = Form7::ShowHelp(nullptr);
+        QVERIFY(viewer != nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(viewer));
+        QCOMPARE(viewer->windowTitle(), QStringLiteral("Yuanmate V5.5 帮助"));
+        // 4740 x 6240 twips at 15 twips a pixel, and the border does not resize it.
+        QCOMPARE(viewer->size(), QSize(316, 416));
+        QCOMPARE(viewer->minimumSize(), viewer->maximumSize());
+
+        auto* command2 = viewer->findChild<QPushButton*>(QStringLiteral("Command2"));
+        auto* text2 = viewer->findChild<QLineEdit*>(QStringLiteral("Text2"));
+        auto* text1 = viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+        QVERIFY(command2 && text2 && text1);
+        QCOMPARE(command2->text(), QStringLiteral("退出(&X)"));
+        QCOMPARE(text2->text(), QStringLiteral("Yuanmate 5.5 帮助说明"));
+        QVERIFY(text2->font().bold());
+        QCOMPARE(text2->font().pointSizeF(), 10.5);
+        QCOMPARE(text2->palette().color(QPalette::Text), QColor(255, 0, 0));
+        QCOMPARE(text2->palette().color(QPalette::Base), QColor(255, 255, 192));
+        QCOMPARE(text1->palette().color(QPalette::Base), QColor(255, 255, 192));
+        QCOMPARE(text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+        // The button sits above the title, the title above the page.
+        QVERIFY(command2->geometry().bottom() < text2->geometry().top());
+        QVERIFY(text2->geometry().bottom() < text1->geometry().top());
+        QCOMPARE(text1->geometry().bottom(), viewer->rect().bottom());
+
+        QCOMPARE(text1->toPlainText().split(u'\n'),
+                 HelpText().chopped(2).split(QStringLiteral("\r\n")));
+        QCOMPARE(viewer->helpText(), HelpText());
+    }
+
+    void opensWithPageFocusedAndAtTop() {
+        Form7* viewer = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->Text1));
+        QCOMPARE(viewer->Text1->verticalScrollBar()->value(), 0);
+        QVERIFY(viewer->Text1->verticalScrollBar()->maximum() > 0); // the page is long
+        QCOMPARE(viewer->Text1->textCursor().position(), 0);
+        // The empty first line is the first visible one.
+        const QTextBlock top = viewer->Text1->cursorForPosition(QPoint(2, 2)).block();
+        QCOMPARE(top.blockNumber(), 0);
+        QCOMPARE(top.text(), QString());
+        QCOMPARE(top.next().text(), QStringLiteral("一、简介："));
+    }
+
+    void tabMovesFromPageToExitButton() {
+        Form7* viewer = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QTest::keyClick(viewer->Text1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->Command2));
+    }
+
+    void neitherFieldAcceptsTyping_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("typed");
+        const char* fields[] = {"Text1", "Text2"};
+        for (const char* field : fields) {
+            QTest::addRow("%s letter", field) << field << int(Qt::Key_A) << "a";
+            QTest::addRow("%s digit", field) << field << int(Qt::Key_5) << "5";
+            QTest::addRow("%s backspace", field) << field << int(Qt::Key_Backspace) << "";
+            QTest::addRow("%s delete", field) << field << int(Qt::Key_Delete) << "";
+            QTest::addRow("%s enter", field) << field << int(Qt::Key_Return) << "\r";
+            QTest::addRow("%s space", field) << field << int(Qt::Key_Space) << " ";
+        }
+    }
+    void neitherFieldAcceptsTyping() {
+        QFETCH(QString, field);
+        QFETCH(int, key);
+        QFETCH(QString, typed);
+        Form7* viewer = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        QWidget* target = viewer->findChild<QWidget*>(field);
+        QVERIFY(target != nullptr);
+        target->setFocus();
+        const QString pageBefore = viewer->Text1->toPlainText();
+        const QString titleBefore = viewer->Text2->text();
+        // In the middle of the text, where deleting would remove something either way.
+        viewer->Text1->moveCursor(QTextCursor::Down);
+        viewer->Text1->moveCursor(QTextCursor::EndOfLine);
+        viewer->Text2->setCursorPosition(5);
+        QTest::keyClick(target, Qt::Key(key), Qt::NoModifier);
+        QTest::keyClicks(target, typed);
+        QCOMPARE(viewer->Text1->toPlainText(), pageBefore);
+        QCOMPARE(viewer->Text2->text(), titleBefore);
+        QVERIFY(viewer->isVisible());
+    }
+
+    void secondShowBringsTheSameWindowUnchanged() {
+        Form7* first = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowExposed(first));
+        first->Text1->verticalScrollBar()->setValue(first->Text1->verticalScrollBar()->maximum());
+        QVERIFY(first->Text1->verticalScrollBar()->value() > 0);
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+
+        Form7* second = Form7::ShowHelp(&other);
+        QCOMPARE(second, first);
+        int viewers = 0;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            viewers += qobject_cast<Form7*>(w) != nullptr ? 1 : 0;
+        }
+        QCOMPARE(viewers, 1);
+        QVERIFY(QTest::qWaitForWindowActive(second));
+        QCOMPARE(second->Text1->toPlainText(), HelpText().chopped(2).replace("\r\n", "\n"));
+        // Not loaded again: a fresh load would have put the page back at its top.
+        QVERIFY(second->Text1->verticalScrollBar()->value() > 0);
+    }
+
+    void exitButtonUnloadsAndNextShowLoadsAfresh_data() {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("click") << "click";
+        QTest::newRow("alt+x") << "alt+x";
+        QTest::newRow("close box") << "close";
+    }
+    void exitButtonUnloadsAndNextShowLoadsAfresh() {
+        QFETCH(QString, how);
+        QPointer<Form7> first = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(first));
+        first->Text1->verticalScrollBar()->setValue(first->Text1->verticalScrollBar()->maximum());
+        if (how == QStringLiteral("click")) {
+            QTest::mouseClick(first->Command2, Qt::LeftButton);
+        } else if (how == QStringLiteral("alt+x")) {
+            QTest::keyClick(first->Text1, Qt::Key_X, Qt::AltModifier);
+        } else {
+            first->close();
+        }
+        QTRY_VERIFY(first.isNull()); // deleted on close
+        QVERIFY(Form7::Instance() == nullptr);
+
+        Form7* again = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(again));
+        QCOMPARE(again->Text1->verticalScrollBar()->value(), 0);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(again->Text1));
+    }
+
+    void f1InsideDoesNothingSpecial() {
+        Form7* viewer = Form7::ShowHelp(nullptr);
+        QVERIFY(QTest::qWaitForWindowActive(viewer));
+        const int before = QApplication::topLevelWidgets().size();
+        QTest::keyClick(viewer->Text1, Qt::Key_F1);
+        QCOMPARE(Form7::Instance(), viewer);
+        QVERIFY(viewer->isVisible());
+        QCOMPARE(QApplication::topLevelWidgets().size(), before);
+    }
+};
+
+QTEST_MAIN(HelpWindowTest)
+#include "help_window_test.moc"
