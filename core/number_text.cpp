@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <system_error>
 
@@ -207,6 +208,25 @@ ReadResult ReadDecimal(Scanner& s) {
         const std::int64_t lead = firstInteger ? integerDigits - *firstInteger : -*firstFraction;
         if (lead + exponent < 0) {
             r.value = 0.0;
+            return r;
+        }
+        // The largest double writes as "1.79769313486232E+308", a little above itself.
+        // Such a text must read back as the largest double, or a value the program wrote
+        // would not survive the settings file. Anything larger cannot be represented.
+        if (lead + exponent == 308) {
+            std::string digits;
+            for (char ch : mantissa) {
+                if (IsDigit(ch) && (ch != '0' || !digits.empty())) {
+                    digits.push_back(ch);
+                }
+            }
+            while (!digits.empty() && digits.back() == '0') {
+                digits.pop_back();
+            }
+            if (digits <= "179769313486232") {
+                r.value = negative ? -std::numeric_limits<double>::max()
+                                   : std::numeric_limits<double>::max();
+            }
         }
         return r;
     }

@@ -155,6 +155,24 @@ TEST(ValRounding, DecimalAndExponentFormsGiveTheSameDouble) {
     }
 }
 
+TEST(ValLargest, TextOfTheLargestDoubleReadsBack) {
+    // The largest doubles write as 1.79769313486232E+308, which is just above the largest
+    // double; that text must still read back, or a written value would be lost.
+    constexpr double kMax = std::numeric_limits<double>::max();
+    for (double v : {kMax, -kMax, std::nextafter(kMax, 0.0), 1.7976931348623151e308}) {
+        std::optional<double> back = TryVal(Str(v));
+        ASSERT_TRUE(back.has_value()) << Str(v);
+        EXPECT_EQ(std::fabs(*back), kMax) << Str(v);
+        EXPECT_EQ(std::signbit(*back), std::signbit(v));
+        EXPECT_EQ(Str(*back), Str(v));
+    }
+    EXPECT_EQ(Val("1.79769313486232E+308"), kMax);
+    EXPECT_EQ(Val("-17976931348623.2E+295"), -kMax);
+    EXPECT_FALSE(TryVal("1.79769313486233E+308").has_value());
+    EXPECT_FALSE(TryVal("1.7976931348623201E+308").has_value());
+    EXPECT_FALSE(TryVal("2E+308").has_value());
+}
+
 TEST(IsNumericTest, WholeTextOnly) {
     struct Case {
         const char* text;
