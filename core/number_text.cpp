@@ -121,8 +121,8 @@ ReadResult ReadDecimal(Scanner& s) {
     bool seenPoint = false;
     std::int64_t integerDigits = 0;
     std::int64_t fractionDigits = 0;
-    // Where the first non-zero digit stood: its index in the integer part, or (negative)
-    // its place after the point. Tells an underflow from an overflow below.
+    // Where the first non-zero digit stood (1-based, in the integer part or after the
+    // point); tells an underflow from an overflow below.
     std::optional<std::int64_t> firstInteger;
     std::optional<std::int64_t> firstFraction;
     for (;;) {
