@@ -19,6 +19,12 @@
 #include <QSvgRenderer>
 #include <QToolButton>
 
+// The artwork lives in this static library; referencing its initialiser keeps the linker
+// from dropping it.
+static void InitArtwork() {
+    Q_INIT_RESOURCE(artwork);
+}
+
 namespace ym::ui {
 
 namespace {
@@ -97,6 +103,7 @@ QPixmap RenderSvg(const QString& resource, const QSize& size) {
 } // namespace
 
 void Form1::buildControls() {
+    InitArtwork();
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(TwipsSize(8115, 6480));
     SetBackground(this, Rgb(kWindowColor));
