@@ -376,17 +376,17 @@ INSTANTIATE_TEST_SUITE_P(
                   {kTransfer, "0.00元"},
                   {kFees, "157.50元"},
                   {kProfit, "842.50元"}}},
-        // Shanghai funds: 0.0035 commission with a minimum of 10, no stamp duty, transfer
-        // 0.001 per share with a minimum of 1.
+        // Shanghai funds: 0.0035 commission with a minimum of 10 (the buy leg's 7.00 is raised,
+        // the sell leg's 10.50 is not), no stamp duty, transfer 0.001 per share, minimum 1.
         RowsCase{"ShanghaiFund",
                  {"trade", "--market", "SH", "--type", "fund", "--buy", "2", "--sell", "3", "--qty",
                   "1000"},
                  false,
-                 {{kCommission, "20.00元"},
+                 {{kCommission, "20.50元"},
                   {kStamp, "0.00元"},
                   {kTransfer, "2.00元"},
-                  {kFees, "22.00元"},
-                  {kProfit, "978.00元"}}},
+                  {kFees, "22.50元"},
+                  {kProfit, "977.50元"}}},
         // Typed text passes the field's own rules: a large sell price has no limit.
         RowsCase{"SellPriceWithoutLimit",
                  With(kShA, {"--sell", "1234567", "--qty", "100"}),
@@ -399,7 +399,7 @@ INSTANTIATE_TEST_SUITE_P(
         RowsCase{"BuyPriceAtTheLimit",
                  With(kShA, {"--buy", "999999", "--qty", "1"}),
                  false,
-                 {{kCommission, "3,500.00元"}, {kPaid, "1,007,500.99元"}}}),
+                 {{kCommission, "3,500.00元"}, {kPaid, "1,007,499.99元"}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // ---------------------------------------------------------------------------------------
