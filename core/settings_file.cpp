@@ -1,12 +1,285 @@
 #include "core/settings_file.h"
-// STUB: to be implemented
+
+#include "core/number_text.h"
+#include "core/profile_file.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string>
+#include <system_error>
+#include <vector>
+
 namespace ym {
-std::string_view MessageText(SettingsMessage) { return "  ## Error"; }
-std::string SettingsPath(std::string_view d, char s) { return std::string(d) + s + std::string(kSettingsFileName); }
-std::filesystem::path SettingsPathInCurrentDirectory() { return std::filesystem::current_path() / kSettingsFileName; }
-std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path&) { return std::nullopt; }
-std::string DefaultSettingsBytes() { return {}; }
-SettingsRead ReadSettings(const std::filesystem::path&) { SettingsRead r; r.settings.Select1 = 2; r.settings.Select2 = 1; r.settings.parameters = FeeParameters::Defaults(); return r; }
-std::optional<SettingsMessage> SaveSelection(const std::filesystem::path&, std::int16_t, std::int16_t) { return std::nullopt; }
-std::optional<SettingsMessage> SaveParameters(const std::filesystem::path&, const FeeParameters&, const DisplayScheme&) { return std::nullopt; }
+namespace {
+
+constexpr std::string_view kReadDefault = "-1";
+constexpr std::size_t kReadBufferSize = 255;
+
+// A missing or unusable selection or scheme number falls back to what a new file holds.
+constexpr std::int16_t kDefaultSelect1 = 2;
+constexpr std::int16_t kDefaultSelect2 = 1;
+constexpr std::int16_t kDefaultColor = 0;
+
+std::string NumberedKey(std::string_view stem, std::size_t number) {
+    return std::string(stem) + std::to_string(number);
+}
+
+// "&H" hex as the old runtime reads it: four digits or fewer without a trailing "&" would
+// come back as a signed 16-bit number ("&HFFFF" is -1), so short values carry the "&".
+std::string HexColorText(ColorRef c) {
+    char digits[16];
+    std::snprintf(digits, sizeof digits, "%" PRIX32, static_cast<std::uint32_t>(c));
+    std::string text = "&H" + std::string(digits);
+    if (std::string_view(digits).size() <= 4) {
+        text += '&';
+    }
+    return text;
+}
+
+std::vector<std::string> DefaultParameterLines(bool shanghai) {
+    std::vector<std::string> lines;
+    const std::size_t count = shanghai ? kShanghaiParameterCount : kShenzhenParameterCount;
+    for (std::size_t i = 0; i < count; ++i) {
+        const ParameterInfo& info = kParameters[i];
+        lines.push_back(NumberedKey(shanghai ? "A" : "B", i + 1) + "=" +
+                        std::string(shanghai ? info.shanghaiDefault : info.shenzhenDefault));
+    }
+    return lines;
+}
+
+std::vector<std::string> DefaultShowColorLines() {
+    std::vector<std::string> lines{"Color= 0"};
+    for (std::size_t k = 0; k < kPresetSchemes[0].size(); ++k) {
+        lines.push_back(NumberedKey("SColor", k + 1) + "=" + HexColorText(kPresetSchemes[0][k]));
+    }
+    return lines;
+}
+
+struct DefaultSection {
+    std::string_view name;
+    std::vector<std::string> lines;
+    SettingsMessage failure;
+};
+
+std::vector<DefaultSection> DefaultSections() {
+    return {
+        {kSectionShanghai, DefaultParameterLines(true), SettingsMessage::CreateShanghai},
+        {kSectionShenzhen, DefaultParameterLines(false), SettingsMessage::CreateShenzhen},
+        {kSectionSelect, {"Select1=2", "Select2=1"}, SettingsMessage::CreateSelect},
+        {kSectionShowColor, DefaultShowColorLines(), SettingsMessage::CreateShowColor},
+    };
+}
+
+// One read as start-up does it: default "-1", a 255-byte buffer. nullopt: unreadable.
+std::optional<std::string> ReadValue(const std::filesystem::path& file, std::string_view section,
+                                     std::string_view key) {
+    std::string text;
+    if (profile::ReadString(file, section, key, kReadDefault, text, kReadBufferSize) < 0) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// A number that the 16-bit field cannot hold (or no representable number at all) takes
+// the default instead of wrapping into some other market, type or scheme.
+std::int16_t ToInt16Or(std::string_view text, std::int16_t fallback) {
+    const std::optional<double> v = TryVal(text);
+    if (!v) {
+        return fallback;
+    }
+    return ToInt16(*v).value_or(fallback);
+}
+
+// A stored colour that is no colour reference at all (the "-1" of a missing key, a
+// number beyond 32 bits, stray upper bits) takes that slot of the default scheme.
+ColorRef ToColorOr(std::string_view text, ColorRef fallback) {
+    const std::optional<double> v = TryVal(text);
+    if (!v) {
+        return fallback;
+    }
+    const std::optional<std::int32_t> c = ToInt32(*v);
+    if (!c || !IsValidColorRef(*c)) {
+        return fallback;
+    }
+    return *c;
+}
+
+SettingsRead Failed(SettingsMessage message) {
+    SettingsRead r;
+    r.error = message;
+    return r;
+}
+
+} // namespace
+
+std::string_view MessageText(SettingsMessage message) {
+    switch (message) {
+    case SettingsMessage::CreateShanghai:
+        return "  ## Error creat shanghai!6002-1";
+    case SettingsMessage::CreateShenzhen:
+        return "  ## Error creat shengzhen!6002-2";
+    case SettingsMessage::CreateSelect:
+        return "  ## Error creat select!6002-3";
+    case SettingsMessage::CreateShowColor:
+        return "  ## Error creat ShowColor!6002-4";
+    case SettingsMessage::ReadShanghai:
+        return "  ## Error read shanghai!6003-1";
+    case SettingsMessage::ReadShenzhen:
+        return "  ## Error read shenzhen!6003-2";
+    case SettingsMessage::ReadSelect1:
+        return "  ## Error read select1!6003-3";
+    case SettingsMessage::ReadSelect2:
+        return "  ## Error read select2!6003-4";
+    case SettingsMessage::ReadColor:
+        return "  ## Error read SHOWCOLOR!6003-5";
+    case SettingsMessage::ReadCustomColor:
+        return "  ## Error read SHOWCOLOR!6003-5-1";
+    case SettingsMessage::SaveSelect:
+        return "  ## Error save select!6004";
+    case SettingsMessage::ChangeShanghai:
+        return "  ## Error change shanghai!6005";
+    case SettingsMessage::ChangeShenzhen:
+        return "  ## Error change shenzhen!6005";
+    case SettingsMessage::SaveShowColor:
+        return "  ## Error save showcolor!6005-5";
+    case SettingsMessage::ChangeCustomColor:
+        return "  ## Error change showcolor!6005-5-1";
+    }
+    return {};
+}
+
+std::string SettingsPath(std::string_view currentDirectory, char separator) {
+    std::string path(currentDirectory);
+    if (path.empty() || path.back() != separator) {
+        path += separator;
+    }
+    path += kSettingsFileName;
+    return path;
+}
+
+std::filesystem::path SettingsPathInCurrentDirectory() {
+    std::error_code ec;
+    const std::filesystem::path cwd = std::filesystem::current_path(ec);
+    if (ec) {
+        // No current directory to name: the bare file name still means "here".
+        return std::filesystem::path(kSettingsFileName);
+    }
+    return std::filesystem::path(
+        SettingsPath(cwd.string(), static_cast<char>(std::filesystem::path::preferred_separator)));
+}
+
+std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path& file) {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(file, ec)) {
+        return std::nullopt; // an existing file is never completed or repaired
+    }
+    for (const DefaultSection& s : DefaultSections()) {
+        if (!profile::WriteSection(file, s.name, s.lines)) {
+            return s.failure;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string DefaultSettingsBytes() {
+    std::string bytes;
+    for (const DefaultSection& s : DefaultSections()) {
+        bytes += "[" + std::string(s.name) + "]\r\n";
+        for (const std::string& l : s.lines) {
+            bytes += l + "\r\n";
+        }
+    }
+    return bytes;
+}
+
+SettingsRead ReadSettings(const std::filesystem::path& file) {
+    SettingsRead result;
+    StoredSettings& s = result.settings;
+
+    // A missing Select or Color key reads "-1" and stays -1: the windows take that as
+    // "nothing selected" and "no scheme". Only numbers beyond 16 bits fall back.
+    const auto select1 = ReadValue(file, kSectionSelect, "Select1");
+    if (!select1) {
+        return Failed(SettingsMessage::ReadSelect1);
+    }
+    s.Select1 = ToInt16Or(*select1, kDefaultSelect1);
+    const auto select2 = ReadValue(file, kSectionSelect, "Select2");
+    if (!select2) {
+        return Failed(SettingsMessage::ReadSelect2);
+    }
+    s.Select2 = ToInt16Or(*select2, kDefaultSelect2);
+    const auto color = ReadValue(file, kSectionShowColor, "Color");
+    if (!color) {
+        return Failed(SettingsMessage::ReadColor);
+    }
+    s.scheme.Color = ToInt16Or(*color, kDefaultColor);
+
+    ColorTable fileColors{};
+    if (s.scheme.Color == kCustomScheme) {
+        for (std::size_t k = 0; k < fileColors.size(); ++k) {
+            const auto text = ReadValue(file, kSectionShowColor, NumberedKey("SColor", k + 1));
+            if (!text) {
+                return Failed(SettingsMessage::ReadCustomColor);
+            }
+            fileColors[k] = ToColorOr(*text, kPresetSchemes[0][k]);
+        }
+    }
+
+    for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
+        const auto text = ReadValue(file, kSectionShanghai, NumberedKey("A", i + 1));
+        if (!text) {
+            return Failed(SettingsMessage::ReadShanghai);
+        }
+        s.parameters.shanghai[i] = Val(*text);
+    }
+    for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
+        const auto text = ReadValue(file, kSectionShenzhen, NumberedKey("B", i + 1));
+        if (!text) {
+            return Failed(SettingsMessage::ReadShenzhen);
+        }
+        s.parameters.shenzhen[i] = Val(*text);
+    }
+
+    s.scheme.FillFromNumber(s.scheme.Color, fileColors);
+    return result;
+}
+
+std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, std::int16_t market,
+                                             std::int16_t type) {
+    const std::vector<std::string> lines{"Select1=" + Str(market), "Select2=" + Str(type)};
+    if (!profile::WriteSection(file, kSectionSelect, lines)) {
+        return SettingsMessage::SaveSelect;
+    }
+    return std::nullopt;
+}
+
+std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
+                                              const FeeParameters& parameters,
+                                              const DisplayScheme& scheme) {
+    for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
+        if (!profile::WriteKey(file, kSectionShanghai, NumberedKey("A", i + 1),
+                               Str(parameters.shanghai[i]))) {
+            return SettingsMessage::ChangeShanghai;
+        }
+    }
+    for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
+        if (!profile::WriteKey(file, kSectionShenzhen, NumberedKey("B", i + 1),
+                               Str(parameters.shenzhen[i]))) {
+            return SettingsMessage::ChangeShenzhen;
+        }
+    }
+    if (!profile::WriteSection(file, kSectionShowColor, {"Color=" + Str(scheme.Color)})) {
+        return SettingsMessage::SaveShowColor;
+    }
+    if (scheme.Color == kCustomScheme) {
+        for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
+            if (!profile::WriteKey(file, kSectionShowColor, NumberedKey("SColor", k + 1),
+                                   Str(scheme.CustomColor[k]))) {
+                return SettingsMessage::ChangeCustomColor;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 } // namespace ym
