@@ -111,6 +111,14 @@ void MakeExecutable(const QString& path) {
     QVERIFY(QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner));
 }
 
+// With YM_SCREENSHOT_DIR set, the window as the user sees it is saved there.
+void SaveScreenshot(QWidget* window, const QString& name) {
+    const QString dir = qEnvironmentVariable("YM_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) {
+        QVERIFY(window->grab().save(QDir(dir).filePath(name)));
+    }
+}
+
 QStringList ZeroRows(int count, int yieldRow) {
     QStringList rows;
     for (int i = 0; i < count; ++i) {
@@ -249,6 +257,9 @@ private slots:
         QCOMPARE(Focused(), text1);
         QCOMPARE(text1->selectedText(), text1->text());
         QVERIFY(s.messages.messages.isEmpty());
+        if (QTest::currentDataTag() == QLatin1String("round trip 1000")) {
+            SaveScreenshot(s.form.get(), QStringLiteral("main-window-a.png"));
+        }
     }
 
     void shenzhenBSharesCapTheSettlementFee() {
@@ -265,6 +276,7 @@ private slots:
                                    "18.12 %",     "2,015,792.00元", "2,381,149.60元"};
         QCOMPARE(Values(s, "Label8_", 11), expected);
         QCOMPARE(TextColor(s.label("Label8_7")), kProfitColor);
+        SaveScreenshot(s.form.get(), QStringLiteral("main-window-b.png"));
 
         // Shanghai has no cap; the B-share panel stays, the rows start again from zero.
         QTest::mouseClick(s.widget("Option1"), Qt::LeftButton);
@@ -691,14 +703,43 @@ private slots:
         QCOMPARE(s.fileBytes(), before);
     }
 
+    void damagedSettingsFileEndsTheStart_data() {
+        QTest::addColumn<QString>("damage");
+        QTest::addColumn<QString>("message");
+        // A folder in the file's place cannot be created over.
+        QTest::newRow("folder") << "folder"
+                                << "  ## Error creat shanghai!6002-1";
+        // A file nobody may read fails at the first read, Select1.
+        QTest::newRow("no read permission") << "mode 000"
+                                            << "  ## Error read select1!6003-3";
+    }
+
     void damagedSettingsFileEndsTheStart() {
+        QFETCH(QString, damage);
+        QFETCH(QString, message);
+
         Session s;
-        QVERIFY(QDir(s.dir.path()).mkdir(kSettingsFile));
+        const QString path = s.dir.filePath(kSettingsFile);
+        const QByteArray bytes = QByteArray::fromStdString(ym::DefaultSettingsBytes());
+        if (damage == "folder") {
+            QVERIFY(QDir(s.dir.path()).mkdir(kSettingsFile));
+        } else {
+            WriteFile(path, bytes);
+            QVERIFY(QFile::setPermissions(path, QFileDevice::Permissions()));
+        }
         QVERIFY(!s.load());
         QCOMPARE(s.messages.messages.size(), 1);
         QCOMPARE(s.messages.messages.front().title, QStringLiteral("警告"));
-        QVERIFY(s.messages.messages.front().text.startsWith(QStringLiteral("  ## Error ")));
+        QCOMPARE(s.messages.messages.front().text, message);
+        QCOMPARE(s.messages.messages.front().buttons, MessageButtons::Ok);
         QVERIFY(!s.form->isVisible());
+        // Nothing is written on the way out.
+        if (damage == "folder") {
+            QVERIFY(QFileInfo(path).isDir());
+        } else {
+            QVERIFY(QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+            QCOMPARE(s.fileBytes(), bytes);
+        }
     }
 
     void launching_data() {
