@@ -1,10 +1,127 @@
 #include "core/result_rows.h"
-// STUB: to be implemented
+
+#include "core/number_text.h"
+
+#include <array>
+#include <span>
+
 namespace ym {
-Panel PanelForType(int type) { return type == 5 ? Panel::BShare : Panel::AShare; }
-ColorSlot ProfitSlot(double) { return kSlotFlat; }
-std::vector<ResultRow> PanelRows(Panel, const TradeResult&) { return {}; }
-std::vector<ResultRow> ResetRows(Panel) { return {}; }
-int NetProfitRow(Panel p) { return p == Panel::AShare ? 5 : 7; }
-int YieldRow(Panel p) { return p == Panel::AShare ? 6 : 8; }
+
+namespace {
+
+enum class RowKind { Yuan, Percent, BreakEven };
+
+// One row of a result panel: its caption, the result it shows, how the value is written
+// and the colour slot it has while no profit colours it.
+struct RowSpec {
+    std::string_view caption;
+    double TradeResult::*field;
+    RowKind kind;
+    ColorSlot slot;
+    bool profitRow;
+};
+
+constexpr std::array<RowSpec, 10> kARows{{
+    {"佣      金：", &TradeResult::CommissionTotal, RowKind::Yuan, kSlotNormal, false},
+    {"印  花  税：", &TradeResult::StampTotal, RowKind::Yuan, kSlotNormal, false},
+    {"过  户  费：", &TradeResult::TransferTotal, RowKind::Yuan, kSlotNormal, false},
+    {"其      它：", &TradeResult::OtherTotal, RowKind::Yuan, kSlotNormal, false},
+    {"手续费合计：", &TradeResult::FeesTotal, RowKind::Yuan, kSlotLoss, false},
+    {"纯  利  润：", &TradeResult::NetProfit, RowKind::Yuan, kSlotFlat, true},
+    {"收  益  率：", &TradeResult::Yield, RowKind::Percent, kSlotFlat, true},
+    {"实付总金额：", &TradeResult::TotalPaid, RowKind::Yuan, kSlotNormal, false},
+    {"实收总金额：", &TradeResult::TotalReceived, RowKind::Yuan, kSlotNormal, false},
+    {"保本卖出价：", nullptr, RowKind::BreakEven, kSlotBreakEven, false},
+}};
+
+constexpr std::array<RowSpec, 12> kBRows{{
+    {"佣      金：", &TradeResult::CommissionTotal, RowKind::Yuan, kSlotNormal, false},
+    {"印  花  税：", &TradeResult::StampTotal, RowKind::Yuan, kSlotNormal, false},
+    {"结  算  费：", &TradeResult::SettlementTotal, RowKind::Yuan, kSlotNormal, false},
+    {"交易经手费：", &TradeResult::HandlingTotal, RowKind::Yuan, kSlotNormal, false},
+    {"证  管  费：", &TradeResult::RegulatorTotal, RowKind::Yuan, kSlotNormal, false},
+    {"其      它：", &TradeResult::OtherTotal, RowKind::Yuan, kSlotNormal, false},
+    {"手续费合计：", &TradeResult::FeesTotal, RowKind::Yuan, kSlotLoss, false},
+    {"纯  利  润：", &TradeResult::NetProfit, RowKind::Yuan, kSlotFlat, true},
+    {"收  益  率：", &TradeResult::Yield, RowKind::Percent, kSlotFlat, true},
+    {"实付总金额：", &TradeResult::TotalPaid, RowKind::Yuan, kSlotNormal, false},
+    {"实收总金额：", &TradeResult::TotalReceived, RowKind::Yuan, kSlotNormal, false},
+    {"保本卖出价：", nullptr, RowKind::BreakEven, kSlotBreakEven, false},
+}};
+
+std::span<const RowSpec> RowsOf(Panel panel) {
+    if (panel == Panel::BShare) {
+        return kBRows;
+    }
+    return kARows;
+}
+
+int IndexOf(Panel panel, double TradeResult::*field) {
+    const std::span<const RowSpec> rows = RowsOf(panel);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].field == field) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+std::string ValueText(const RowSpec& row, const TradeResult& result) {
+    switch (row.kind) {
+    case RowKind::Percent:
+        return FormatMask(result.*row.field, kPercentMask);
+    case RowKind::BreakEven:
+        if (!result.BreakEvenPrice) {
+            return std::string(kNoBreakEven);
+        }
+        return FormatMask(*result.BreakEvenPrice, kYuanMask);
+    case RowKind::Yuan:
+        break;
+    }
+    return FormatMask(result.*row.field, kYuanMask);
+}
+
+} // namespace
+
+Panel PanelForType(int type) {
+    return type == kTypeBShare ? Panel::BShare : Panel::AShare;
+}
+
+ColorSlot ProfitSlot(double netProfit) {
+    if (netProfit > 0) {
+        return kSlotProfit;
+    }
+    if (netProfit < 0) {
+        return kSlotLoss;
+    }
+    return kSlotFlat;
+}
+
+std::vector<ResultRow> PanelRows(Panel panel, const TradeResult& result) {
+    std::vector<ResultRow> rows;
+    const ColorSlot profitSlot = ProfitSlot(result.NetProfit);
+    for (const RowSpec& spec : RowsOf(panel)) {
+        rows.push_back(
+            {spec.caption, ValueText(spec, result), spec.profitRow ? profitSlot : spec.slot});
+    }
+    return rows;
+}
+
+std::vector<ResultRow> ResetRows(Panel panel) {
+    std::vector<ResultRow> rows;
+    for (const RowSpec& spec : RowsOf(panel)) {
+        rows.push_back({spec.caption,
+                        FormatMask(0.0, spec.kind == RowKind::Percent ? kPercentMask : kYuanMask),
+                        spec.profitRow ? kSlotFlat : spec.slot});
+    }
+    return rows;
+}
+
+int NetProfitRow(Panel panel) {
+    return IndexOf(panel, &TradeResult::NetProfit);
+}
+int YieldRow(Panel panel) {
+    return IndexOf(panel, &TradeResult::Yield);
+}
+
 } // namespace ym

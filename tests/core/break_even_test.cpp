@@ -1,2 +1,374 @@
+// The break-even sell price must be the very price the step-by-step walk stops at.
+#include "core/trade.h"
+#include "tests/core/break_even_reference.h"
+
 #include <gtest/gtest.h>
-// Cases to come.
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace ym {
+namespace {
+
+using testing::LiteralBreakEven;
+using Outcome = testing::ReferenceBreakEven::Outcome;
+
+FeeRules ShanghaiA() {
+    FeeRules r;
+    r.CurMarket = kShanghai;
+    r.rates.CommissionRate = 0.0035;
+    r.rates.MinCommission = 10;
+    r.rates.StampRate = 0.004;
+    r.rates.TransferRate = 0.001;
+    r.rates.MinTransfer = 1;
+    return r;
+}
+
+FeeRules ShenzhenB() {
+    FeeRules r;
+    r.CurMarket = kShenzhen;
+    r.SettlementCap = 500;
+    r.rates.CommissionRate = 0.0043;
+    r.rates.StampRate = 0.003;
+    r.rates.SettlementRate = 0.0005;
+    r.rates.HandlingRate = 0.0003;
+    r.rates.RegulatorRate = 0.000046;
+    return r;
+}
+
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+std::string Describe(const FeeRules& r, double buy, double qty) {
+    char text[512];
+    std::snprintf(text, sizeof text,
+                  "market %d cap %.17g CR %.17g MinC %.17g SR %.17g TR %.17g MinT %.17g "
+                  "O %.17g SeR %.17g HR %.17g RR %.17g buy %.17g qty %.17g",
+                  r.CurMarket, r.SettlementCap, r.rates.CommissionRate, r.rates.MinCommission,
+                  r.rates.StampRate, r.rates.TransferRate, r.rates.MinTransfer, r.rates.OtherFee,
+                  r.rates.SettlementRate, r.rates.HandlingRate, r.rates.RegulatorRate, buy, qty);
+    return text;
+}
+
+double TrialProfit(const FeeRules& r, double buy, double qty, double t) {
+    return ((t - buy) * qty - LegFees(r, t, qty)) - LegFees(r, buy, qty);
+}
+
+// Compares the fast search with the walk. Returns whether the walk decided the case
+// within maxSteps; when it did not, the fast answer must still lie beyond every price the
+// walk rejected and must itself stop the walk.
+bool ExpectAgreesWithWalk(const FeeRules& r, double buy, double qty, std::int64_t maxSteps) {
+    const std::optional<double> fast = BreakEvenSellPrice(r, buy, qty);
+    const auto ref = LiteralBreakEven(r, buy, qty, maxSteps);
+    const std::string what = Describe(r, buy, qty);
+    switch (ref.outcome) {
+    case Outcome::Found:
+        EXPECT_TRUE(fast.has_value()) << what;
+        if (fast) {
+            EXPECT_TRUE(SameBits(*fast, ref.price))
+                << what << "\n fast " << *fast << " walk " << ref.price << " after " << ref.steps
+                << " steps";
+        }
+        return true;
+    case Outcome::Stalled:
+        EXPECT_FALSE(fast.has_value()) << what << " fast " << *fast;
+        return true;
+    case Outcome::StepsExhausted:
+        if (fast) {
+            EXPECT_GT(*fast, ref.price) << what;
+            EXPECT_FALSE(TrialProfit(r, buy, qty, *fast) < 0) << what;
+        }
+        return false;
+    }
+    return false;
+}
+
+TEST(BreakEvenTest, WorkedExamplesStopAfterTheStatedSteps) {
+    struct Case {
+        double buy, qty, price;
+        std::int64_t steps;
+    };
+    const Case cases[] = {{10, 1000, 10.16, 16}, {10, 100, 10.31, 31}};
+    for (const Case& c : cases) {
+        const auto ref = LiteralBreakEven(ShanghaiA(), c.buy, c.qty, 1000);
+        ASSERT_EQ(ref.outcome, Outcome::Found);
+        EXPECT_EQ(ref.steps, c.steps);
+        const std::optional<double> fast = BreakEvenSellPrice(ShanghaiA(), c.buy, c.qty);
+        ASSERT_TRUE(fast.has_value());
+        EXPECT_TRUE(SameBits(*fast, ref.price));
+        EXPECT_NEAR(*fast, c.price, 1e-9);
+    }
+}
+
+TEST(BreakEvenTest, NoBuyPriceOrNoQuantityGivesZero) {
+    struct Case {
+        double buy, qty;
+    };
+    const Case cases[] = {{0, 1000}, {10, 0}, {0, 0}};
+    for (const Case& c : cases) {
+        const std::optional<double> fast = BreakEvenSellPrice(ShanghaiA(), c.buy, c.qty);
+        ASSERT_TRUE(fast.has_value());
+        EXPECT_EQ(*fast, 0.0);
+    }
+}
+
+// Hand-picked trades around the places where the search changes its manner: the few
+// steps below 2^-5, binade edges, the minimum commission giving way to the rate, the
+// Shenzhen cap taking over, and many steps.
+TEST(BreakEvenTest, ChosenTradesAgreeWithTheWalk) {
+    struct Case {
+        FeeRules rules;
+        double buy, qty;
+    };
+    FeeRules bigMin = ShanghaiA();
+    bigMin.rates.MinCommission = 20000;
+    FeeRules hugeMin = ShanghaiA();
+    hugeMin.rates.MinCommission = 3e6;
+    FeeRules capTurnsLoss = ShenzhenB();
+    capTurnsLoss.rates.SettlementRate = 2; // loses until the cap takes the fee over
+    FeeRules other = ShanghaiA();
+    other.rates.OtherFee = 7.77;
+    FeeRules noFees;
+    noFees.CurMarket = kShanghai;
+    const Case cases[] = {
+        {ShanghaiA(), 0.00001, 1},
+        {ShanghaiA(), 0.00001, 100000000},
+        {ShanghaiA(), 0.015, 1},
+        {ShanghaiA(), 0.03125, 3},
+        {ShanghaiA(), 0.0625, 7},
+        {ShanghaiA(), 1, 1},
+        {ShanghaiA(), 0.99, 1000},
+        {ShanghaiA(), 1.99, 333},
+        {ShanghaiA(), 127.99, 100},
+        {ShanghaiA(), 4095.995, 1},
+        {ShanghaiA(), 3.3, 99999999},
+        {bigMin, 0.01, 1},
+        {bigMin, 3.7, 1000},
+        {hugeMin, 1000, 1000},
+        {ShenzhenB(), 10, 200000},
+        {ShenzhenB(), 0.5, 100000000},
+        {ShenzhenB(), 2000, 12345},
+        {capTurnsLoss, 1, 100},
+        {capTurnsLoss, 0.37, 1000},
+        {other, 0.05, 1},
+        {noFees, 5, 100},
+        {noFees, 0.00001, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_TRUE(ExpectAgreesWithWalk(c.rules, c.buy, c.qty, 20000000))
+            << Describe(c.rules, c.buy, c.qty);
+    }
+}
+
+// Where no price ever breaks even the walk would never end; the search says so.
+TEST(BreakEvenTest, NoPriceBreaksEven) {
+    struct Case {
+        const char* why;
+        FeeRules rules;
+        double buy, qty;
+    };
+    FeeRules ratesReachOne = ShanghaiA();
+    ratesReachOne.rates.CommissionRate = 0.6;
+    ratesReachOne.rates.StampRate = 0.4;
+    FeeRules ratesAboveOne = ShenzhenB();
+    ratesAboveOne.rates.StampRate = 1.5;
+    FeeRules capNoHelp = ShenzhenB();
+    capNoHelp.rates.HandlingRate = 1; // the cap lifts only the settlement rate
+    capNoHelp.rates.SettlementRate = 0.5;
+    const Case cases[] = {
+        {"sell-leg rates sum to exactly 1", ratesReachOne, 10, 1000},
+        {"sell-leg rates above 1", ratesAboveOne, 0.00001, 1},
+        {"rates reach 1 even after the cap", capNoHelp, 99, 99999},
+        {"the trial price no longer moves", ShanghaiA(), 1e15, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_FALSE(BreakEvenSellPrice(c.rules, c.buy, c.qty).has_value()) << c.why;
+        // The walk finds no stop in a long stretch either.
+        const auto ref = LiteralBreakEven(c.rules, c.buy, c.qty, 100000);
+        EXPECT_NE(ref.outcome, Outcome::Found) << c.why;
+    }
+}
+
+// With sell-leg rates summing to 1 and a negative other charge making the exact profit
+// exactly 0 at every price, only rounding decides where the walk stops.
+TEST(BreakEvenTest, ProfitOfExactlyZeroStopsWhereRoundingSays) {
+    struct Case {
+        double buy, qty;
+    };
+    const Case cases[] = {{0.5, 2}, {3, 1}, {0.25, 8}, {1.75, 4}, {100, 1}, {0.1, 10}};
+    for (const Case& c : cases) {
+        FeeRules r;
+        r.CurMarket = kShanghai;
+        r.rates.CommissionRate = 0.5;
+        r.rates.StampRate = 0.5;
+        r.rates.OtherFee = -c.buy * c.qty; // a missing setting reads as a negative number
+        EXPECT_TRUE(ExpectAgreesWithWalk(r, c.buy, c.qty, 1000000)) << c.buy;
+    }
+}
+
+struct RandomTrade {
+    FeeRules rules;
+    double buy = 0;
+    double qty = 0;
+};
+
+class TradeGenerator {
+public:
+    explicit TradeGenerator(std::uint64_t seed) : rng_(seed) {}
+
+    double Uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+    double LogUniform(double lo, double hi) {
+        return std::exp(Uniform(std::log(lo), std::log(hi)));
+    }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    // A value as a user types it: a few decimals.
+    double Typed(double v, int decimals) {
+        const double scale = std::pow(10.0, decimals);
+        return std::round(v * scale) / scale;
+    }
+
+    double Rate() {
+        switch (Pick(4)) {
+        case 0:
+            return 0;
+        case 1:
+            return Typed(LogUniform(1e-5, 0.01), 6);
+        case 2:
+            return LogUniform(1e-7, 0.3);
+        default:
+            return Uniform(0, 0.5); // absurd, may sum to 1 or more
+        }
+    }
+
+    RandomTrade Next() {
+        RandomTrade t;
+        RateSet& r = t.rules.rates;
+        t.rules.CurMarket = Pick(2) == 0 ? kShanghai : kShenzhen;
+        r.CommissionRate = Rate();
+        r.StampRate = Rate();
+        if (Pick(2) == 0) { // B-share style fees
+            r.SettlementRate = Rate();
+            r.HandlingRate = Rate();
+            r.RegulatorRate = Rate();
+        }
+        switch (Pick(4)) {
+        case 0:
+            r.MinCommission = 0;
+            break;
+        case 1:
+            r.MinCommission = 5 * (1 + Pick(2));
+            break;
+        default:
+            r.MinCommission = Typed(LogUniform(0.01, 1e6), 2);
+        }
+        if (Pick(2) == 0) {
+            r.TransferRate = Typed(LogUniform(1e-4, 0.01), 4);
+            r.MinTransfer = Pick(3);
+        }
+        if (Pick(4) == 0) {
+            r.OtherFee = Typed(LogUniform(0.01, 100), 2);
+        }
+        if (Pick(10) == 0) { // settings the file lacked read as -1
+            double* fields[] = {&r.CommissionRate, &r.MinCommission, &r.MinTransfer, &r.OtherFee,
+                                &r.StampRate};
+            *fields[Pick(5)] = -1;
+        }
+        t.rules.SettlementCap = Pick(3) == 0 ? 500 : Typed(LogUniform(0.01, 1e5), 2);
+        t.buy = Pick(3) == 0 ? Typed(LogUniform(0.01, 5000), 2) : LogUniform(0.00001, 5000);
+        t.qty = std::round(LogUniform(1, 1e8));
+        return t;
+    }
+
+private:
+    std::mt19937_64 rng_;
+};
+
+TEST(BreakEvenTest, RandomTradesAgreeWithTheWalk) {
+    TradeGenerator gen(20240917);
+    constexpr int kCases = 3000;
+    int decided = 0, found = 0;
+    for (int i = 0; i < kCases; ++i) {
+        const RandomTrade t = gen.Next();
+        const auto ref = LiteralBreakEven(t.rules, t.buy, t.qty, 100000);
+        found += ref.outcome == Outcome::Found;
+        decided += ExpectAgreesWithWalk(t.rules, t.buy, t.qty, 100000);
+        if (HasFailure()) {
+            break;
+        }
+    }
+    // Most cases must actually have been compared, not merely bounded.
+    EXPECT_GT(decided, kCases * 6 / 10);
+    EXPECT_GT(found, kCases / 2);
+    std::printf("decided %d found %d\n", decided, found);
+}
+
+// Small trades with large minimum commissions: the break-even price lies far above the
+// buy price, so the walk crosses many binades.
+TEST(BreakEvenTest, LongWalksAgree) {
+    TradeGenerator gen(77);
+    for (int i = 0; i < 40; ++i) {
+        FeeRules r = ShanghaiA();
+        r.CurMarket = gen.Pick(2) == 0 ? kShanghai : kShenzhen;
+        r.rates.MinCommission = gen.Typed(gen.LogUniform(100, 2e4), 2);
+        r.rates.StampRate = gen.Pick(2) == 0 ? 0.001 : 0.3;
+        const double buy = gen.LogUniform(0.00001, 3);
+        const double qty = std::round(gen.LogUniform(1, 1000));
+        EXPECT_TRUE(ExpectAgreesWithWalk(r, buy, qty, 10000000)) << Describe(r, buy, qty);
+        if (HasFailure()) {
+            break;
+        }
+    }
+}
+
+TEST(BreakEvenTest, EveryInputTheFieldsAdmitIsQuick) {
+    TradeGenerator gen(5);
+    std::vector<RandomTrade> trades;
+    for (int i = 0; i < 1000; ++i) {
+        RandomTrade t = gen.Next();
+        switch (i % 4) {
+        case 0: // a huge minimum commission on a tiny trade
+            t.rules.rates.MinCommission = 9999999;
+            t.buy = 0.00001;
+            t.qty = 1;
+            break;
+        case 1: // rates a hair below 1: the profit barely grows
+            t.rules.rates.CommissionRate = 0.5;
+            t.rules.rates.StampRate = 0.4999;
+            t.buy = gen.LogUniform(0.00001, 9999999);
+            t.qty = std::round(gen.LogUniform(1, 999999999));
+            break;
+        case 2: // the largest prices and quantities
+            t.buy = gen.Uniform(9000000, 9999999);
+            t.qty = 999999999;
+            break;
+        default:
+            t.rules.CurMarket = kShenzhen;
+            t.rules.rates.SettlementRate = gen.Uniform(0.5, 3);
+            t.rules.SettlementCap = gen.LogUniform(1, 1e7);
+            t.buy = gen.LogUniform(0.00001, 9999999);
+            t.qty = std::round(gen.LogUniform(1, 999999999));
+        }
+        trades.push_back(t);
+    }
+    const auto start = std::chrono::steady_clock::now();
+    int answered = 0;
+    for (const RandomTrade& t : trades) {
+        answered += BreakEvenSellPrice(t.rules, t.buy, t.qty).has_value();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 1.0) << answered;
+}
+
+} // namespace
+} // namespace ym
