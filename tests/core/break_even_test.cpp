@@ -312,6 +312,41 @@ TEST(BreakEvenTest, RandomTradesAgreeWithTheWalk) {
     std::printf("decided %d found %d\n", decided, found);
 }
 
+// Sell-leg rates a hair below 1, with an other charge (negative, as a setting the file
+// lacked reads) placing the exact break-even a few steps above the buy price: each step
+// raises the profit by less than its rounding noise, so the walk stops wherever rounding
+// first lets it, and the search must not jump past that price.
+TEST(BreakEvenTest, ProfitGrowingSlowerThanItsNoiseAgrees) {
+    TradeGenerator gen(4242);
+    int decided = 0;
+    constexpr int kCases = 600;
+    for (int i = 0; i < kCases; ++i) {
+        FeeRules r;
+        r.CurMarket = gen.Pick(2) == 0 ? kShanghai : kShenzhen;
+        r.SettlementCap = 1e300;
+        const double deficit = gen.Pick(5) == 0 ? 0.0 : gen.LogUniform(1e-16, 1e-9);
+        r.rates.CommissionRate = 0.5;
+        r.rates.StampRate = 0.25;
+        if (gen.Pick(2) == 0) {
+            r.rates.SettlementRate = 0.25 - deficit;
+        } else {
+            r.rates.HandlingRate = 0.25 - deficit;
+        }
+        const double buy = gen.Pick(2) == 0 ? gen.Typed(gen.LogUniform(0.05, 5000), 2)
+                                            : gen.LogUniform(0.05, 5000);
+        const double qty = std::round(gen.LogUniform(1, 1e6));
+        const double target = buy + 0.01 * gen.Pick(200);
+        const double sum = 1 - deficit;
+        // g(t) = (1 - sum) t q - b q - sum b q - 2 O, zero at the target
+        r.rates.OtherFee = (deficit * target * qty - buy * qty - sum * buy * qty) / 2;
+        decided += ExpectAgreesWithWalk(r, buy, qty, 1000000);
+        if (HasFailure()) {
+            break;
+        }
+    }
+    EXPECT_GT(decided, kCases / 2);
+}
+
 // Small trades with large minimum commissions: the break-even price lies far above the
 // buy price, so the walk crosses many binades.
 TEST(BreakEvenTest, LongWalksAgree) {
