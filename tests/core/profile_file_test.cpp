@@ -181,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
                                "[" + kTrailBracket + "]\r\nk=1\r\n", kTrailBracket, "k", "d", 255,
                                "1"},
                       ReadCase{"trail byte bracket alone is no header",
-                               "[" + kTrailBracket + "\r\nk=1\r\n", "", "k", "d", 255, "d"},
+                               "[" + kTrailBracket + "\r\nk=1\r\n", "\x81", "k", "d", 255, "d"},
                       ReadCase{"trail byte backslash", "[a" + kTrailBackslash + "]\r\nk=1\r\n",
                                "A" + kTrailBackslash, "k", "d", 255, "1"}));
 
