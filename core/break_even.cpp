@@ -226,9 +226,10 @@ private:
 
     // The trial prices t0 + k*delta, k = 1..last, all inside t0's binade.
     Outcome SearchBinade(double t0, double delta, std::int64_t last) {
-        std::array<std::int64_t, 5> starts{};
-        std::size_t n = 0;
-        starts[n++] = 1;
+        // Runs start at 1 and wherever one of the three comparisons changes; unused
+        // entries lie past the binade.
+        std::array<std::int64_t, 4> starts{1, last + 1, last + 1, last + 1};
+        std::size_t n = 1;
         auto addChange = [&](auto pred) {
             const bool first = pred(t0 + delta);
             const bool end = pred(t0 + static_cast<double>(last) * delta);
@@ -239,13 +240,13 @@ private:
         addChange([this](double t) { return CommissionNonZero(t); });
         addChange([this](double t) { return CommissionBelowMin(t); });
         addChange([this](double t) { return SettlementCapped(t); });
-        std::sort(starts.begin(), starts.begin() + static_cast<std::ptrdiff_t>(n));
-        for (std::size_t i = 0; i < n; ++i) {
-            if (i + 1 < n && starts[i + 1] == starts[i]) {
+        std::sort(starts.begin(), starts.end());
+        for (std::size_t i = 0; i < starts.size() && starts[i] <= last; ++i) {
+            if (i + 1 < starts.size() && starts[i + 1] == starts[i]) {
                 continue;
             }
             const std::int64_t a = starts[i];
-            const std::int64_t b = i + 1 < n ? starts[i + 1] - 1 : last;
+            const std::int64_t b = i + 1 < starts.size() ? std::min(starts[i + 1] - 1, last) : last;
             Outcome o = SearchRun(t0, delta, a, b);
             if (o.status != Status::NotHere) {
                 return o;
