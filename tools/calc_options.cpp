@@ -170,7 +170,7 @@ const std::string kSeeHelp = " (see yuanmate-calc --help)";
 template <std::size_t N, typename Options, typename SlotOf>
 std::optional<std::string>
 ReadOptions(std::string_view command, std::span<const std::string_view> args,
-            const std::array<OptionSpec, N>& specs, Options& options, SlotOf slotOf) {
+            const std::array<OptionSpec, N>& known, Options& options, SlotOf slotOf) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (!arg.starts_with("--")) {
@@ -178,12 +178,12 @@ ReadOptions(std::string_view command, std::span<const std::string_view> args,
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const auto spec = std::find_if(specs.begin(), specs.end(),
-                                       [&](const OptionSpec& s) { return s.name == name; });
-        if (spec == specs.end()) {
+        const auto found = std::find_if(known.begin(), known.end(),
+                                        [&](const OptionSpec& s) { return s.name == name; });
+        if (found == known.end()) {
             return "unknown option " + Quoted(name) + " for " + std::string(command) + kSeeHelp;
         }
-        if (!spec->takesValue) {
+        if (!found->takesValue) {
             if (equals != std::string_view::npos) {
                 return std::string(name) + " takes no value";
             }
