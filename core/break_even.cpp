@@ -22,11 +22,12 @@
 //   safe jump forward. Jumping lands just ahead of the first price where rounding noise
 //   could make the profit non-negative; from there the prices are tried one by one.
 //
-// A run whose slope is within rounding noise of zero while its profit is within noise of
-// zero (sell-leg rates summing to 1 or a hair below it) would need an unbounded number of
-// single steps. The search gives up after a budget of trial prices and reports that no
-// price breaks even; a walk reaching that region takes far more than 10^12 steps for any
-// such parameter set with a break-even price that is not astronomically high.
+// A run whose slope is within rounding noise of zero while its profit stays within noise
+// of zero (sell-leg rates summing to 1, or to within about 1e-12 of it, with charges that
+// bring the loss to about nothing) leaves only single steps, and the walk may need any
+// number of them before rounding lets it stop. The search tries at most kScanBudget prices
+// (about half a millisecond) and then reports that no price breaks even. No parameter set
+// whose sell-leg rates stay clear of 1 comes near that budget.
 #include "core/trade.h"
 
 #include <algorithm>
@@ -42,6 +43,7 @@ constexpr double kStep = 0.01;
 constexpr double kEps = 0x1p-53;        // unit roundoff
 constexpr double kAbsNoise = 0x1p-1000; // covers every underflow in one profit
 constexpr double kTieFree = 0x1p-5;     // from here up, adding 0.01 never ties
+constexpr int kFirstSteps = 32;
 constexpr std::int64_t kScanBudget = 1 << 16;
 constexpr std::int64_t kFallbackSteps = 1000000;
 
@@ -121,9 +123,15 @@ public:
 
     std::optional<double> Run() {
         double t = buy_;
-        // Below 2^-5 the steps may tie; there are only a few of them.
-        while (t < kTieFree) {
-            t = t + kStep;
+        // Most trades break even within a few steps, which are cheapest taken one by one.
+        // Below 2^-5 the steps may tie, so they are always taken one by one; there are only
+        // a few of them.
+        for (int i = 0; i < kFirstSteps || t < kTieFree; ++i) {
+            const double next = t + kStep;
+            if (next == t) {
+                return std::nullopt;
+            }
+            t = next;
             if (Stops(Profit(t))) {
                 return t;
             }
