@@ -100,19 +100,19 @@ ColorSlot ProfitSlot(double netProfit) {
 std::vector<ResultRow> PanelRows(Panel panel, const TradeResult& result) {
     std::vector<ResultRow> rows;
     const ColorSlot profitSlot = ProfitSlot(result.NetProfit);
-    for (const RowSpec& spec : RowsOf(panel)) {
+    for (const RowSpec& row : RowsOf(panel)) {
         rows.push_back(
-            {spec.caption, ValueText(spec, result), spec.profitRow ? profitSlot : spec.slot});
+            {row.caption, ValueText(row, result), row.profitRow ? profitSlot : row.slot});
     }
     return rows;
 }
 
 std::vector<ResultRow> ResetRows(Panel panel) {
     std::vector<ResultRow> rows;
-    for (const RowSpec& spec : RowsOf(panel)) {
-        rows.push_back({spec.caption,
-                        FormatMask(0.0, spec.kind == RowKind::Percent ? kPercentMask : kYuanMask),
-                        spec.profitRow ? kSlotFlat : spec.slot});
+    for (const RowSpec& row : RowsOf(panel)) {
+        rows.push_back({row.caption,
+                        FormatMask(0.0, row.kind == RowKind::Percent ? kPercentMask : kYuanMask),
+                        row.profitRow ? kSlotFlat : row.slot});
     }
     return rows;
 }
