@@ -358,53 +358,47 @@ void Form1::Command2_Click() {
 
 // ---- Selectors and panels -------------------------------------------------------------
 
-void Form1::Option1_Click() {
-    m_state.CurMarket = kShanghai;
+// Every selector shows the panel of the selected type, loads the block of the selected
+// market and type, and resets both panels; the user calculates again.
+void Form1::selectionChanged() {
     ShowPanel(m_panels, PanelForType(m_state.CurType));
     loadCurrentRates();
     ResetResults();
+}
+
+void Form1::Option1_Click() {
+    m_state.CurMarket = kShanghai;
+    selectionChanged();
 }
 
 void Form1::Option2_Click() {
     m_state.CurMarket = kShenzhen;
-    ShowPanel(m_panels, PanelForType(m_state.CurType));
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::Option3_Click() {
     m_state.CurType = kTypeAShare;
-    ShowPanel(m_panels, Panel::AShare);
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::Option4_Click() {
     m_state.CurType = kTypeBond;
-    ShowPanel(m_panels, Panel::AShare);
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::Option5_Click() {
     m_state.CurType = kTypeFund;
-    ShowPanel(m_panels, Panel::AShare);
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::Option6_Click() {
     m_state.CurType = kTypeBShare;
-    ShowPanel(m_panels, Panel::BShare);
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::Option7_Click() {
     m_state.CurType = kTypeInvestmentFund;
-    ShowPanel(m_panels, Panel::AShare);
-    loadCurrentRates();
-    ResetResults();
+    selectionChanged();
 }
 
 void Form1::ResetResults() {

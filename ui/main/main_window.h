@@ -99,6 +99,7 @@ private:
     // Market option, current rates, type option, B-share panel for type 5.
     void restoreSelection();
     void loadCurrentRates();
+    void selectionChanged();
     void selectMarket(int market);
     void selectType(int type);
 
