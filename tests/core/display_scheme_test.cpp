@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <utility>
+
 namespace {
 
 using ym::ColorRef;
@@ -10,112 +13,42 @@ using ym::DisplayScheme;
 using ym::IsValidColorRef;
 using ym::kPresetSchemes;
 
-struct ValidityCase {
-    std::uint32_t bits;
-    bool valid;
-};
-
-class ColorRefValidityTest : public ::testing::TestWithParam<ValidityCase> {};
-
-TEST_P(ColorRefValidityTest, PlainOrSystemColoursOnly) {
-    const ColorRef c = static_cast<ColorRef>(GetParam().bits);
-    EXPECT_EQ(IsValidColorRef(c), GetParam().valid) << std::hex << GetParam().bits;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Values, ColorRefValidityTest,
-    ::testing::Values(ValidityCase{0x00000000u, true}, ValidityCase{0x00FFFFFFu, true},
-                      ValidityCase{0x00080000u, true}, ValidityCase{0x01000000u, false},
-                      ValidityCase{0x7F000000u, false},
-                      ValidityCase{0xFFFFFFFFu, false}, // -1, a missing key
-                      ValidityCase{0x80000000u, true}, ValidityCase{0x8000000Eu, true},
-                      ValidityCase{0x80000012u, true}, ValidityCase{0x800000FFu, true},
-                      ValidityCase{0x80000100u, false}, ValidityCase{0x81000012u, false},
-                      ValidityCase{0xC0000000u, false}));
-
-// The preset colours as the scheme list describes them: an RGB triple, or a system
-// colour index. Checked through Red/Green/Blue so that a byte order slip shows.
-struct PresetCase {
-    int scheme;
-    int slot;
-    int system; // -1: plain colour
-    int r, g, b;
-};
-
-class PresetTest : public ::testing::TestWithParam<PresetCase> {};
-
-TEST_P(PresetTest, SlotHoldsTheListedColour) {
-    const PresetCase& c = GetParam();
-    const ColorRef v = kPresetSchemes[c.scheme][c.slot];
-    ASSERT_TRUE(IsValidColorRef(v));
-    if (c.system >= 0) {
-        EXPECT_TRUE(ym::IsSystemColor(v));
-        EXPECT_EQ(ym::SystemColorIndex(v), c.system);
-    } else {
-        EXPECT_FALSE(ym::IsSystemColor(v));
-        EXPECT_EQ(ym::Red(v), c.r);
-        EXPECT_EQ(ym::Green(v), c.g);
-        EXPECT_EQ(ym::Blue(v), c.b);
+TEST(ColorRef, PlainOrSystemColoursOnly) {
+    const std::pair<std::uint32_t, bool> cases[] = {
+        {0x00000000u, true},  {0x00FFFFFFu, true},  {0x01000000u, false},
+        {0x7F000000u, false}, {0xFFFFFFFFu, false}, // -1, a missing key
+        {0x80000000u, true},  {0x800000FFu, true},  {0x80000100u, false},
+        {0x81000012u, false}, {0xC0000000u, false},
+    };
+    for (const auto& [bits, valid] : cases) {
+        EXPECT_EQ(IsValidColorRef(static_cast<ColorRef>(bits)), valid) << std::hex << bits;
     }
 }
 
-std::vector<PresetCase> AllPresets() {
-    constexpr int S = -1;
-    const int rgb[4][10][4] = {
-        {{S, 128, 128, 255},
-         {18, 0, 0, 0},
-         {14, 0, 0, 0},
-         {S, 255, 128, 128},
-         {S, 255, 255, 0},
-         {S, 128, 255, 128},
-         {S, 255, 192, 128},
-         {S, 0, 255, 255},
-         {S, 255, 0, 0},
-         {S, 128, 128, 255}},
-        {{S, 128, 128, 128},
-         {S, 255, 255, 0},
-         {14, 0, 0, 0},
-         {S, 255, 0, 0},
-         {S, 255, 255, 0},
-         {S, 128, 255, 128},
-         {S, 255, 192, 128},
-         {S, 0, 255, 255},
-         {S, 255, 0, 0},
-         {S, 128, 128, 128}},
-        {{S, 192, 192, 192},
-         {18, 0, 0, 0},
-         {14, 0, 0, 0},
-         {S, 192, 0, 0},
-         {S, 255, 255, 0},
-         {S, 0, 255, 0},
-         {S, 192, 64, 0},
-         {S, 0, 255, 255},
-         {S, 255, 0, 0},
-         {S, 192, 192, 192}},
-        {{S, 192, 192, 0},
-         {18, 0, 0, 0},
-         {S, 0, 0, 8},
-         {S, 255, 0, 0},
-         {S, 255, 255, 0},
-         {S, 0, 255, 0},
-         {S, 192, 64, 0},
-         {S, 0, 255, 255},
-         {S, 255, 255, 0},
-         {S, 192, 192, 0}},
+// Spot checks of the scheme list: an RGB triple, or a system colour index. Checked
+// through Red/Green/Blue so that a byte order slip shows.
+TEST(PresetSchemes, SpotChecksOfTheList) {
+    const struct {
+        int scheme, slot, system, r, g, b; // system -1: a plain colour
+    } cases[] = {
+        {0, 0, -1, 128, 128, 255}, {0, 1, 18, 0, 0, 0},     {0, 2, 14, 0, 0, 0},
+        {1, 1, -1, 255, 255, 0},   {2, 6, -1, 192, 64, 0},  {3, 2, -1, 0, 0, 8},
+        {3, 8, -1, 255, 255, 0},   {3, 9, -1, 192, 192, 0},
     };
-    std::vector<PresetCase> cases;
-    for (int s = 0; s < 4; ++s) {
-        for (int k = 0; k < 10; ++k) {
-            const int* e = rgb[s][k];
-            cases.push_back(PresetCase{s, k, e[0], e[1], e[2], e[3]});
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.scheme << "/" << c.slot);
+        const ColorRef v = kPresetSchemes[c.scheme][c.slot];
+        ASSERT_TRUE(IsValidColorRef(v));
+        EXPECT_EQ(ym::IsSystemColor(v), c.system >= 0);
+        if (c.system >= 0) {
+            EXPECT_EQ(ym::SystemColorIndex(v), c.system);
+        } else {
+            EXPECT_EQ(ym::Red(v), c.r);
+            EXPECT_EQ(ym::Green(v), c.g);
+            EXPECT_EQ(ym::Blue(v), c.b);
         }
     }
-    return cases;
-}
-
-INSTANTIATE_TEST_SUITE_P(Schemes, PresetTest, ::testing::ValuesIn(AllPresets()));
-
-TEST(PresetSchemes, SystemButtonTextIsTheNegativeNumberOfTheFile) {
+    // System button text as the file stores it.
     EXPECT_EQ(kPresetSchemes[0][ym::kSlotDescription], -2147483630);
     EXPECT_EQ(kPresetSchemes[0][ym::kSlotNormal], -2147483634);
 }
@@ -128,7 +61,7 @@ ColorTable Marked(ColorRef base) {
     return t;
 }
 
-TEST(FillFromNumber, PresetFillsBothTables) {
+TEST(FillFromNumber, PresetOrCustomFillsBothTablesOtherNumbersNothing) {
     for (std::int16_t n = 0; n < 4; ++n) {
         DisplayScheme d;
         d.CurColor = Marked(1000);
@@ -137,25 +70,18 @@ TEST(FillFromNumber, PresetFillsBothTables) {
         EXPECT_EQ(d.CurColor, kPresetSchemes[n]) << n;
         EXPECT_EQ(d.CustomColor, kPresetSchemes[n]) << n;
     }
-}
-
-TEST(FillFromNumber, CustomTakesTheFileColoursForBoth) {
-    DisplayScheme d;
+    DisplayScheme custom;
     ColorTable file = Marked(0x00FF8080);
     file[1] = -2147483630;
-    d.FillFromNumber(4, file);
-    EXPECT_EQ(d.CurColor, file);
-    EXPECT_EQ(d.CustomColor, file);
-}
+    custom.FillFromNumber(4, file);
+    EXPECT_EQ(custom.CurColor, file);
+    EXPECT_EQ(custom.CustomColor, file);
 
-TEST(FillFromNumber, OtherNumbersAssignNothing) {
-    for (std::int16_t n :
-         {std::int16_t{-1}, std::int16_t{5}, std::int16_t{-32768}, std::int16_t{32767}}) {
+    for (std::int16_t n : {-1, 5, -32768, 32767}) {
         DisplayScheme fresh;
         fresh.FillFromNumber(n, Marked(3000));
         EXPECT_EQ(fresh.CurColor, ColorTable{}) << n; // every panel black
         EXPECT_EQ(fresh.CustomColor, ColorTable{}) << n;
-
         DisplayScheme used;
         used.CurColor = Marked(1000);
         used.CustomColor = Marked(2000);
@@ -165,38 +91,22 @@ TEST(FillFromNumber, OtherNumbersAssignNothing) {
     }
 }
 
-struct SavedCase {
-    std::int16_t number;
-    bool presetExpected; // CurColor and CustomColor become preset `number`
-    bool customExpected; // CurColor becomes the edited CustomColor
-};
-
-class SetFromSavedTest : public ::testing::TestWithParam<SavedCase> {};
-
-TEST_P(SetFromSavedTest, TakesTheChosenScheme) {
-    const SavedCase& c = GetParam();
-    DisplayScheme d;
-    d.Color = 1;
-    d.CurColor = Marked(1000);
-    d.CustomColor = Marked(2000); // picked on the colour bars
-    d.SetFromSaved(c.number);
-    EXPECT_EQ(d.Color, c.number);
-    if (c.presetExpected) {
-        EXPECT_EQ(d.CurColor, kPresetSchemes[c.number]);
-        EXPECT_EQ(d.CustomColor, kPresetSchemes[c.number]);
-    } else if (c.customExpected) {
-        EXPECT_EQ(d.CurColor, Marked(2000));
-        EXPECT_EQ(d.CustomColor, Marked(2000));
-    } else {
-        EXPECT_EQ(d.CurColor, Marked(1000));
-        EXPECT_EQ(d.CustomColor, Marked(2000));
+TEST(SetFromSaved, TakesTheChosenScheme) {
+    for (std::int16_t n : {0, 1, 2, 3, 4, 5, -1}) {
+        DisplayScheme d;
+        d.Color = 1;
+        d.CurColor = Marked(1000);
+        d.CustomColor = Marked(2000); // picked on the colour bars
+        d.SetFromSaved(n);
+        EXPECT_EQ(d.Color, n);
+        if (n >= 0 && n < 4) { // a preset for both tables
+            EXPECT_EQ(d.CurColor, kPresetSchemes[n]) << n;
+            EXPECT_EQ(d.CustomColor, kPresetSchemes[n]) << n;
+        } else { // the custom scheme shows the edited colours; other numbers change nothing
+            EXPECT_EQ(d.CurColor, n == 4 ? Marked(2000) : Marked(1000)) << n;
+            EXPECT_EQ(d.CustomColor, Marked(2000)) << n;
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Numbers, SetFromSavedTest,
-                         ::testing::Values(SavedCase{0, true, false}, SavedCase{1, true, false},
-                                           SavedCase{2, true, false}, SavedCase{3, true, false},
-                                           SavedCase{4, false, true}, SavedCase{5, false, false},
-                                           SavedCase{-1, false, false}));
 
 } // namespace

@@ -1,24 +1,19 @@
 #include "core/settings_file.h"
 
 #include "core/profile_file.h"
+#include "tests/core/core_test_support.h"
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <initializer_list>
+#include <optional>
 #include <string>
-#include <vector>
-
-#include <sys/resource.h>
-#include <unistd.h>
+#include <utility>
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace ym::test;
 using ym::SettingsMessage;
 
 const std::string kSh = "\xC9\xCF\xBA\xA3"; // 上海
@@ -70,220 +65,64 @@ const std::string kShenzhenSaved = "[" + kSz +
 const ym::ColorTable kScheme0 = {0x00FF8080, -2147483630, -2147483634, 0x008080FF, 0x0000FFFF,
                                  0x0080FF80, 0x0080C0FF,  0x00FFFF00,  0x000000FF, 0x00FF8080};
 
-std::string Hex(const std::string& s) {
-    std::ostringstream o;
-    for (unsigned char c : s) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            o << c;
-        } else {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            o << b;
-        }
+// The default file with each `from` replaced by its `to`, as the start-up read sees it.
+ym::StoredSettings ReadEdited(std::initializer_list<std::pair<std::string, std::string>> edits) {
+    std::string bytes = kDefaultFile;
+    for (const auto& [from, to] : edits) {
+        bytes = Replace(bytes, from, to);
     }
-    return o.str();
+    TempDir dir;
+    Put(dir.file(), bytes);
+    const ym::SettingsRead r = ym::ReadSettings(dir.file());
+    EXPECT_EQ(r.error, std::nullopt);
+    return r.settings;
 }
 
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "ym_settings_XXXXXX").string();
-        path_ = mkdtemp(tmpl.data());
+TEST(MessageText, ExactTexts) {
+    const std::pair<SettingsMessage, const char*> cases[] = {
+        {SettingsMessage::CreateShanghai, "  ## Error creat shanghai!6002-1"},
+        {SettingsMessage::CreateShenzhen, "  ## Error creat shengzhen!6002-2"},
+        {SettingsMessage::CreateSelect, "  ## Error creat select!6002-3"},
+        {SettingsMessage::CreateShowColor, "  ## Error creat ShowColor!6002-4"},
+        {SettingsMessage::ReadShanghai, "  ## Error read shanghai!6003-1"},
+        {SettingsMessage::ReadShenzhen, "  ## Error read shenzhen!6003-2"},
+        {SettingsMessage::ReadSelect1, "  ## Error read select1!6003-3"},
+        {SettingsMessage::ReadSelect2, "  ## Error read select2!6003-4"},
+        {SettingsMessage::ReadColor, "  ## Error read SHOWCOLOR!6003-5"},
+        {SettingsMessage::ReadCustomColor, "  ## Error read SHOWCOLOR!6003-5-1"},
+        {SettingsMessage::SaveSelect, "  ## Error save select!6004"},
+        {SettingsMessage::ChangeShanghai, "  ## Error change shanghai!6005"},
+        {SettingsMessage::ChangeShenzhen, "  ## Error change shenzhen!6005"},
+        {SettingsMessage::SaveShowColor, "  ## Error save showcolor!6005-5"},
+        {SettingsMessage::ChangeCustomColor, "  ## Error change showcolor!6005-5-1"},
+    };
+    for (const auto& [message, text] : cases) {
+        EXPECT_EQ(ym::MessageText(message), text);
     }
-    ~TempDir() {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        for (const auto& e : fs::recursive_directory_iterator(path_, ec)) {
-            fs::permissions(e.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        }
-        fs::remove_all(path_, ec);
-    }
-    const fs::path& path() const { return path_; }
-    fs::path file() const { return path_ / "Yuanmate5.ini"; }
-
-private:
-    fs::path path_;
-};
-
-void Put(const fs::path& p, const std::string& bytes) {
-    std::ofstream f(p, std::ios::binary | std::ios::trunc);
-    f << bytes;
 }
 
-std::string Get(const fs::path& p) {
-    std::ifstream f(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(f), {});
-}
-
-std::string Replace(std::string s, const std::string& from, const std::string& to) {
-    const auto at = s.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    if (at != std::string::npos) {
-        s.replace(at, from.size(), to);
-    }
-    return s;
-}
-
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit low = old_;
-        low.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &low);
-    }
-    ~FileSizeLimit() { setrlimit(RLIMIT_FSIZE, &old_); }
-
-private:
-    rlimit old_{};
-};
-
-// ---------------------------------------------------------------------------------------
-
-struct MessageCase {
-    SettingsMessage message;
-    const char* text;
-};
-
-class MessageTextTest : public ::testing::TestWithParam<MessageCase> {};
-
-TEST_P(MessageTextTest, ExactText) {
-    EXPECT_EQ(ym::MessageText(GetParam().message), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    All, MessageTextTest,
-    ::testing::Values(
-        MessageCase{SettingsMessage::CreateShanghai, "  ## Error creat shanghai!6002-1"},
-        MessageCase{SettingsMessage::CreateShenzhen, "  ## Error creat shengzhen!6002-2"},
-        MessageCase{SettingsMessage::CreateSelect, "  ## Error creat select!6002-3"},
-        MessageCase{SettingsMessage::CreateShowColor, "  ## Error creat ShowColor!6002-4"},
-        MessageCase{SettingsMessage::ReadShanghai, "  ## Error read shanghai!6003-1"},
-        MessageCase{SettingsMessage::ReadShenzhen, "  ## Error read shenzhen!6003-2"},
-        MessageCase{SettingsMessage::ReadSelect1, "  ## Error read select1!6003-3"},
-        MessageCase{SettingsMessage::ReadSelect2, "  ## Error read select2!6003-4"},
-        MessageCase{SettingsMessage::ReadColor, "  ## Error read SHOWCOLOR!6003-5"},
-        MessageCase{SettingsMessage::ReadCustomColor, "  ## Error read SHOWCOLOR!6003-5-1"},
-        MessageCase{SettingsMessage::SaveSelect, "  ## Error save select!6004"},
-        MessageCase{SettingsMessage::ChangeShanghai, "  ## Error change shanghai!6005"},
-        MessageCase{SettingsMessage::ChangeShenzhen, "  ## Error change shenzhen!6005"},
-        MessageCase{SettingsMessage::SaveShowColor, "  ## Error save showcolor!6005-5"},
-        MessageCase{SettingsMessage::ChangeCustomColor, "  ## Error change showcolor!6005-5-1"}));
-
-struct PathCase {
-    const char* directory;
-    char separator;
-    const char* expected;
-};
-
-class SettingsPathTest : public ::testing::TestWithParam<PathCase> {};
-
-TEST_P(SettingsPathTest, OneSeparator) {
-    const PathCase& c = GetParam();
-    EXPECT_EQ(ym::SettingsPath(c.directory, c.separator), c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Folders, SettingsPathTest,
-                         ::testing::Values(PathCase{"C:\\dir", '\\', "C:\\dir\\Yuanmate5.ini"},
-                                           PathCase{"C:\\", '\\', "C:\\Yuanmate5.ini"},
-                                           PathCase{"D:\\股票\\", '\\', "D:\\股票\\Yuanmate5.ini"},
-                                           PathCase{"/home/trader", '/',
-                                                    "/home/trader/Yuanmate5.ini"},
-                                           PathCase{"/", '/', "/Yuanmate5.ini"}));
-
-TEST(SettingsPath, CurrentDirectoryIsUsedNotTheProgramsFolder) {
+TEST(SettingsPath, OneSeparatorInTheCurrentDirectory) {
+    EXPECT_EQ(ym::SettingsPath("C:\\dir", '\\'), "C:\\dir\\Yuanmate5.ini");
+    EXPECT_EQ(ym::SettingsPath("D:\\股票\\", '\\'), "D:\\股票\\Yuanmate5.ini");
+    EXPECT_EQ(ym::SettingsPath("/", '/'), "/Yuanmate5.ini");
     TempDir dir;
     const fs::path before = fs::current_path();
     fs::current_path(dir.path());
     const fs::path p = ym::SettingsPathInCurrentDirectory();
     fs::current_path(before);
-    EXPECT_EQ(p, dir.path() / "Yuanmate5.ini");
     EXPECT_EQ(p.string(), dir.path().string() + "/Yuanmate5.ini");
 }
 
 // ---------------------------------------------------------------------------------------
 // Creation
 
-TEST(DefaultSettings, BytesOfANewFile) {
+TEST(EnsureSettingsFile, CreatesTheDefaultFileAndItReadsAsTheDefaults) {
     EXPECT_EQ(Hex(ym::DefaultSettingsBytes()), Hex(kDefaultFile));
-}
-
-TEST(EnsureSettingsFile, CreatesTheDefaultFileInAnEmptyFolder) {
     TempDir dir;
     EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), std::nullopt);
     EXPECT_EQ(Hex(Get(dir.file())), Hex(kDefaultFile));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
-}
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"Yuanmate5.ini"});
 
-TEST(EnsureSettingsFile, NeverRepairsAnExistingFile) {
-    const std::string existing[] = {"", "[Select]\r\nSelect1=1\r\n", "garbage\n\x81"};
-    for (const std::string& bytes : existing) {
-        TempDir dir;
-        Put(dir.file(), bytes);
-        EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), std::nullopt);
-        EXPECT_EQ(Get(dir.file()), bytes);
-    }
-}
-
-TEST(EnsureSettingsFile, UnwritableFolderFailsOnTheFirstSection) {
-    TempDir dir;
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_FALSE(fs::exists(dir.file()));
-}
-
-TEST(EnsureSettingsFile, AFolderOfThatNameIsNoFile) {
-    TempDir dir;
-    fs::create_directory(dir.file());
-    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
-}
-
-// A disk that fills up after k sections: the message names section k + 1 and the file
-// holds the k sections written so far.
-struct CreationFailureCase {
-    std::size_t sectionsThatFit;
-    SettingsMessage expected;
-};
-
-class CreationFailureTest : public ::testing::TestWithParam<CreationFailureCase> {};
-
-TEST_P(CreationFailureTest, StopsAtTheFirstFailedSection) {
-    const CreationFailureCase& c = GetParam();
-    const std::string sections[] = {kShanghaiSection, kShenzhenSection, kSelectSection,
-                                    kShowColorSection};
-    std::string fits;
-    for (std::size_t i = 0; i < c.sectionsThatFit; ++i) {
-        fits += sections[i];
-    }
-    TempDir dir;
-    std::optional<SettingsMessage> result;
-    {
-        FileSizeLimit limit(fits.empty() ? 1 : fits.size());
-        result = ym::EnsureSettingsFile(dir.file());
-    }
-    EXPECT_EQ(result, c.expected);
-    if (c.sectionsThatFit == 0) {
-        EXPECT_FALSE(fs::exists(dir.file()));
-    } else {
-        EXPECT_EQ(Hex(Get(dir.file())), Hex(fits));
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Sections, CreationFailureTest,
-                         ::testing::Values(CreationFailureCase{0, SettingsMessage::CreateShanghai},
-                                           CreationFailureCase{1, SettingsMessage::CreateShenzhen},
-                                           CreationFailureCase{2, SettingsMessage::CreateSelect},
-                                           CreationFailureCase{3,
-                                                               SettingsMessage::CreateShowColor}));
-
-// ---------------------------------------------------------------------------------------
-// Reading
-
-TEST(ReadSettings, FreshStartGivesTheDefaults) {
-    TempDir dir;
-    ASSERT_EQ(ym::EnsureSettingsFile(dir.file()), std::nullopt);
     const ym::SettingsRead r = ym::ReadSettings(dir.file());
     ASSERT_EQ(r.error, std::nullopt);
     EXPECT_EQ(r.settings.Select1, 2);
@@ -291,159 +130,134 @@ TEST(ReadSettings, FreshStartGivesTheDefaults) {
     EXPECT_EQ(r.settings.scheme.Color, 0);
     EXPECT_EQ(r.settings.scheme.CurColor, kScheme0);
     EXPECT_EQ(r.settings.scheme.CustomColor, kScheme0);
-    const auto& sh = r.settings.parameters.shanghai;
-    const auto& sz = r.settings.parameters.shenzhen;
-    EXPECT_EQ(sh[0], 0.0035);
-    EXPECT_EQ(sh[1], 10);
-    EXPECT_EQ(sh[24], 0.000255);
-    EXPECT_EQ(sh[25], 0.000045);
-    EXPECT_EQ(sz[1], 5);
-    EXPECT_EQ(sz[24], 0.0003);
-    EXPECT_EQ(sz[25], 0.000046);
-    EXPECT_EQ(sz[27], 500);
+    EXPECT_EQ(r.settings.parameters.shanghai[25], 0.000045);
+    EXPECT_EQ(r.settings.parameters.shenzhen[27], 500);
 }
 
-struct NumberCase {
-    const char* line; // the A1 line of the file; nullptr: no A1 key
-    double expected;
-};
+TEST(EnsureSettingsFile, NeverRepairsAnExistingFile) {
+    for (const std::string bytes : {"", "[Select]\r\nSelect1=1\r\n", "garbage\n\x81"}) {
+        TempDir dir;
+        Put(dir.file(), bytes);
+        EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), std::nullopt);
+        EXPECT_EQ(Get(dir.file()), bytes);
+    }
+}
 
-class ParameterTextTest : public ::testing::TestWithParam<NumberCase> {};
-
-TEST_P(ParameterTextTest, LeadingNumberOfTheValue) {
-    const NumberCase& c = GetParam();
+TEST(EnsureSettingsFile, UnwritableFolderOrAFolderOfThatNameFailsOnTheFirstSection) {
     TempDir dir;
-    Put(dir.file(), Replace(kDefaultFile, "A1=0.0035\r\n",
-                            c.line ? std::string(c.line) + "\r\n" : std::string()));
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    ASSERT_EQ(r.error, std::nullopt);
-    EXPECT_EQ(r.settings.parameters.shanghai[0], c.expected);
-    EXPECT_EQ(r.settings.parameters.shanghai[1], 10); // its neighbour is untouched
+    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
+    fs::permissions(dir.path(), fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(dir.file()));
+    fs::create_directory(dir.file());
+    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
 }
 
-const std::string kLongValue = "A1= .005" + std::string(260, ' ') + "7";
-
-INSTANTIATE_TEST_SUITE_P(
-    Texts, ParameterTextTest,
-    ::testing::Values(NumberCase{"A1= .005", 0.005}, NumberCase{"A1=5%", 5},
-                      NumberCase{"A1=3.5E-03", 0.0035}, NumberCase{"A1=0.0035", 0.0035},
-                      NumberCase{"A1=12abc", 12}, NumberCase{"A1=", 0},
-                      NumberCase{"A1=\"0.5\"", 0.5}, NumberCase{"a1 = 2", 2},
-                      NumberCase{"A1=&H10", 16}, NumberCase{nullptr, -1}, NumberCase{"A1", -1},
-                      // cut at 254 bytes, before the 7 that would make it .0057
-                      NumberCase{kLongValue.c_str(), 0.005}));
-
-struct SelectCase {
-    const char* text; // nullptr: no Select2 key
-    std::int16_t expected;
-};
-
-class SelectTextTest : public ::testing::TestWithParam<SelectCase> {};
-
-TEST_P(SelectTextTest, RoundsHalfToEvenAndFallsBackOutsideSixteenBits) {
-    const SelectCase& c = GetParam();
-    TempDir dir;
-    Put(dir.file(), Replace(kDefaultFile, "Select2=1\r\n",
-                            c.text ? "Select2=" + std::string(c.text) + "\r\n" : std::string()));
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    ASSERT_EQ(r.error, std::nullopt);
-    EXPECT_EQ(r.settings.Select2, c.expected);
-    EXPECT_EQ(r.settings.Select1, 2);
+// A disk that fills up after k sections: the message names section k + 1 and the file
+// holds the k sections written so far.
+TEST(EnsureSettingsFile, StopsAtTheFirstFailedSection) {
+    const std::string sections[] = {kShanghaiSection, kShenzhenSection, kSelectSection};
+    const SettingsMessage messages[] = {
+        SettingsMessage::CreateShanghai, SettingsMessage::CreateShenzhen,
+        SettingsMessage::CreateSelect, SettingsMessage::CreateShowColor};
+    std::string fits;
+    for (std::size_t k = 0; k < 4; ++k) {
+        SCOPED_TRACE(k);
+        TempDir dir;
+        std::optional<SettingsMessage> result;
+        {
+            FileSizeLimit limit(fits.empty() ? 1 : fits.size());
+            result = ym::EnsureSettingsFile(dir.file());
+        }
+        EXPECT_EQ(result, messages[k]);
+        if (k == 0) {
+            EXPECT_FALSE(fs::exists(dir.file()));
+        } else {
+            EXPECT_EQ(Hex(Get(dir.file())), Hex(fits));
+        }
+        if (k < 3) {
+            fits += sections[k];
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, SelectTextTest,
-                         ::testing::Values(SelectCase{"2.5", 2}, SelectCase{"3.5", 4},
-                                           SelectCase{" 5", 5}, SelectCase{"-1", -1},
-                                           SelectCase{nullptr, -1}, SelectCase{"32767", 32767},
-                                           SelectCase{"-32768.5", -32768}, SelectCase{"32767.5", 1},
-                                           SelectCase{"40000", 1}, SelectCase{"-32769", 1},
-                                           SelectCase{"1e400", 1}, SelectCase{"&HFFFF", -1}));
+// ---------------------------------------------------------------------------------------
+// Reading
 
-TEST(ReadSettings, SchemeNumberOutsideSixteenBitsIsTheDefaultScheme) {
-    TempDir dir;
-    Put(dir.file(), Replace(kDefaultFile, "Color= 0", "Color=70000"));
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    EXPECT_EQ(r.settings.scheme.Color, 0);
-    EXPECT_EQ(r.settings.scheme.CurColor, kScheme0);
+// The forms the hand-edited file below does not show.
+TEST(ReadSettings, ParameterIsTheLeadingNumberOfItsText) {
+    const std::pair<const char*, double> cases[] = {
+        {"A1=12abc\r\n", 12}, {"A1=\r\n", 0}, {"a1 = 2\r\n", 2}, {"A1\r\n", -1}, {"", -1}};
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(line);
+        const ym::StoredSettings s = ReadEdited({{"A1=0.0035\r\n", line}});
+        EXPECT_EQ(s.parameters.shanghai[0], expected);
+        EXPECT_EQ(s.parameters.shanghai[1], 10); // its neighbour is untouched
+    }
 }
 
-TEST(ReadSettings, MissingSchemeNumberLeavesEverySlotBlack) {
-    TempDir dir;
-    Put(dir.file(), Replace(kDefaultFile, "Color= 0\r\n", ""));
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    ASSERT_EQ(r.error, std::nullopt);
-    EXPECT_EQ(r.settings.scheme.Color, -1);
-    EXPECT_EQ(r.settings.scheme.CurColor, ym::ColorTable{});
-    EXPECT_EQ(r.settings.scheme.CustomColor, ym::ColorTable{});
+// Half rounds to even; outside sixteen bits the fall-back is 1, a missing key reads -1.
+TEST(ReadSettings, SelectionRoundsAndFallsBack) {
+    const std::pair<const char*, std::int16_t> cases[] = {
+        {"Select2=2.5\r\n", 2},       {"Select2=3.5\r\n", 4},           {"", -1},
+        {"Select2=32767\r\n", 32767}, {"Select2=-32768.5\r\n", -32768}, {"Select2=32767.5\r\n", 1},
+        {"Select2=-32769\r\n", 1},    {"Select2=1e400\r\n", 1},         {"Select2=&HFFFF\r\n", -1}};
+    for (const auto& [line, expected] : cases) {
+        SCOPED_TRACE(line);
+        const ym::StoredSettings s = ReadEdited({{"Select2=1\r\n", line}});
+        EXPECT_EQ(s.Select2, expected);
+        EXPECT_EQ(s.Select1, 2);
+    }
 }
 
-TEST(ReadSettings, PresetSchemeIgnoresTheStoredColours) {
-    TempDir dir;
-    Put(dir.file(), Replace(kDefaultFile, "Color= 0", "Color= 2"));
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    EXPECT_EQ(r.settings.scheme.Color, 2);
-    EXPECT_EQ(r.settings.scheme.CurColor[0], 0x00C0C0C0);
-    EXPECT_EQ(r.settings.scheme.CurColor[3], 0x000000C0);
-    EXPECT_EQ(r.settings.scheme.CustomColor, r.settings.scheme.CurColor);
+TEST(ReadSettings, SchemeNumber) {
+    // Outside sixteen bits: the default scheme.
+    ym::StoredSettings s = ReadEdited({{"Color= 0", "Color=70000"}});
+    EXPECT_EQ(s.scheme.Color, 0);
+    EXPECT_EQ(s.scheme.CurColor, kScheme0);
+    // Missing: every slot black.
+    s = ReadEdited({{"Color= 0\r\n", ""}});
+    EXPECT_EQ(s.scheme.Color, -1);
+    EXPECT_EQ(s.scheme.CurColor, ym::ColorTable{});
+    EXPECT_EQ(s.scheme.CustomColor, ym::ColorTable{});
+    // A preset ignores the stored colours.
+    s = ReadEdited({{"Color= 0", "Color= 2"}});
+    EXPECT_EQ(s.scheme.Color, 2);
+    EXPECT_EQ(s.scheme.CurColor[0], 0x00C0C0C0);
+    EXPECT_EQ(s.scheme.CurColor[3], 0x000000C0);
+    EXPECT_EQ(s.scheme.CustomColor, s.scheme.CurColor);
 }
-
-struct ColorCase {
-    const char* text; // the SColor5 value; nullptr: no SColor5 key
-    std::int32_t expected;
-};
-
-class CustomColorTextTest : public ::testing::TestWithParam<ColorCase> {};
 
 // Slot 4 of the default scheme is 0x0000FFFF; a fallback shows as that.
-TEST_P(CustomColorTextTest, SlotFiveOfTheCustomScheme) {
-    const ColorCase& c = GetParam();
-    TempDir dir;
-    std::string bytes = Replace(kDefaultFile, "Color= 0", "Color= 4");
-    bytes = Replace(bytes, "SColor5=&HFFFF&\r\n",
-                    c.text ? "SColor5=" + std::string(c.text) + "\r\n" : std::string());
-    bytes = Replace(bytes, "SColor1=&HFF8080", "SColor1=16744576");
-    Put(dir.file(), bytes);
-    const ym::SettingsRead r = ym::ReadSettings(dir.file());
-    ASSERT_EQ(r.error, std::nullopt);
-    EXPECT_EQ(r.settings.scheme.Color, 4);
-    EXPECT_EQ(r.settings.scheme.CurColor[4], c.expected);
-    EXPECT_EQ(r.settings.scheme.CustomColor[4], c.expected);
-    EXPECT_EQ(r.settings.scheme.CurColor[0], 0x00FF8080);
-    EXPECT_EQ(r.settings.scheme.CurColor[1], -2147483630);
+TEST(ReadSettings, CustomColourTextAndItsFallBack) {
+    const std::pair<const char*, std::int32_t> cases[] = {
+        {"&H7FFF", 0x00007FFF},     {"&H80FF", 0x0000FFFF}, // 16 bits: -32513
+        {"&H80FF&", 0x000080FF},    {"&H80000012", -2147483630}, {"0", 0},
+        {"&H1000000", 0x0000FFFF},  // top byte set
+        {"&H80000100", 0x0000FFFF}, // no such system colour
+        {"4294967296", 0x0000FFFF}, // beyond 32 bits
+        {"1e400", 0x0000FFFF},
+    };
+    for (const auto& [text, expected] : cases) {
+        SCOPED_TRACE(text);
+        const ym::StoredSettings s = ReadEdited(
+            {{"Color= 0", "Color= 4"}, {"SColor5=&HFFFF&", std::string("SColor5=") + text}});
+        EXPECT_EQ(s.scheme.Color, 4);
+        EXPECT_EQ(s.scheme.CurColor[4], expected);
+        EXPECT_EQ(s.scheme.CustomColor[4], expected);
+        EXPECT_EQ(s.scheme.CurColor[1], -2147483630);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, CustomColorTextTest,
-    ::testing::Values(ColorCase{"&H7FFF", 0x00007FFF},
-                      ColorCase{"&H80FF", 0x0000FFFF} /* 16 bits: -32513 */,
-                      ColorCase{"&H80FF&", 0x000080FF}, ColorCase{"&HFF8080", 0x00FF8080},
-                      ColorCase{"16744576", 0x00FF8080}, ColorCase{" 255", 0x000000FF},
-                      ColorCase{"-2147483630", -2147483630}, ColorCase{"&H80000012", -2147483630},
-                      ColorCase{"0", 0}, ColorCase{"&HFFFF", 0x0000FFFF}, // reads -1: no colour
-                      ColorCase{nullptr, 0x0000FFFF},                     // "-1" of the missing key
-                      ColorCase{"&H1000000", 0x0000FFFF},                 // top byte set
-                      ColorCase{"&H80000100", 0x0000FFFF},                // no such system colour
-                      ColorCase{"4294967296", 0x0000FFFF},                // beyond 32 bits
-                      ColorCase{"1e400", 0x0000FFFF}));
-
 TEST(ReadSettings, UnreadableFileFailsOnTheFirstReadAndDropsEverything) {
-    struct Case {
-        const char* what;
-        void (*make)(const fs::path&);
-    };
-    const Case cases[] = {
-        {"a folder", [](const fs::path& p) { fs::create_directory(p); }},
-        {"no read permission",
-         [](const fs::path& p) {
-             Put(p, kDefaultFile);
-             fs::permissions(p, fs::perms::owner_write);
-         }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        TempDir dir;
-        c.make(dir.file());
-        const ym::SettingsRead r = ym::ReadSettings(dir.file());
+    TempDir dir;
+    const fs::path locked = dir.path() / "locked.ini";
+    Put(locked, kDefaultFile);
+    fs::permissions(locked, fs::perms::owner_write);
+    fs::create_directory(dir.file());
+    for (const fs::path& file : {dir.file(), locked}) {
+        SCOPED_TRACE(file);
+        const ym::SettingsRead r = ym::ReadSettings(file);
         EXPECT_EQ(r.error, SettingsMessage::ReadSelect1);
         EXPECT_EQ(r.settings.Select1, 0);
         EXPECT_EQ(r.settings.parameters.shanghai[0], 0);
@@ -455,37 +269,14 @@ TEST(ReadSettings, UnreadableFileFailsOnTheFirstReadAndDropsEverything) {
 // exponent forms, a value of 300 bytes, section names in other letter case, and
 // sections this program does not know, among them two GBK names that differ only in
 // the case of their trail byte.
-const std::string kHandEdited = "; edited by hand\n"
-                                "[\x81\x41]\n"
-                                "Select1=1\n"
-                                "[select]\n"
-                                " Select1 = 1 \n"
-                                "Select2=3.5\n"
-                                "\n"
-                                "[Showcolor]\n"
-                                "; 4 is the custom scheme\n"
-                                "Color=4\n"
-                                "SColor1=&HFF8080\n"
-                                "scolor2=16744576\n"
-                                "SColor5=&HFFFF\n"
-                                "SColor10=-2147483630\n"
-                                "[" +
-                                kSh +
-                                "]\n"
-                                "A1= .005\n"
-                                "A2=5%\n"
-                                "A3=3.5E-03\n"
-                                "A4=\".001\"\n"
-                                "A5= .005" +
-                                std::string(292, ' ') +
-                                "7\n"
-                                "[\x81\x61]\n"
-                                "A6=9\n"
-                                "[" +
-                                kSz +
-                                "]\n"
-                                "b1=&H10\n"
-                                "B28=1000\n";
+const std::string kHandEdited =
+    "; edited by hand\n[\x81\x41]\nSelect1=1\n[select]\n Select1 = 1 \nSelect2=3.5\n\n"
+    "[Showcolor]\n; 4 is the custom scheme\nColor=4\nSColor1=&HFF8080\nscolor2=16744576\n"
+    "SColor5=&HFFFF\nSColor10=-2147483630\n[" +
+    kSh +
+    "]\nA1= .005\nA2=5%\nA3=3.5E-03\n"
+    "A4=\".001\"\nA5= .005" +
+    std::string(292, ' ') + "7\n[\x81\x61]\nA6=9\n[" + kSz + "]\nb1=&H10\nB28=1000\n";
 
 TEST(HandEditedFile, ReadsEveryForm) {
     TempDir dir;
@@ -536,31 +327,16 @@ TEST(HandEditedFile, WritingOneKeyChangesOnlyThatLine) {
 // ---------------------------------------------------------------------------------------
 // Saving
 
-TEST(SaveSelection, RewritesTheSelectSectionWithSignBlanks) {
-    struct Case {
-        std::int16_t market, type;
-        const char* lines;
-    };
-    const Case cases[] = {
-        {1, 5, "Select1= 1\r\nSelect2= 5\r\n"},
-        {2, 1, "Select1= 2\r\nSelect2= 1\r\n"},
-        {-1, -1, "Select1=-1\r\nSelect2=-1\r\n"},
-    };
-    for (const Case& c : cases) {
-        TempDir dir;
-        Put(dir.file(), kDefaultFile);
-        ASSERT_EQ(ym::SaveSelection(dir.file(), c.market, c.type), std::nullopt);
-        EXPECT_EQ(Hex(Get(dir.file())),
-                  Hex(Replace(kDefaultFile, "Select1=2\r\nSelect2=1\r\n", c.lines)));
-    }
-}
-
-TEST(SaveSelection, ReadOnlyFileFailsAndKeepsTheFile) {
+TEST(SaveSelection, RewritesTheSelectSectionOrFailsAndKeepsTheFile) {
     TempDir dir;
     Put(dir.file(), kDefaultFile);
+    ASSERT_EQ(ym::SaveSelection(dir.file(), -1, -1), std::nullopt);
+    const std::string saved =
+        Replace(kDefaultFile, "Select1=2\r\nSelect2=1\r\n", "Select1=-1\r\nSelect2=-1\r\n");
+    EXPECT_EQ(Hex(Get(dir.file())), Hex(saved));
     fs::permissions(dir.file(), fs::perms::owner_read);
     EXPECT_EQ(ym::SaveSelection(dir.file(), 1, 5), SettingsMessage::SaveSelect);
-    EXPECT_EQ(Get(dir.file()), kDefaultFile);
+    EXPECT_EQ(Get(dir.file()), saved);
 }
 
 TEST(SaveParameters, PresetSchemeLeavesOnlyTheColorLine) {
@@ -601,56 +377,34 @@ TEST(SaveParameters, CustomSchemeWritesSignedDecimalColours) {
     EXPECT_EQ(r.settings.scheme.CurColor, scheme.CustomColor);
 }
 
-// Each write of the save is checked on its own: the file stops growing at the limit, so
-// the first write that would make it longer fails and names its part of the save.
-struct SaveFailureCase {
-    const char* what;
-    std::string before;
-    std::int16_t scheme;
-    SettingsMessage expected;
-};
-
-void PrintTo(const SaveFailureCase& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class SaveFailureTest : public ::testing::TestWithParam<SaveFailureCase> {};
-
-TEST_P(SaveFailureTest, NamesTheFailedWrite) {
-    const SaveFailureCase& c = GetParam();
-    TempDir dir;
-    Put(dir.file(), c.before);
-    ym::DisplayScheme scheme;
-    scheme.CustomColor = kScheme0;
-    scheme.SetFromSaved(c.scheme);
-    std::optional<SettingsMessage> result;
-    {
-        FileSizeLimit limit(c.before.size());
-        result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme);
+// Each write of the save is checked on its own: the file stops growing at its present
+// size, so the first write that would make it longer fails and names its part of the save.
+TEST(SaveParameters, NamesTheFailedWrite) {
+    const struct {
+        std::string before;
+        std::int16_t scheme;
+        SettingsMessage expected;
+    } cases[] = {
+        {kDefaultFile, 0, SettingsMessage::ChangeShanghai},
+        {kShanghaiSaved + kSelectSection, 0, SettingsMessage::ChangeShenzhen},
+        {kShanghaiSaved + kShenzhenSaved, 0, SettingsMessage::SaveShowColor},
+        {kShanghaiSaved + kShenzhenSaved + "[SHOWCOLOR]\r\nColor= 0\r\n", 4,
+         SettingsMessage::ChangeCustomColor},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ym::MessageText(c.expected));
+        TempDir dir;
+        Put(dir.file(), c.before);
+        ym::DisplayScheme scheme;
+        scheme.CustomColor = kScheme0;
+        scheme.SetFromSaved(c.scheme);
+        std::optional<SettingsMessage> result;
+        {
+            FileSizeLimit limit(c.before.size());
+            result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme);
+        }
+        EXPECT_EQ(result, c.expected);
     }
-    EXPECT_EQ(result, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Writes, SaveFailureTest,
-    ::testing::Values(
-        SaveFailureCase{"a Shanghai key", kDefaultFile, 0, SettingsMessage::ChangeShanghai},
-        SaveFailureCase{"a Shenzhen key", kShanghaiSaved + kSelectSection, 0,
-                        SettingsMessage::ChangeShenzhen},
-        SaveFailureCase{"the scheme section", kShanghaiSaved + kShenzhenSaved, 0,
-                        SettingsMessage::SaveShowColor},
-        SaveFailureCase{"a custom colour",
-                        kShanghaiSaved + kShenzhenSaved + "[SHOWCOLOR]\r\nColor= 0\r\n", 4,
-                        SettingsMessage::ChangeCustomColor}));
-
-TEST(SaveParameters, ReadOnlyFolderFailsOnTheFirstKey) {
-    TempDir dir;
-    Put(dir.file(), kDefaultFile);
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), ym::DisplayScheme{}),
-              SettingsMessage::ChangeShanghai);
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_EQ(Get(dir.file()), kDefaultFile);
 }
 
 } // namespace
