@@ -25,6 +25,8 @@ using ym::ToInt32;
 using ym::TryVal;
 using ym::Val;
 
+using namespace std::literals;
+
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -56,41 +58,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // Hand-edited and program-written settings values.
         ReadCase{" .0035", 0.0035}, ReadCase{"0.0035", 0.0035}, ReadCase{"3.5E-03", 0.0035},
-        ReadCase{"3.5e-3", 0.0035}, ReadCase{"35D-4", 0.0035}, ReadCase{" .005", 0.005},
-        ReadCase{"5%", 5}, ReadCase{"12abc", 12}, ReadCase{" 0", 0},
+        ReadCase{"35D-4", 0.0035}, ReadCase{"12abc", 12}, ReadCase{" 0", 0},
         ReadCase{" 16744576", 16744576}, ReadCase{"-2147483630", -2147483630.0},
-        ReadCase{" 4.5E-05", 0.000045}, ReadCase{" 1E-05", 0.00001}, ReadCase{" 1E+15", 1e15},
         // Blanks anywhere, even inside the number.
         ReadCase{" 2 45 7", 2457}, ReadCase{" 1615 198th", 1615198}, ReadCase{"24 and 57", 24},
         ReadCase{"\t1\r\n2", 12}, ReadCase{"- 5", -5}, ReadCase{"1 . 5 e 2", 150},
         // Sign, point and exponent forms.
-        ReadCase{"+7", 7}, ReadCase{"-1.5e+2", -150}, ReadCase{"1D2", 100}, ReadCase{"1d-2", 0.01},
-        ReadCase{"12.", 12}, ReadCase{".5", 0.5}, ReadCase{"1.2.3", 1.2}, ReadCase{"1e", 1},
-        ReadCase{"1e+", 1}, ReadCase{"1ex", 1}, ReadCase{"2E-", 2}, ReadCase{"007", 7},
-        ReadCase{"+-5", 0}, ReadCase{"--5", 0},
+        ReadCase{"+7", 7}, ReadCase{"-1.5e+2", -150}, ReadCase{"1d-2", 0.01}, ReadCase{"12.", 12},
+        ReadCase{".5", 0.5}, ReadCase{"1.2.3", 1.2}, ReadCase{"1e", 1}, ReadCase{"1e+", 1},
+        ReadCase{"+-5", 0},
         // No number at all.
-        ReadCase{"", 0}, ReadCase{".", 0}, ReadCase{"-", 0}, ReadCase{"+", 0}, ReadCase{"$5", 0},
-        ReadCase{",5", 0}, ReadCase{"e5", 0}, ReadCase{".e5", 0}, ReadCase{"   ", 0},
-        // Negative zero reads as plain zero.
-        ReadCase{"-0", 0}, ReadCase{"-0.000", 0}, ReadCase{"-0e99999", 0}, ReadCase{"-.0", 0},
-        // Underflow is zero, not a failure.
-        ReadCase{"1e-400", 0}, ReadCase{"-1e-400", 0}, ReadCase{"0.00001e-99999999999999", 0},
+        ReadCase{"", 0}, ReadCase{".", 0}, ReadCase{"-", 0}, ReadCase{"$5", 0}, ReadCase{",5", 0},
+        ReadCase{"e5", 0}, ReadCase{".e5", 0},
+        // Negative zero and underflow read as plain zero, not as a failure.
+        ReadCase{"-0", 0}, ReadCase{"-0e99999", 0}, ReadCase{"1e-400", 0}, ReadCase{"-1e-400", 0},
+        ReadCase{"0.00001e-99999999999999", 0},
         // Exponents that only look large.
         ReadCase{"0.000001e306", 1e300}, ReadCase{"0e400", 0},
         // Other bytes end the number.
-        ReadCase{"12\xE5\x85\x83", 12},
-        ReadCase{"\xE5\x85\x83"
-                 "12",
-                 0},
-        ReadCase{std::string("12\0"
-                             "34",
-                             5),
-                 12},
-        ReadCase{std::string("\0"
-                             "5",
-                             2),
-                 0},
-        ReadCase{"\xFF\xFE", 0}));
+        ReadCase{"12元", 12}, ReadCase{"元12", 0}, ReadCase{"12"s + '\0' + "34", 12},
+        ReadCase{'\0' + "5"s, 0}));
 
 INSTANTIATE_TEST_SUITE_P(
     HexAndOctal, ValReads,
@@ -100,15 +87,12 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"&H7FFF", 32767}, ReadCase{"&HFFFF&", 65535}, ReadCase{"&H10000", 65536},
         ReadCase{"&HFFFFFFFF", -1}, ReadCase{"&H7FFFFFFF", 2147483647.0},
         ReadCase{"&H80000000", -2147483648.0}, ReadCase{"&H80000012", -2147483630.0},
-        ReadCase{"&H8000000E", -2147483634.0}, ReadCase{"&HFF8080", 16744576},
-        ReadCase{"&H8080FF", 8421631}, ReadCase{"&HFF&", 255}, ReadCase{"&hff", 255},
-        ReadCase{"&h8000&", 32768}, ReadCase{" & H F F ", 255}, ReadCase{"&H00000000FFFF", -1},
-        ReadCase{"&H0000000012345678", 305419896}, ReadCase{"&HFFG", 255}, ReadCase{"&H", 0},
-        ReadCase{"&HG1", 0},
+        ReadCase{"&HFF8080", 16744576}, ReadCase{"&HFF&", 255}, ReadCase{"&hff", 255},
+        ReadCase{" & H F F ", 255}, ReadCase{"&H00000000FFFF", -1}, ReadCase{"&HFFG", 255},
+        ReadCase{"&H", 0},
         // Octal follows the same widths.
-        ReadCase{"&O777", 511}, ReadCase{"&o17", 15}, ReadCase{"&O177777", -1},
-        ReadCase{"&O100000", -32768}, ReadCase{"&O177777&", 65535}, ReadCase{"&O200000", 65536},
-        ReadCase{"&O37777777777", -1}, ReadCase{"&O78", 7},
+        ReadCase{"&O777", 511}, ReadCase{"&O177777", -1}, ReadCase{"&O177777&", 65535},
+        ReadCase{"&O200000", 65536}, ReadCase{"&O37777777777", -1}, ReadCase{"&O78", 7},
         // "&" with anything else.
         ReadCase{"&", 0}, ReadCase{"&12", 0}, ReadCase{"&X1", 0}, ReadCase{"-&H10", 0}));
 
@@ -122,8 +106,8 @@ TEST_P(ValUnrepresentable, IsNulloptAndValFallsBackToZero) {
 INSTANTIATE_TEST_SUITE_P(Cases, ValUnrepresentable,
                          ::testing::Values("1e400", "-1e400", "1.8e308", " 1 e 3 1 0",
                                            "1e99999999999999999999", "1" + std::string(400, '0'),
-                                           "&H100000000", "&H123456789", "&HFFFFFFFFF&",
-                                           "&O40000000000", "&O7777777777777777777777"));
+                                           "&H100000000", "&O40000000000",
+                                           "&O7777777777777777777777"));
 
 TEST(ValLong, VeryLongDigitStringsAreCorrectlyRounded) {
     // 3.333... with a thousand digits is 10/3 to far better than half an ulp.
@@ -174,22 +158,15 @@ TEST(ValLargest, TextOfTheLargestDoubleReadsBack) {
 }
 
 TEST(IsNumericTest, WholeTextOnly) {
-    struct Case {
-        const char* text;
-        bool numeric;
-    };
-    const Case cases[] = {
-        {"1e5", true},          {" 12 ", true},   {"&H10", true},    {"+5", true},
-        {"-3.", true},          {".5", true},     {"&HFFFF&", true}, {"&O17", true},
-        {"\t0.0035\r\n", true}, {"1E-05", true},  {"", false},       {"-", false},
-        {".", false},           {"1.2.3", false}, {"12a", false},    {"1e", false},
-        {"1,000", false},       {"$5", false},    {"(5)", false},    {"1 2", false},
-        {"&H", false},          {"&", false},     {"&HG", false},    {"1e400", false},
-        {"&H123456789", false}, {"5%", false},    {"   ", false},    {"1e+", false}};
-    for (const Case& c : cases) {
-        EXPECT_EQ(IsNumeric(c.text), c.numeric) << '"' << c.text << '"';
+    for (const char* text :
+         {"1e5", " 12 ", "&H10", "+5", "-3.", ".5", "&HFFFF&", "&O17", "\t0.0035\r\n", "1E-05"}) {
+        EXPECT_TRUE(IsNumeric(text)) << '"' << text << '"';
     }
-    EXPECT_FALSE(IsNumeric(std::string_view("12\0", 3)));
+    for (const char* text : {"", "-", ".", "1.2.3", "12a", "1e", "1,000", "$5", "(5)", "1 2", "&H",
+                             "1e400", "&H123456789", "5%", "   "}) {
+        EXPECT_FALSE(IsNumeric(text)) << '"' << text << '"';
+    }
+    EXPECT_FALSE(IsNumeric("12\0"sv));
 }
 
 // ---------------------------------------------------------------------------------------
@@ -215,25 +192,21 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{0, " 0", "0"}, WriteCase{-0.0, " 0", "0"}, WriteCase{0.5, " .5", "0.5"},
         WriteCase{-0.5, "-.5", "-0.5"}, WriteCase{459, " 459", "459"},
         WriteCase{0.0035, " .0035", "0.0035"}, WriteCase{10, " 10", "10"}, WriteCase{1, " 1", "1"},
-        WriteCase{2, " 2", "2"}, WriteCase{-1, "-1", "-1"}, WriteCase{0.0001, " .0001", "0.0001"},
-        WriteCase{0.00001, " 1E-05", "1E-05"}, WriteCase{0.000045, " 4.5E-05", "4.5E-05"},
-        WriteCase{0.000255, " .000255", "0.000255"},
+        WriteCase{0.0001, " .0001", "0.0001"}, WriteCase{0.00001, " 1E-05", "1E-05"},
+        WriteCase{0.000045, " 4.5E-05", "4.5E-05"}, WriteCase{0.000255, " .000255", "0.000255"},
         WriteCase{999999999999999, " 999999999999999", "999999999999999"},
         WriteCase{1e15, " 1E+15", "1E+15"}, WriteCase{-1e15, "-1E+15", "-1E+15"},
         WriteCase{1.23456789012346E-05, " 1.23456789012346E-05", "1.23456789012346E-05"},
         WriteCase{0.1 + 0.2, " .3", "0.3"},
         WriteCase{1.0 / 3.0, " .333333333333333", "0.333333333333333"},
-        WriteCase{2.0 / 3.0, " .666666666666667", "0.666666666666667"},
         WriteCase{16744576, " 16744576", "16744576"},
         WriteCase{-2147483630.0, "-2147483630", "-2147483630"},
-        WriteCase{123.456, " 123.456", "123.456"}, WriteCase{1e100, " 1E+100", "1E+100"},
         WriteCase{-1e-300, "-1E-300", "-1E-300"},
-        WriteCase{1234567890123456.0, " 1.23456789012346E+15", "1.23456789012346E+15"},
+        // Rounding to 15 digits moves the value across the edge of the fixed form.
         WriteCase{999999999999999.9, " 1E+15", "1E+15"},
         WriteCase{0.000099999999999999999, " .0001", "0.0001"},
         WriteCase{5e-324, " 4.94065645841247E-324", "4.94065645841247E-324"},
-        WriteCase{1.7976931348623157e308, " 1.79769313486232E+308", "1.79769313486232E+308"},
-        WriteCase{-0.07, "-.07", "-0.07"}, WriteCase{12.5, " 12.5", "12.5"}));
+        WriteCase{1.7976931348623157e308, " 1.79769313486232E+308", "1.79769313486232E+308"}));
 
 TEST(NumberToTextNonFinite, SaneAndReadsBackAsNoNumber) {
     for (double v : {kNaN, kInf, -kInf}) {
@@ -321,59 +294,41 @@ TEST_P(MaskFormats, Text) {
     EXPECT_EQ(FormatMask(c.value, c.mask), c.expected) << c.value << " with " << c.mask;
 }
 
+constexpr std::string_view Y = ym::kYuanMask, P = ym::kPercentMask, E = ym::kEntryMask,
+                           X = ym::kExRightsMask;
+
 INSTANTIATE_TEST_SUITE_P(
     Yuan, MaskFormats,
-    ::testing::Values(
-        MaskCase{0, ym::kYuanMask, "0.00元"},
-        MaskCase{1234567.891, ym::kYuanMask, "1,234,567.89元"},
-        MaskCase{-1144.5, ym::kYuanMask, "-1,144.50元"}, MaskCase{2.675, ym::kYuanMask, "2.68元"},
-        MaskCase{1.005, ym::kYuanMask, "1.01元"}, MaskCase{22.225, ym::kYuanMask, "22.23元"},
-        MaskCase{-2.675, ym::kYuanMask, "-2.68元"}, MaskCase{999.995, ym::kYuanMask, "1,000.00元"},
-        MaskCase{999999.999, ym::kYuanMask, "1,000,000.00元"},
-        MaskCase{100, ym::kYuanMask, "100.00元"}, MaskCase{1000, ym::kYuanMask, "1,000.00元"},
-        MaskCase{0.004, ym::kYuanMask, "0.00元"}, MaskCase{0.005, ym::kYuanMask, "0.01元"},
-        MaskCase{-0.001, ym::kYuanMask, "0.00元"}, MaskCase{-0.004999, ym::kYuanMask, "0.00元"},
-        MaskCase{-0.005, ym::kYuanMask, "-0.01元"}, MaskCase{-0.0, ym::kYuanMask, "0.00元"},
-        MaskCase{1e-300, ym::kYuanMask, "0.00元"}, MaskCase{0.1 + 0.2, ym::kYuanMask, "0.30元"},
-        MaskCase{123456789012.345, ym::kYuanMask, "123,456,789,012.35元"},
-        MaskCase{1e20, ym::kYuanMask, "100,000,000,000,000,000,000.00元"},
-        MaskCase{1.5e15, ym::kYuanMask, "1,500,000,000,000,000.00元"}));
+    ::testing::Values(MaskCase{0, Y, "0.00元"}, MaskCase{1234567.891, Y, "1,234,567.89元"},
+                      MaskCase{-1144.5, Y, "-1,144.50元"}, MaskCase{2.675, Y, "2.68元"},
+                      MaskCase{1.005, Y, "1.01元"}, MaskCase{22.225, Y, "22.23元"},
+                      MaskCase{-2.675, Y, "-2.68元"}, MaskCase{999.995, Y, "1,000.00元"},
+                      MaskCase{-0.004999, Y, "0.00元"}, MaskCase{-0.0, Y, "0.00元"},
+                      MaskCase{1e-300, Y, "0.00元"}, MaskCase{0.1 + 0.2, Y, "0.30元"},
+                      MaskCase{123456789012.345, Y, "123,456,789,012.35元"},
+                      MaskCase{1e20, Y, "100,000,000,000,000,000,000.00元"}));
 
-INSTANTIATE_TEST_SUITE_P(Percent, MaskFormats,
-                         ::testing::Values(MaskCase{0.1234, ym::kPercentMask, "12.34 %"},
-                                           MaskCase{0, ym::kPercentMask, "0.00 %"},
-                                           MaskCase{-0.05, ym::kPercentMask, "-5.00 %"},
-                                           MaskCase{0.000049, ym::kPercentMask, "0.00 %"},
-                                           MaskCase{0.00005, ym::kPercentMask, "0.01 %"},
-                                           MaskCase{-0.00004, ym::kPercentMask, "0.00 %"},
-                                           MaskCase{0.02675, ym::kPercentMask, "2.68 %"},
-                                           MaskCase{12.5, ym::kPercentMask, "1,250.00 %"},
-                                           MaskCase{0.5, "0%", "50%"},
-                                           MaskCase{0.125, "0.0%", "12.5%"}));
+INSTANTIATE_TEST_SUITE_P(
+    Percent, MaskFormats,
+    ::testing::Values(MaskCase{0.1234, P, "12.34 %"}, MaskCase{0, P, "0.00 %"},
+                      MaskCase{-0.05, P, "-5.00 %"}, MaskCase{0.000049, P, "0.00 %"},
+                      MaskCase{0.00005, P, "0.01 %"}, MaskCase{-0.00004, P, "0.00 %"},
+                      MaskCase{0.02675, P, "2.68 %"}, MaskCase{12.5, P, "1,250.00 %"}));
 
 INSTANTIATE_TEST_SUITE_P(
     Entry, MaskFormats,
-    ::testing::Values(
-        MaskCase{12.5, ym::kEntryMask, "12.50"}, MaskCase{0.125, ym::kEntryMask, "0.125"},
-        MaskCase{1.23456, ym::kEntryMask, "1.2346"}, MaskCase{12, ym::kEntryMask, "12.00"},
-        MaskCase{0.5, ym::kEntryMask, "0.50"}, MaskCase{0.12345, ym::kEntryMask, "0.1235"},
-        MaskCase{0.99999, ym::kEntryMask, "1.00"}, MaskCase{9.99995, ym::kEntryMask, "10.00"},
-        MaskCase{1.2301, ym::kEntryMask, "1.2301"}, MaskCase{1.23001, ym::kEntryMask, "1.23"},
-        MaskCase{1234567.5, ym::kEntryMask, "1234567.50"},
-        MaskCase{0.0001, ym::kEntryMask, "0.0001"}, MaskCase{0.00005, ym::kEntryMask, "0.0001"},
-        MaskCase{0.00004, ym::kEntryMask, "0.00"}, MaskCase{12.345, ym::kExRightsMask, "12.35"},
-        MaskCase{9.995, ym::kExRightsMask, "10.00"}, MaskCase{0, ym::kExRightsMask, "0.00"},
-        MaskCase{-1.5, ym::kExRightsMask, "-1.50"},
-        MaskCase{12345678.9, ym::kExRightsMask, "12345678.90"}));
+    ::testing::Values(MaskCase{12.5, E, "12.50"}, MaskCase{0.125, E, "0.125"},
+                      MaskCase{1.23456, E, "1.2346"}, MaskCase{12, E, "12.00"},
+                      MaskCase{0.12345, E, "0.1235"}, MaskCase{0.99999, E, "1.00"},
+                      MaskCase{9.99995, E, "10.00"}, MaskCase{1.2301, E, "1.2301"},
+                      MaskCase{1.23001, E, "1.23"}, MaskCase{1234567.5, E, "1234567.50"},
+                      MaskCase{0.00005, E, "0.0001"}, MaskCase{0.00004, E, "0.00"},
+                      MaskCase{12.345, X, "12.35"}, MaskCase{9.995, X, "10.00"},
+                      MaskCase{-1.5, X, "-1.50"}, MaskCase{12345678.9, X, "12345678.90"}));
 
-INSTANTIATE_TEST_SUITE_P(
-    OtherMasks, MaskFormats,
-    ::testing::Values(MaskCase{2.5, "0", "3"}, MaskCase{3.5, "0", "4"}, MaskCase{-2.5, "0", "-3"},
-                      MaskCase{0.4, "0", "0"}, MaskCase{-0.4, "0", "0"},
-                      MaskCase{0.5, "#.##", ".5"}, MaskCase{7, "000", "007"},
-                      MaskCase{1234, "#,##0", "1,234"}, MaskCase{1234, "0", "1234"},
-                      MaskCase{5, "0.00 USD", "5.00 USD"}, MaskCase{12.5, "", "12.5"},
-                      MaskCase{99.5, "##", "100"}));
+INSTANTIATE_TEST_SUITE_P(OtherMasks, MaskFormats,
+                         ::testing::Values(MaskCase{2.5, "0", "3"}, MaskCase{-2.5, "0", "-3"},
+                                           MaskCase{-0.4, "0", "0"}, MaskCase{0.5, "0%", "50%"}));
 
 TEST(MaskHuge, AllIntegerDigitsNoExponent) {
     std::string expected = "1";
@@ -416,25 +371,19 @@ std::string CentsText(long long cents) {
     return std::string(cents < 0 ? "-" : "") + GroupThousands(a / 100) + "." + frac;
 }
 
-TEST(MaskProperty, WholeCentsShowExactly) {
+// Whole cents show exactly, and k / 1000 rounds |k| / 10 half up in integers, keeping
+// the sign only when something is left.
+TEST(MaskProperty, CentsAndThirdDecimalsAgainstIntegerArithmetic) {
     std::mt19937_64 rng(77);
-    std::uniform_int_distribution<long long> dist(-1'000'000'000'000LL, 1'000'000'000'000LL);
+    std::uniform_int_distribution<long long> cents(-1'000'000'000'000LL, 1'000'000'000'000LL);
+    std::uniform_int_distribution<long long> mills(-10'000'000'000LL, 10'000'000'000LL);
     for (int i = 0; i < 20000; ++i) {
-        long long k = i < 2000 ? i - 1000 : dist(rng);
-        ASSERT_EQ(FormatMask(static_cast<double>(k) / 100.0, ym::kYuanMask), CentsText(k) + "元")
-            << k;
-    }
-}
-
-TEST(MaskProperty, ThirdDecimalRoundsHalfAwayFromZero) {
-    // k / 1000 on two decimals: round |k| / 10 half up in integers, then restore the sign.
-    std::mt19937_64 rng(78);
-    std::uniform_int_distribution<long long> dist(-10'000'000'000LL, 10'000'000'000LL);
-    for (int i = 0; i < 20000; ++i) {
-        long long k = i < 4000 ? i - 2000 : dist(rng);
-        long long a = k < 0 ? -k : k;
-        long long cents = (a + 5) / 10;
-        std::string expected = cents == 0 ? "0.00" : CentsText(k < 0 ? -cents : cents);
+        const long long c = i < 2000 ? i - 1000 : cents(rng);
+        ASSERT_EQ(FormatMask(static_cast<double>(c) / 100.0, ym::kYuanMask), CentsText(c) + "元")
+            << c;
+        const long long k = i < 4000 ? i - 2000 : mills(rng);
+        const long long rounded = ((k < 0 ? -k : k) + 5) / 10;
+        const std::string expected = rounded == 0 ? "0.00" : CentsText(k < 0 ? -rounded : rounded);
         ASSERT_EQ(FormatMask(static_cast<double>(k) / 1000.0, ym::kYuanMask), expected + "元") << k;
     }
 }
@@ -442,71 +391,44 @@ TEST(MaskProperty, ThirdDecimalRoundsHalfAwayFromZero) {
 // ---------------------------------------------------------------------------------------
 // Integer conversion
 
-struct IntCase {
-    double value;
-    std::optional<long long> expected;
-};
-
-class Int16Conversion : public ::testing::TestWithParam<IntCase> {};
-class Int32Conversion : public ::testing::TestWithParam<IntCase> {};
-
-TEST_P(Int16Conversion, HalfToEven) {
-    std::optional<std::int16_t> r = ToInt16(GetParam().value);
-    ASSERT_EQ(r.has_value(), GetParam().expected.has_value()) << GetParam().value;
-    if (r) {
-        EXPECT_EQ(*r, *GetParam().expected) << GetParam().value;
+TEST(IntConversion, HalfToEvenWithinRange) {
+    using Opt = std::optional<long long>;
+    const Opt no;
+    struct Case {
+        double value;
+        Opt int16, int32;
+    };
+    // Inside both ranges, then at their edges.
+    for (const Case& c : {Case{2.5, 2, 2},
+                          Case{3.5, 4, 4},
+                          Case{-2.5, -2, -2},
+                          Case{-3.5, -4, -4},
+                          Case{0.5, 0, 0},
+                          Case{-0.5, 0, 0},
+                          Case{2.4999, 2, 2},
+                          Case{2.5001, 3, 3},
+                          Case{-0.0, 0, 0},
+                          Case{kNaN, no, no},
+                          Case{kInf, no, no},
+                          Case{-kInf, no, no},
+                          Case{0.49999999999999994, 0, 0},
+                          Case{32767.49, 32767, 32767},
+                          Case{32767.5, no, 32768},
+                          Case{-32768.5, -32768, -32768},
+                          Case{-32768.51, no, -32769},
+                          Case{65535, no, 65535},
+                          Case{16744576, no, 16744576},
+                          Case{-2147483630.0, no, -2147483630},
+                          Case{2147483647.49, no, 2147483647},
+                          Case{2147483647.5, no, no},
+                          Case{-2147483648.5, no, -2147483648LL},
+                          Case{-2147483648.75, no, no},
+                          Case{1e300, no, no}}) {
+        const std::optional<std::int16_t> r16 = ToInt16(c.value);
+        const std::optional<std::int32_t> r32 = ToInt32(c.value);
+        EXPECT_EQ(r16 ? Opt(*r16) : no, c.int16) << c.value;
+        EXPECT_EQ(r32 ? Opt(*r32) : no, c.int32) << c.value;
     }
 }
-
-TEST_P(Int32Conversion, HalfToEven) {
-    std::optional<std::int32_t> r = ToInt32(GetParam().value);
-    ASSERT_EQ(r.has_value(), GetParam().expected.has_value()) << GetParam().value;
-    if (r) {
-        EXPECT_EQ(*r, *GetParam().expected) << GetParam().value;
-    }
-}
-
-const IntCase kCommonIntCases[] = {{2.5, 2},
-                                   {3.5, 4},
-                                   {-2.5, -2},
-                                   {-3.5, -4},
-                                   {0.5, 0},
-                                   {1.5, 2},
-                                   {-0.5, 0},
-                                   {-1.5, -2},
-                                   {2.4999, 2},
-                                   {2.5001, 3},
-                                   {-2.6, -3},
-                                   {0, 0},
-                                   {-0.0, 0},
-                                   {1, 1},
-                                   {2, 2},
-                                   {4, 4},
-                                   {5, 5},
-                                   {-1, -1},
-                                   {0.49999999999999994, 0},
-                                   {kNaN, std::nullopt},
-                                   {kInf, std::nullopt},
-                                   {-kInf, std::nullopt}};
-
-INSTANTIATE_TEST_SUITE_P(Common, Int16Conversion, ::testing::ValuesIn(kCommonIntCases));
-INSTANTIATE_TEST_SUITE_P(Common, Int32Conversion, ::testing::ValuesIn(kCommonIntCases));
-
-INSTANTIATE_TEST_SUITE_P(
-    Range, Int16Conversion,
-    ::testing::Values(IntCase{32767, 32767}, IntCase{32767.49, 32767},
-                      IntCase{32767.5, std::nullopt}, IntCase{32768, std::nullopt},
-                      IntCase{-32768, -32768}, IntCase{-32768.5, -32768},
-                      IntCase{-32768.51, std::nullopt}, IntCase{-32769, std::nullopt},
-                      IntCase{65535, std::nullopt}, IntCase{1e300, std::nullopt}));
-
-INSTANTIATE_TEST_SUITE_P(
-    Range, Int32Conversion,
-    ::testing::Values(IntCase{16744576, 16744576}, IntCase{-2147483630.0, -2147483630LL},
-                      IntCase{2147483647.0, 2147483647LL}, IntCase{2147483647.49, 2147483647LL},
-                      IntCase{2147483647.5, std::nullopt}, IntCase{2147483648.0, std::nullopt},
-                      IntCase{-2147483648.0, -2147483648LL}, IntCase{-2147483648.5, -2147483648LL},
-                      IntCase{-2147483648.75, std::nullopt}, IntCase{1e10, std::nullopt},
-                      IntCase{-1e300, std::nullopt}, IntCase{65535, 65535}));
 
 } // namespace

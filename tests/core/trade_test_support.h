@@ -1,0 +1,86 @@
+// Rate sets, typed trades and the break-even walk shared by the trade tests and benchmarks.
+#pragma once
+
+#include "core/trade.h"
+
+#include <cstdint>
+
+namespace ym::testing {
+
+// Shanghai A shares with the default rates.
+inline FeeRules ShanghaiA() {
+    FeeRules r;
+    r.CurMarket = kShanghai;
+    r.rates.CommissionRate = 0.0035;
+    r.rates.MinCommission = 10;
+    r.rates.StampRate = 0.004;
+    r.rates.TransferRate = 0.001;
+    r.rates.MinTransfer = 1;
+    return r;
+}
+
+// B shares with the default rates and the Shenzhen settlement cap of 500.
+inline FeeRules DefaultB(int market = kShenzhen) {
+    FeeRules r;
+    r.CurMarket = market;
+    r.SettlementCap = 500;
+    r.rates.CommissionRate = 0.0043;
+    r.rates.StampRate = 0.003;
+    r.rates.SettlementRate = 0.0005;
+    r.rates.HandlingRate = 0.0003;
+    r.rates.RegulatorRate = 0.000046;
+    return r;
+}
+
+// Buy and sell as typed: a negative price stands for an empty field.
+inline constexpr double kEmpty = -1;
+inline TradeInput Typed(double buy, double sell, double qty) {
+    TradeInput in;
+    in.BuyFieldEmpty = buy < 0;
+    in.SellFieldEmpty = sell < 0;
+    in.BuyPrice = buy < 0 ? 0 : buy;
+    in.SellPrice = sell < 0 ? 0 : sell;
+    in.Quantity = qty;
+    return in;
+}
+
+// The break-even search as a user would do it by hand: add 0.01 to the trial price until
+// the trade no longer loses. Slow but obviously right; the fast search must agree with it
+// bit for bit.
+struct ReferenceBreakEven {
+    enum class Outcome {
+        Found,         // the walk stopped at `price`
+        Stalled,       // adding 0.01 stopped moving the trial price: no price breaks even
+        StepsExhausted // the walk went on longer than allowed; `price` is the last price tried
+    };
+    Outcome outcome;
+    double price;
+    std::int64_t steps;
+};
+
+inline ReferenceBreakEven LiteralBreakEven(const FeeRules& rules, double buy, double quantity,
+                                           std::int64_t maxSteps) {
+    using Outcome = ReferenceBreakEven::Outcome;
+    if (buy == 0 || quantity == 0) {
+        return {Outcome::Found, 0.0, 0};
+    }
+    const double buyFees = LegFees(rules, buy, quantity);
+    double t = buy;
+    double profit;
+    std::int64_t steps = 0;
+    do {
+        if (steps == maxSteps) {
+            return {Outcome::StepsExhausted, t, steps};
+        }
+        const double next = t + 0.01;
+        if (next == t) {
+            return {Outcome::Stalled, t, steps};
+        }
+        t = next;
+        ++steps;
+        profit = ((t - buy) * quantity - LegFees(rules, t, quantity)) - buyFees;
+    } while (profit < 0);
+    return {Outcome::Found, t, steps};
+}
+
+} // namespace ym::testing
