@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
 #include <QWidget>
@@ -77,6 +78,20 @@ void InstallModalWatchdog() {
         qFatal("A modal dialog appeared during a test: %s", qPrintable(name));
     });
     watchdog->start();
+}
+
+bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size()) {
+        return false;
+    }
+    file.close();
+    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
+    if (executable) {
+        permissions |= QFile::ExeOwner;
+    }
+    return QFile::setPermissions(path, permissions);
 }
 
 } // namespace ym::ui

@@ -6,11 +6,14 @@
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
 
+#include <QByteArray>
 #include <QList>
-#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QtTest>
+
+#include <cstddef>
 
 namespace ym::ui {
 
@@ -86,5 +89,16 @@ private:
 // modal dialog means some code bypassed the message sink: the dialog is closed and the
 // test run aborts with a message naming it.
 void InstallModalWatchdog();
+
+// Writes a file, executable by its owner when asked. False when any step fails.
+bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable = false);
+
+// One data column "c" holding a whole case, one row per case named by its `name`.
+template <class Case, std::size_t N> void AddCaseRows(const Case (&cases)[N]) {
+    QTest::addColumn<Case>("c");
+    for (const Case& c : cases) {
+        QTest::newRow(c.name) << c;
+    }
+}
 
 } // namespace ym::ui
