@@ -6,7 +6,7 @@ source scripts/setup.sh
 ym_setup
 
 cmake --preset release >/dev/null
-cmake --build --preset release
+cmake --build --preset release --target yuanmate yuanmate-calc
 
 # The settings file lives in the working directory; keep it out of the repository.
 data_dir="${XDG_DATA_HOME:-$HOME/.local/share}/yuanmate"
