@@ -106,16 +106,27 @@ public:
         return std::isfinite(top) && top < 1e300;
     }
 
+    // One step of the literal walk: true when the walk ends there, with `end` the price it
+    // stopped at, or nullopt when adding 0.01 no longer moves the trial price.
+    bool WalkEnds(double& t, std::optional<double>& end) const {
+        const double next = t + kStep;
+        if (next == t) {
+            end = std::nullopt;
+            return true;
+        }
+        t = next;
+        if (Stops(Profit(t))) {
+            end = t;
+            return true;
+        }
+        return false;
+    }
+
     std::optional<double> Literal(std::int64_t maxSteps) const {
         double t = buy_;
         for (std::int64_t i = 0; i < maxSteps; ++i) {
-            const double next = t + kStep;
-            if (next == t) {
-                return std::nullopt;
-            }
-            t = next;
-            if (Stops(Profit(t))) {
-                return t;
+            if (std::optional<double> end; WalkEnds(t, end)) {
+                return end;
             }
         }
         return std::nullopt;
@@ -127,13 +138,8 @@ public:
         // Below 2^-5 the steps may tie, so they are always taken one by one; there are only
         // a few of them.
         for (int i = 0; i < kFirstSteps || t < kTieFree; ++i) {
-            const double next = t + kStep;
-            if (next == t) {
-                return std::nullopt;
-            }
-            t = next;
-            if (Stops(Profit(t))) {
-                return t;
+            if (std::optional<double> end; WalkEnds(t, end)) {
+                return end;
             }
         }
         // t is now the last price tried (or the buy price, never tried itself).
@@ -157,13 +163,8 @@ public:
                 }
                 t = t + static_cast<double>(last) * delta;
             }
-            const double next = t + kStep;
-            if (next == t) {
-                return std::nullopt;
-            }
-            t = next;
-            if (Stops(Profit(t))) {
-                return t;
+            if (std::optional<double> end; WalkEnds(t, end)) {
+                return end;
             }
         }
     }
