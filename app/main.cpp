@@ -1,6 +1,6 @@
 // The trade calculator program: one copy at a time, the main window, its event loop.
+#include "core/program_state.h"
 #include "ui/common/platform.h"
-#include "ui/common/program_state.h"
 #include "ui/main/main_window.h"
 
 #include <QApplication>
@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
-    ym::ui::ProgramState state;
+    ym::ProgramState state;
     ym::ui::Form1 form(state);
     QObject::connect(&form, &ym::ui::Form1::programEnded, &application,
                      [](int code) { QCoreApplication::exit(code); });

@@ -56,7 +56,7 @@ public:
     BreakEvenSearch(const FeeRules& rules, double buy, double quantity)
         : rules_(rules), buy_(buy), qty_(quantity), buyFees_(LegFees(rules, buy, quantity)) {
         const RateSet& r = rules.rates;
-        capApplies_ = rules.CurMarket == kShenzhen;
+        capApplies_ = rules.market == Market::Shenzhen;
         sumAbsRates_ = std::fabs(r.CommissionRate) + std::fabs(r.StampRate) +
                        std::fabs(r.SettlementRate) + std::fabs(r.HandlingRate) +
                        std::fabs(r.RegulatorRate);
@@ -74,8 +74,11 @@ public:
     }
 
     double Profit(double t) const {
+        ++trials_;
         return ((t - buy_) * qty_ - LegFees(rules_, t, qty_)) - buyFees_;
     }
+
+    std::int64_t Trials() const { return trials_; }
 
     // Whether the fast search's error analysis holds: positive finite inputs and every
     // intermediate far from overflow up to the highest price the walk can reach.
@@ -310,21 +313,25 @@ private:
     double constAbs_ = 0;
     double noiseSlope_ = 0;
     std::int64_t evaluations_ = 0;
+    mutable std::int64_t trials_ = 0;
 };
 
 } // namespace
 
-std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice, double quantity) {
+std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice, double quantity,
+                                         std::int64_t* trials) {
     if (buyPrice == 0 || quantity == 0) {
         return 0.0;
     }
     BreakEvenSearch search(rules, buyPrice, quantity);
-    if (!search.Analysable()) {
-        // Negative or non-finite inputs, or rates so large that fees overflow: the
-        // entry fields cannot produce these; walk a bounded number of steps.
-        return search.Literal(kFallbackSteps);
+    // Negative or non-finite inputs, or rates so large that fees overflow: the entry
+    // fields cannot produce these; walk a bounded number of steps.
+    const std::optional<double> price =
+        search.Analysable() ? search.Run() : search.Literal(kFallbackSteps);
+    if (trials != nullptr) {
+        *trials = search.Trials();
     }
-    return search.Run();
+    return price;
 }
 
 } // namespace ym

@@ -41,7 +41,7 @@ double PriceBeforeFrom(double priceAfter, const ExRightsPlan& plan) {
 }
 
 double ExRightsCalculator::Compute() {
-    const bool forward = Direction != 1;
+    const bool forward = Direction == ExRightsDirection::BeforeToAfter;
     // The working sums are built in the order bonus, rights, cash: the money a holder pays
     // in for rights raises the price before, the cash paid out lowers it.
     if (plan.Bonus) {

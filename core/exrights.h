@@ -18,6 +18,11 @@ double PriceAfterFrom(double priceBefore, const ExRightsPlan& plan);
 // price before = price after × (1 + b + r) + d − r × p
 double PriceBeforeFrom(double priceAfter, const ExRightsPlan& plan);
 
+enum class ExRightsDirection {
+    BeforeToAfter, // the price after from the price before
+    AfterToBefore, // the price before from the price after
+};
+
 // The ex-rights window's working state: the working sums are built up by one
 // computation in the order bonus, rights, cash, and reset at its end.
 struct ExRightsCalculator {
@@ -25,10 +30,10 @@ struct ExRightsCalculator {
     double PriceAfter = 0;
     double MoneyAdjust = 0;
     double ShareFactor = 1;
-    int Direction = 0; // 0: after from before; 1: before from after
+    ExRightsDirection Direction = ExRightsDirection::BeforeToAfter;
     ExRightsPlan plan;
 
-    // Computes PriceAfter (Direction 0) or PriceBefore (Direction 1) and returns it.
+    // Computes PriceAfter or PriceBefore, as Direction says, and returns it.
     double Compute();
 };
 

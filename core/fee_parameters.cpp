@@ -67,17 +67,17 @@ constexpr std::array<std::array<int, 9>, 5> kBlocks{{
 
 } // namespace
 
-void LoadCurrentRates(const FeeParameters& parameters, int market, int type, RateSet& rates) {
-    if (type < 1 || type > static_cast<int>(kBlocks.size())) {
-        return;
-    }
+RateSet CurrentRates(const FeeParameters& parameters, std::optional<Market> market,
+                     SecurityType type) {
     const double* source =
-        market == kShanghai ? parameters.shanghai.data() : parameters.shenzhen.data();
-    const auto& block = kBlocks[static_cast<std::size_t>(type - 1)];
+        market == Market::Shanghai ? parameters.shanghai.data() : parameters.shenzhen.data();
+    const auto& block = kBlocks[static_cast<std::size_t>(NumberOf(type) - 1)];
+    RateSet rates;
     for (std::size_t k = 0; k < kRateMembers.size(); ++k) {
         const int number = block[k];
         rates.*kRateMembers[k] = number == 0 ? 0.0 : source[number - 1];
     }
+    return rates;
 }
 
 } // namespace ym

@@ -2,21 +2,14 @@
 // and the nine current rates that the trade computation uses.
 #pragma once
 
+#include "core/selection.h"
+
 #include <array>
 #include <cstddef>
+#include <optional>
 #include <string_view>
 
 namespace ym {
-
-inline constexpr int kShanghai = 1;
-inline constexpr int kShenzhen = 2;
-
-// Security types in the order of the type selector and the stored selection.
-inline constexpr int kTypeAShare = 1;
-inline constexpr int kTypeBond = 2;
-inline constexpr int kTypeFund = 3;
-inline constexpr int kTypeInvestmentFund = 4;
-inline constexpr int kTypeBShare = 5;
 
 inline constexpr std::size_t kShanghaiParameterCount = 27;
 inline constexpr std::size_t kShenzhenParameterCount = 28;
@@ -57,9 +50,9 @@ struct RateSet {
     double RegulatorRate = 0;
 };
 
-// Copies the block of `type` from the Shanghai array when `market` is 1, from the
-// Shenzhen array for any other market; rates the type does not use become 0.
-// A type outside 1..5 leaves `rates` unchanged.
-void LoadCurrentRates(const FeeParameters& parameters, int market, int type, RateSet& rates);
+// The rates of `type`'s block, from the Shanghai array for Shanghai and from the Shenzhen
+// array otherwise (no market chosen yet included); rates the type does not use are 0.
+RateSet CurrentRates(const FeeParameters& parameters, std::optional<Market> market,
+                     SecurityType type);
 
 } // namespace ym

@@ -83,8 +83,8 @@ std::string ValueText(const RowSpec& row, const TradeResult& result) {
 
 } // namespace
 
-Panel PanelForType(int type) {
-    return type == kTypeBShare ? Panel::BShare : Panel::AShare;
+Panel PanelForType(std::optional<SecurityType> type) {
+    return type == SecurityType::BShare ? Panel::BShare : Panel::AShare;
 }
 
 ColorSlot ProfitSlot(double netProfit) {

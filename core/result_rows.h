@@ -5,6 +5,7 @@
 #include "core/display_scheme.h"
 #include "core/trade.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,7 @@ struct ResultRow {
 inline constexpr std::string_view kNoBreakEven = "无法保本";
 
 // The panel that shows a security type: B shares have their own.
-Panel PanelForType(int type);
+Panel PanelForType(std::optional<SecurityType> type);
 
 // The slot of the net-profit and yield rows for a profit.
 ColorSlot ProfitSlot(double netProfit);

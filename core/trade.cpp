@@ -30,7 +30,7 @@ LegItems ComputeLegItems(const FeeRules& rules, double amount) {
         leg.commission = r.MinCommission;
     }
     // Only Shenzhen caps the settlement fee of a leg.
-    if (rules.CurMarket == kShenzhen && leg.settlement >= rules.SettlementCap) {
+    if (rules.market == Market::Shenzhen && leg.settlement >= rules.SettlementCap) {
         leg.settlement = rules.SettlementCap;
     }
     return leg;

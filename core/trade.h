@@ -3,6 +3,7 @@
 
 #include "core/fee_parameters.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace ym {
@@ -11,7 +12,7 @@ namespace ym {
 // settlement cap applies in Shenzhen only) and the Shenzhen settlement cap B28.
 struct FeeRules {
     RateSet rates;
-    int CurMarket = kShenzhen;
+    std::optional<Market> market = Market::Shenzhen;
     double SettlementCap = 0;
 };
 
@@ -52,9 +53,9 @@ double LegFees(const FeeRules& rules, double price, double quantity);
 // The lowest sell price, in 0.01 steps above the buy price accumulated by repeated
 // floating-point addition, at which the trade does not lose: bit for bit what the
 // step-by-step search returns, found in far fewer steps. 0 when the buy price or the
-// quantity is 0.
-std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice,
-                                         double quantity);
+// quantity is 0. `trials`, when given, receives how many trial prices were costed.
+std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice, double quantity,
+                                         std::int64_t* trials = nullptr);
 
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 

@@ -4,6 +4,7 @@
 #include "core/exrights.h"
 #include "core/fee_parameters.h"
 #include "core/number_text.h"
+#include "core/program_state.h"
 #include "core/result_rows.h"
 #include "core/settings_file.h"
 #include "core/trade.h"
@@ -34,8 +35,8 @@ constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", 9, tru
 constexpr FieldSpec kCashField{"10送(元)", "--cash", 9, true};
 
 // The start-up selection of a file that stores none.
-constexpr int kDefaultMarket = kShenzhen;
-constexpr int kDefaultType = kTypeAShare;
+constexpr Market kDefaultMarket = Market::Shenzhen;
+constexpr SecurityType kDefaultType = SecurityType::AShare;
 
 struct EnteredValue {
     double value = 0;
@@ -86,48 +87,30 @@ std::string FileMessage(const fs::path& file, SettingsMessage message) {
            std::string(MessageText(message));
 }
 
-struct LoadedSettings {
-    FeeParameters parameters = FeeParameters::Defaults();
-    int market = kDefaultMarket;
-    int type = kDefaultType;
-    bool storedMarketValid = true;
-    bool storedTypeValid = true;
-    std::int16_t storedMarket = kDefaultMarket;
-    std::int16_t storedType = kDefaultType;
-};
-
-// Reads the file given, or the one in the current directory, or takes the defaults.
-// A file given by name that is missing or unreadable is an error: silently computing
-// with the defaults would pass off other rates as the user's.
-std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
-                                        LoadedSettings& loaded, bool& fromFile) {
-    fs::path file;
+// Reads the file given, or the one in the current directory, or keeps the defaults
+// (no selection stored). A file given by name that is missing or unreadable is an error:
+// silently computing with the defaults would pass off other rates as the user's.
+std::optional<std::string> LoadSettings(const std::optional<std::string>& ini, ProgramState& state,
+                                        bool& fromFile) {
     std::error_code ec;
     if (ini) {
-        file = fs::path(*ini);
-        std::ifstream probe(file, std::ios::binary);
-        if (!fs::is_regular_file(file, ec) || !probe) {
-            return FileMessage(file, SettingsMessage::ReadSelect1);
+        state.settingsPath = fs::path(*ini);
+        std::ifstream probe(state.settingsPath, std::ios::binary);
+        if (!fs::is_regular_file(state.settingsPath, ec) || !probe) {
+            return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
         }
     } else {
-        file = SettingsPathInCurrentDirectory();
-        if (!fs::is_regular_file(file, ec)) {
+        state.settingsPath = SettingsPathInCurrentDirectory();
+        if (!fs::is_regular_file(state.settingsPath, ec)) {
             fromFile = false;
+            state.parameters = FeeParameters::Defaults();
             return std::nullopt;
         }
     }
     fromFile = true;
-    const SettingsRead read = ReadSettings(file);
-    if (read.error) {
-        return FileMessage(file, *read.error);
+    if (const auto message = state.Load()) {
+        return FileMessage(state.settingsPath, *message);
     }
-    loaded.parameters = read.settings.parameters;
-    loaded.storedMarket = read.settings.Select1;
-    loaded.storedType = read.settings.Select2;
-    loaded.storedMarketValid = loaded.storedMarket >= kShanghai && loaded.storedMarket <= kShenzhen;
-    loaded.storedTypeValid = loaded.storedType >= kTypeAShare && loaded.storedType <= kTypeBShare;
-    loaded.market = loaded.storedMarketValid ? loaded.storedMarket : kDefaultMarket;
-    loaded.type = loaded.storedTypeValid ? loaded.storedType : kDefaultType;
     return std::nullopt;
 }
 
@@ -163,8 +146,8 @@ constexpr std::array<ResultField, 27> kResultFields{{
     {"TotalReceived", &TradeResult::TotalReceived},
 }};
 
-std::string_view MarketName(int market) {
-    return market == kShanghai ? "沪市" : "深市";
+std::string_view MarketName(Market market) {
+    return market == Market::Shanghai ? "沪市" : "深市";
 }
 
 } // namespace
@@ -196,33 +179,31 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
         }
     }
 
-    LoadedSettings loaded;
+    ProgramState state;
     bool fromFile = false;
-    if (auto message = LoadSettings(options.ini, loaded, fromFile)) {
+    if (auto message = LoadSettings(options.ini, state, fromFile)) {
         err << *message << '\n';
         return kExitFileError;
     }
-    int market = loaded.market;
-    int type = loaded.type;
     if (options.market) {
-        market = *ParseMarket(*options.market);
-    } else if (fromFile && !loaded.storedMarketValid) {
-        err << prefix
-            << "note: the settings file stores no market (Select1 = " << loaded.storedMarket
-            << "); using " << MarketName(kDefaultMarket) << '\n';
+        state.CurMarket = ParseMarket(*options.market);
+    } else if (!state.CurMarket) {
+        if (fromFile) {
+            err << prefix << "note: the settings file stores no market; using "
+                << MarketName(kDefaultMarket) << '\n';
+        }
+        state.CurMarket = kDefaultMarket;
     }
     if (options.type) {
-        type = *ParseType(*options.type);
-    } else if (fromFile && !loaded.storedTypeValid) {
-        err << prefix
-            << "note: the settings file stores no security type (Select2 = " << loaded.storedType
-            << "); using A 股\n";
+        state.CurType = ParseType(*options.type);
+    } else if (!state.CurType) {
+        if (fromFile) {
+            err << prefix << "note: the settings file stores no security type; using A 股\n";
+        }
+        state.CurType = kDefaultType;
     }
-
-    FeeRules rules;
-    LoadCurrentRates(loaded.parameters, market, type, rules.rates);
-    rules.CurMarket = market;
-    rules.SettlementCap = loaded.parameters.SettlementCap();
+    state.LoadCurrentRates();
+    const FeeRules rules = state.feeRules();
 
     TradeInput input;
     input.BuyPrice = buy.value;
@@ -241,7 +222,7 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
             << (result.BreakEvenPrice ? JsonNumber(*result.BreakEvenPrice) : "null") << "\n}\n";
         return kExitOk;
     }
-    for (const ResultRow& row : PanelRows(PanelForType(type), result)) {
+    for (const ResultRow& row : PanelRows(PanelForType(state.CurType), result)) {
         out << row.caption << '\t' << row.value << '\n';
     }
     return kExitOk;
@@ -276,7 +257,8 @@ int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream&
     calculator.plan.RightsPer10 = rights.value;
     calculator.plan.RightsPrice = rightsPrice.value;
     calculator.plan.CashPer10 = cash.value;
-    calculator.Direction = forward ? 0 : 1;
+    calculator.Direction =
+        forward ? ExRightsDirection::BeforeToAfter : ExRightsDirection::AfterToBefore;
     if (forward) {
         calculator.PriceBefore = price.value;
     } else {

@@ -262,24 +262,24 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
     return parsed;
 }
 
-std::optional<int> ParseMarket(std::string_view text) {
+std::optional<Market> ParseMarket(std::string_view text) {
     const std::string word = Lower(text);
-    if (word == "1" || word == "sh") {
-        return kShanghai;
+    if (word == "sh") {
+        return Market::Shanghai;
     }
-    if (word == "2" || word == "sz") {
-        return kShenzhen;
+    if (word == "sz") {
+        return Market::Shenzhen;
     }
-    return std::nullopt;
+    return word.size() == 1 ? MarketFromNumber(word[0] - '0') : std::nullopt;
 }
 
-std::optional<int> ParseType(std::string_view text) {
+std::optional<SecurityType> ParseType(std::string_view text) {
     static constexpr std::array<std::string_view, 5> kDigits{"1", "2", "3", "4", "5"};
     static constexpr std::array<std::string_view, 5> kWords{"a", "bond", "fund", "sif", "b"};
     const std::string word = Lower(text);
     for (std::size_t i = 0; i < kWords.size(); ++i) {
         if (word == kDigits[i] || word == kWords[i]) {
-            return static_cast<int>(i) + 1;
+            return TypeFromNumber(static_cast<int>(i) + 1);
         }
     }
     return std::nullopt;

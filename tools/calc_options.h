@@ -3,6 +3,8 @@
 // the calculator's windows accept.
 #pragma once
 
+#include "core/selection.h"
+
 #include <cstddef>
 #include <optional>
 #include <span>
@@ -49,9 +51,9 @@ using ParseOutcome = std::variant<ParsedCommand, std::string>;
 ParseOutcome ParseArguments(std::span<const std::string_view> args);
 
 // "1", "2", "sh", "sz" (letters in either case).
-std::optional<int> ParseMarket(std::string_view text);
+std::optional<Market> ParseMarket(std::string_view text);
 // "1".."5", "a", "bond", "fund", "sif", "b" (letters in either case).
-std::optional<int> ParseType(std::string_view text);
+std::optional<SecurityType> ParseType(std::string_view text);
 
 // An entry field as the user meets it: its caption, the option that fills it, how many
 // characters it holds and whether it admits a decimal point.

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -29,9 +28,10 @@ std::string Describe(const FeeRules& r, double buy, double qty) {
     std::snprintf(text, sizeof text,
                   "market %d cap %.17g CR %.17g MinC %.17g SR %.17g TR %.17g MinT %.17g "
                   "O %.17g SeR %.17g HR %.17g RR %.17g buy %.17g qty %.17g",
-                  r.CurMarket, r.SettlementCap, r.rates.CommissionRate, r.rates.MinCommission,
-                  r.rates.StampRate, r.rates.TransferRate, r.rates.MinTransfer, r.rates.OtherFee,
-                  r.rates.SettlementRate, r.rates.HandlingRate, r.rates.RegulatorRate, buy, qty);
+                  r.market ? int(NumberOf(*r.market)) : 0, r.SettlementCap, r.rates.CommissionRate,
+                  r.rates.MinCommission, r.rates.StampRate, r.rates.TransferRate,
+                  r.rates.MinTransfer, r.rates.OtherFee, r.rates.SettlementRate,
+                  r.rates.HandlingRate, r.rates.RegulatorRate, buy, qty);
     return text;
 }
 
@@ -80,7 +80,7 @@ TEST(BreakEvenTest, WorkedExamplesStopAfterTheStatedSteps) {
 // reads) making the exact profit 0 at every price: only rounding decides the stop.
 FeeRules ZeroProfit(double buy, double qty) {
     FeeRules r;
-    r.CurMarket = kShanghai;
+    r.market = Market::Shanghai;
     r.rates.CommissionRate = 0.5;
     r.rates.StampRate = 0.5;
     r.rates.OtherFee = -buy * qty;
@@ -104,7 +104,7 @@ TEST(BreakEvenTest, ChosenTradesAgreeWithTheWalk) {
     FeeRules other = ShanghaiA();
     other.rates.OtherFee = 7.77;
     FeeRules noFees;
-    noFees.CurMarket = kShanghai;
+    noFees.market = Market::Shanghai;
     const Case cases[] = {
         {ShanghaiA(), 0, 1000},
         {ShanghaiA(), 10, 0},
@@ -203,7 +203,7 @@ public:
     RandomTrade Next() {
         RandomTrade t;
         RateSet& r = t.rules.rates;
-        t.rules.CurMarket = Pick(2) == 0 ? kShanghai : kShenzhen;
+        t.rules.market = Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
         r.CommissionRate = Rate();
         r.StampRate = Rate();
         if (Pick(2) == 0) { // B-share style fees
@@ -261,7 +261,7 @@ TEST(BreakEvenTest, ProfitGrowingSlowerThanItsNoiseAgrees) {
     constexpr int kCases = 600;
     for (int i = 0; i < kCases && !HasFailure(); ++i) {
         FeeRules r;
-        r.CurMarket = gen.Pick(2) == 0 ? kShanghai : kShenzhen;
+        r.market = gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
         r.SettlementCap = 1e300;
         const double deficit = gen.Pick(5) == 0 ? 0.0 : gen.LogUniform(1e-16, 1e-9);
         r.rates.CommissionRate = 0.5;
@@ -285,7 +285,7 @@ TEST(BreakEvenTest, LongWalksAgree) {
     TradeGenerator gen(77);
     for (int i = 0; i < 40 && !HasFailure(); ++i) {
         FeeRules r = ShanghaiA();
-        r.CurMarket = gen.Pick(2) == 0 ? kShanghai : kShenzhen;
+        r.market = gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
         r.rates.MinCommission = gen.Typed(gen.LogUniform(100, 2e4), 2);
         r.rates.StampRate = gen.Pick(2) == 0 ? 0.001 : 0.3;
         const double buy = gen.LogUniform(0.00001, 3);
@@ -320,31 +320,30 @@ TEST(BreakEvenTest, EveryInputTheFieldsAdmitIsQuick) {
             break;
         case 3: // no slope at all and a loss just short of zero: only noise could help
             t.rules = FeeRules{};
-            t.rules.CurMarket = kShanghai;
+            t.rules.market = Market::Shanghai;
             t.rules.rates.CommissionRate = 0.5;
             t.rules.rates.StampRate = 0.5;
             t.rules.rates.OtherFee = -t.buy * t.qty * (1 - gen.LogUniform(1e-15, 1e-3));
             break;
         default:
-            t.rules.CurMarket = kShenzhen;
+            t.rules.market = Market::Shenzhen;
             r.SettlementRate = gen.Uniform(0.5, 3);
             t.rules.SettlementCap = gen.LogUniform(1, 1e7);
         }
         trades.push_back(t);
     }
-    using Clock = std::chrono::steady_clock;
-    const auto start = Clock::now();
-    double slowest = 0;
-    int answered = 0;
-    for (const RandomTrade& t : trades) {
-        const auto before = Clock::now();
-        answered += BreakEvenSellPrice(t.rules, t.buy, t.qty).has_value();
-        slowest = std::max(slowest, std::chrono::duration<double>(Clock::now() - before).count());
+    // The search's work, not its time, is bounded: a time limit would fail on a loaded
+    // machine. The flat-and-noisy family may spend the whole single-step budget (2^16);
+    // every other input needs a small fraction of it.
+    std::int64_t mostTrials = 0;
+    for (std::size_t i = 0; i < trades.size(); ++i) {
+        std::int64_t trials = 0;
+        BreakEvenSellPrice(trades[i].rules, trades[i].buy, trades[i].qty, &trials);
+        mostTrials = std::max(mostTrials, trials);
+        EXPECT_LE(trials, i % 10 == 8 || i % 5 == 3 ? 70000 : 5000)
+            << i << ": " << Describe(trades[i].rules, trades[i].buy, trades[i].qty);
     }
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    // Generous bounds: instrumented builds run many times slower than a release build.
-    EXPECT_LT(seconds, 1.0) << answered;
-    EXPECT_LT(slowest, 0.05);
+    EXPECT_GT(mostTrials, 0);
 }
 
 } // namespace

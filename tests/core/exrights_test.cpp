@@ -24,6 +24,10 @@ ExRightsPlan Plan(double bonus, double rights, double rightsPrice, double cash) 
 }
 constexpr double kOff = -1; // component not checked
 
+ExRightsDirection DirectionOf(int direction) {
+    return direction == 0 ? ExRightsDirection::BeforeToAfter : ExRightsDirection::AfterToBefore;
+}
+
 // Direction 0 computes the price after from the price before, 1 the price before from the
 // price after; the closed form and the window's procedure must show the same text.
 TEST(ExRightsTest, WorkedPlans) {
@@ -52,7 +56,7 @@ TEST(ExRightsTest, WorkedPlans) {
         EXPECT_EQ(FormatMask(closed, kExRightsMask), c.shown) << c.name;
         ExRightsCalculator calc;
         calc.plan = c.plan;
-        calc.Direction = c.direction;
+        calc.Direction = DirectionOf(c.direction);
         (c.direction == 0 ? calc.PriceBefore : calc.PriceAfter) = c.from;
         const double result = calc.Compute();
         EXPECT_EQ(FormatMask(result, kExRightsMask), c.shown) << c.name;
@@ -89,7 +93,7 @@ TEST(ExRightsTest, RepeatedComputationsDoNotCompound) {
     calc.PriceAfter = 0;
     const double second = calc.Compute();
     EXPECT_EQ(first, second);
-    calc.Direction = 1;
+    calc.Direction = ExRightsDirection::AfterToBefore;
     calc.PriceAfter = 15;
     EXPECT_DOUBLE_EQ(calc.Compute(), 20.25);
     EXPECT_DOUBLE_EQ(calc.Compute(), 20.25);
@@ -126,7 +130,7 @@ TEST(ExRightsTest, RandomPlansInvertAndAgreeWithTheProcedure) {
         for (int direction : {0, 1}) {
             ExRightsCalculator calc;
             calc.plan = p;
-            calc.Direction = direction;
+            calc.Direction = DirectionOf(direction);
             (direction == 0 ? calc.PriceBefore : calc.PriceAfter) = from;
             const double got = calc.Compute();
             const double closed =

@@ -6,10 +6,16 @@
 
 namespace {
 
+using ym::CurrentRates;
 using ym::FeeParameters;
 using ym::kParameters;
-using ym::LoadCurrentRates;
+using ym::Market;
+using ym::MarketFromNumber;
+using ym::NumberOf;
 using ym::RateSet;
+using ym::SecurityType;
+using ym::StoredNumber;
+using ym::TypeFromNumber;
 
 // Every label names its security type first; only 26 differs between the markets and 28
 // is Shenzhen's alone.
@@ -44,64 +50,63 @@ FeeParameters Numbered() {
     return p;
 }
 
-TEST(LoadCurrentRates, TakesTheTypesBlockOfTheMarket) {
+TEST(CurrentRates, TakesTheTypesBlockOfTheMarket) {
     const struct {
-        int market, type;
+        std::optional<Market> market;
+        SecurityType type;
         // Source parameter per rate, 0 = zero, in the order commission, minimum commission,
         // stamp, transfer, minimum transfer, other, settlement, handling, regulator.
         int source[9];
     } cases[] = {
-        {1, 1, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
-        {1, 2, {7, 8, 9, 0, 0, 10, 0, 0, 0}}, // bonds: no transfer fee
-        {2, 3, {11, 12, 13, 14, 15, 16, 0, 0, 0}},
-        {1, 4, {17, 18, 19, 0, 0, 20, 0, 0, 0}},
-        {1, 5, {21, 22, 23, 0, 0, 27, 24, 25, 26}}, // B shares: other fee from 27
-        {2, 5, {21, 22, 23, 0, 0, 27, 24, 25, 26}},
-        // any market but Shanghai reads the Shenzhen array
-        {0, 1, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
-        {-1, 2, {7, 8, 9, 0, 0, 10, 0, 0, 0}},
+        {Market::Shanghai, SecurityType::AShare, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
+        {Market::Shanghai, SecurityType::Bond, {7, 8, 9, 0, 0, 10, 0, 0, 0}}, // no transfer fee
+        {Market::Shenzhen, SecurityType::Fund, {11, 12, 13, 14, 15, 16, 0, 0, 0}},
+        {Market::Shanghai, SecurityType::InvestmentFund, {17, 18, 19, 0, 0, 20, 0, 0, 0}},
+        // B shares: the other charge comes from 27, after the B-share fees
+        {Market::Shanghai, SecurityType::BShare, {21, 22, 23, 0, 0, 27, 24, 25, 26}},
+        {Market::Shenzhen, SecurityType::BShare, {21, 22, 23, 0, 0, 27, 24, 25, 26}},
+        // no market chosen yet reads the Shenzhen array
+        {std::nullopt, SecurityType::AShare, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.market << "/" << c.type);
-        RateSet r;
-        double* fields[9] = {&r.CommissionRate, &r.MinCommission, &r.StampRate,
-                             &r.TransferRate,   &r.MinTransfer,   &r.OtherFee,
-                             &r.SettlementRate, &r.HandlingRate,  &r.RegulatorRate};
-        for (double* f : fields) {
-            *f = -7; // stale values of an earlier selection
-        }
-        LoadCurrentRates(Numbered(), c.market, c.type, r);
-        const double base = c.market == 1 ? 100.0 : 200.0;
+        SCOPED_TRACE(testing::Message() << StoredNumber(c.market) << "/" << NumberOf(c.type));
+        const RateSet r = CurrentRates(Numbered(), c.market, c.type);
+        const double fields[9] = {r.CommissionRate, r.MinCommission, r.StampRate,
+                                  r.TransferRate,   r.MinTransfer,   r.OtherFee,
+                                  r.SettlementRate, r.HandlingRate,  r.RegulatorRate};
+        const double base = c.market == Market::Shanghai ? 100.0 : 200.0;
         for (int k = 0; k < 9; ++k) {
-            EXPECT_EQ(*fields[k], c.source[k] == 0 ? 0.0 : base + c.source[k]) << "rate " << k;
+            EXPECT_EQ(fields[k], c.source[k] == 0 ? 0.0 : base + c.source[k]) << "rate " << k;
         }
     }
 }
 
-TEST(LoadCurrentRates, TypeOutsideTheSelectorLeavesTheRates) {
-    for (int type : {0, 6, -1, 32767}) {
-        RateSet r;
-        r.CommissionRate = 1.5;
-        r.RegulatorRate = 3.5;
-        LoadCurrentRates(Numbered(), 1, type, r);
-        EXPECT_EQ(r.CommissionRate, 1.5) << type;
-        EXPECT_EQ(r.MinCommission, 0) << type;
-        EXPECT_EQ(r.RegulatorRate, 3.5) << type;
+// The stored selection as a hand-edited file may hold it.
+TEST(Selection, OnlyTheSelectorsNumbersNameAMarketOrType) {
+    for (int number : {-32768, -1, 0, 3, 6, 32767}) {
+        EXPECT_EQ(MarketFromNumber(number), std::nullopt) << number;
     }
+    EXPECT_EQ(MarketFromNumber(1), Market::Shanghai);
+    EXPECT_EQ(MarketFromNumber(2), Market::Shenzhen);
+    for (int number : {-1, 0, 6, 32767}) {
+        EXPECT_EQ(TypeFromNumber(number), std::nullopt) << number;
+    }
+    EXPECT_EQ(TypeFromNumber(1), SecurityType::AShare);
+    EXPECT_EQ(TypeFromNumber(4), SecurityType::InvestmentFund);
+    EXPECT_EQ(TypeFromNumber(5), SecurityType::BShare);
 }
 
 // The whole default table is checked byte for byte through the settings file tests.
-TEST(LoadCurrentRates, DefaultsOfAFreshStart) {
+TEST(CurrentRates, DefaultsOfAFreshStart) {
     const FeeParameters d = FeeParameters::Defaults();
     EXPECT_EQ(d.SettlementCap(), 500);
-    RateSet sh, sz;
-    LoadCurrentRates(d, 1, 1, sh);
+    const RateSet sh = CurrentRates(d, Market::Shanghai, SecurityType::AShare);
     EXPECT_EQ(sh.CommissionRate, 0.0035);
     EXPECT_EQ(sh.MinCommission, 10);
     EXPECT_EQ(sh.StampRate, 0.004);
     EXPECT_EQ(sh.TransferRate, 0.001);
     EXPECT_EQ(sh.MinTransfer, 1);
-    LoadCurrentRates(d, 2, 5, sz);
+    const RateSet sz = CurrentRates(d, Market::Shenzhen, SecurityType::BShare);
     EXPECT_EQ(sz.CommissionRate, 0.0043);
     EXPECT_EQ(sz.SettlementRate, 0.0005);
     EXPECT_EQ(sz.HandlingRate, 0.0003);

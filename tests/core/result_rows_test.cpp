@@ -122,10 +122,11 @@ TEST(ResultRowsTest, ResetShowsZerosInTheRestingColours) {
 }
 
 TEST(ResultRowsTest, OnlyBSharesUseTheBPanel) {
-    for (int type : {kTypeAShare, kTypeBond, kTypeFund, kTypeInvestmentFund}) {
-        EXPECT_EQ(PanelForType(type), Panel::AShare) << type;
+    for (SecurityType type : {SecurityType::AShare, SecurityType::Bond, SecurityType::Fund,
+                              SecurityType::InvestmentFund}) {
+        EXPECT_EQ(PanelForType(type), Panel::AShare) << NumberOf(type);
     }
-    EXPECT_EQ(PanelForType(kTypeBShare), Panel::BShare);
+    EXPECT_EQ(PanelForType(SecurityType::BShare), Panel::BShare);
 }
 
 } // namespace

@@ -107,14 +107,14 @@ TEST(TradeTest, PanelsReadAsOnTheStatement) {
          kSlotProfit},
         // The settlement fee of each leg (1000 and 1200) is cut to 500 only in Shenzhen.
         {"Shenzhen B shares",
-         DefaultB(kShenzhen),
+         DefaultB(Market::Shenzhen),
          Typed(10, 12, 200000),
          Panel::BShare,
          {"18,920.00元", "13,200.00元", "1,000.00元", "1,320.00元", "202.40元", "0.00元",
           "34,642.40元", "365,357.60元", "18.12 %", "2,015,792.00元", "2,381,149.60元"},
          kSlotProfit},
         {"Shanghai B shares",
-         DefaultB(kShanghai),
+         DefaultB(Market::Shanghai),
          Typed(10, 12, 200000),
          Panel::BShare,
          {"18,920.00元", "13,200.00元", "2,200.00元", "1,320.00元", "202.40元", "0.00元",
@@ -140,7 +140,7 @@ TEST(TradeTest, ShenzhenCapCutsEachLegSeparately) {
              std::tuple{4.0, 12.0, 200000.0, 400.0, 500.0}, // below, and above
              std::tuple{1.0, 2.0, 1000.0, 0.5, 1.0},        // both far below
          }) {
-        const TradeResult res = ComputeTrade(DefaultB(kShenzhen), Typed(buy, sell, qty));
+        const TradeResult res = ComputeTrade(DefaultB(Market::Shenzhen), Typed(buy, sell, qty));
         EXPECT_DOUBLE_EQ(res.BuySettlement, buySettlement) << buy;
         EXPECT_DOUBLE_EQ(res.SellSettlement, sellSettlement) << sell;
         EXPECT_DOUBLE_EQ(res.SettlementTotal, buySettlement + sellSettlement);
@@ -183,7 +183,7 @@ TEST(TradeTest, LegFeesMatchTheStatementLegs) {
     std::uniform_real_distribution<double> qty(1, 1e7);
     std::uniform_int_distribution<int> pick(0, 3);
     for (int i = 0; i < 2000; ++i) {
-        FeeRules r = pick(rng) < 2 ? ShanghaiA() : DefaultB(kShenzhen);
+        FeeRules r = pick(rng) < 2 ? ShanghaiA() : DefaultB(Market::Shenzhen);
         r.rates.OtherFee = pick(rng);
         r.rates.MinCommission = 5.0 * pick(rng);
         const TradeInput in = Typed(price(rng), price(rng), std::round(qty(rng)));

@@ -10,7 +10,7 @@ namespace ym::testing {
 // Shanghai A shares with the default rates.
 inline FeeRules ShanghaiA() {
     FeeRules r;
-    r.CurMarket = kShanghai;
+    r.market = Market::Shanghai;
     r.rates.CommissionRate = 0.0035;
     r.rates.MinCommission = 10;
     r.rates.StampRate = 0.004;
@@ -20,9 +20,9 @@ inline FeeRules ShanghaiA() {
 }
 
 // B shares with the default rates and the Shenzhen settlement cap of 500.
-inline FeeRules DefaultB(int market = kShenzhen) {
+inline FeeRules DefaultB(Market market = Market::Shenzhen) {
     FeeRules r;
-    r.CurMarket = market;
+    r.market = market;
     r.SettlementCap = 500;
     r.rates.CommissionRate = 0.0043;
     r.rates.StampRate = 0.003;

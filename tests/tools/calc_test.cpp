@@ -326,7 +326,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "b --buy 10 --sell 12 --qty 200000", B("||1,000.00元"), "edited.ini",
                    {{"Select1", " 1"}, {"Select2", " 5"}}},
         OutputCase{"StoredMarketOutOfRange", "trade --buy 10 --sell 11 --qty 1000",
-                   A("||0.00元||157.50元"), "Yuanmate5.ini", {{"Select1", "7"}}, "Select1 = 7"},
+                   A("||0.00元||157.50元"), "Yuanmate5.ini", {{"Select1", "7"}}, "stores no market"},
         // A stamp duty of 100 % can never be earned back: there is no break-even price.
         OutputCase{"NoBreakEven", YM_SHA "--buy 10 --sell 11 --qty 100",
                    A("|||||||||" + std::string(ym::kNoBreakEven)), "Yuanmate5.ini", {{"A3", "1"}}}),

@@ -1,8 +1,8 @@
 // The main window as a user drives it: typing trades key by key, reading the result rows
 // back as a broker's statement would be checked, the selectors, the function keys, the
 // settings file it leaves behind, and the single running copy.
+#include "core/program_state.h"
 #include "core/settings_file.h"
-#include "ui/common/program_state.h"
 #include "ui/help/help_window.h"
 #include "ui/main/main_window.h"
 #include "ui_test_support.h"
@@ -40,7 +40,7 @@ struct Session {
     TempWorkingDirectory dir;
     RecordingMessages messages;
     RecordingLauncher launcher;
-    ProgramState state;
+    ym::ProgramState state;
     std::unique_ptr<Form1> form;
 
     bool load() {
@@ -201,8 +201,8 @@ private slots:
         QVERIFY(bytes.contains("[Select]\r\nSelect1=2\r\nSelect2=1"));
         QVERIFY(bytes.contains("[SHOWCOLOR]\r\nColor= 0\r\nSColor1=&HFF8080"));
 
-        QCOMPARE(s.state.CurMarket, 2);
-        QCOMPARE(s.state.CurType, 1);
+        QCOMPARE(ym::StoredNumber(s.state.CurMarket), 2);
+        QCOMPARE(ym::StoredNumber(s.state.CurType), 1);
         QVERIFY(s.checked("Option2") && s.checked("Option3") && !s.checked("Option1"));
         QCOMPARE(s.panel(), "A");
         QCOMPARE(s.widget("Picture2_0")->palette().color(QPalette::Window), kAPanelColor);
@@ -245,7 +245,7 @@ private slots:
         Session s;
         QVERIFY(s.start());
         s.click("Option1");
-        QCOMPARE(s.state.CurMarket, 1);
+        QCOMPARE(ym::StoredNumber(s.state.CurMarket), 1);
         s.field("Text1")->setFocus();
 
         TypeAndEnter(c.buy);
@@ -457,8 +457,8 @@ private slots:
         for (const QString& name : Words(c.clicks)) {
             s.click(name);
         }
-        QCOMPARE(int(s.state.CurMarket), c.market);
-        QCOMPARE(int(s.state.CurType), c.type);
+        QCOMPARE(ym::StoredNumber(s.state.CurMarket), c.market);
+        QCOMPARE(ym::StoredNumber(s.state.CurType), c.type);
         QCOMPARE(s.panel(), c.bPanel ? "B" : "A");
         QCOMPARE(s.state.rates.CommissionRate, c.commissionRate);
         QCOMPARE(s.state.rates.MinCommission, c.minCommission);
@@ -496,7 +496,7 @@ private slots:
         QCOMPARE(Focused(), s.widget("Text1"));
         QCOMPARE(s.values("Label4_", 10), ZeroRows(10, 6));
         QCOMPARE(TextColor(s.label("Label3_5")), kFlatColor);
-        QCOMPARE(int(s.state.CurMarket), 2);
+        QCOMPARE(ym::StoredNumber(s.state.CurMarket), 2);
 
         QTest::keyClick(Focused(), Qt::Key_D);
         QCOMPARE(s.values("Label4_", 10), ZeroRows(10, 6));

@@ -130,21 +130,12 @@ bool Form1::Form_Load() {
     m_state.BuyPrice = 0;
     m_state.SellPrice = 0;
     m_state.Quantity = 0;
-    m_state.rates.OtherFee = 0;
-    m_state.rates.SettlementRate = 0;
-    m_state.rates.HandlingRate = 0;
-    m_state.rates.RegulatorRate = 0;
-
-    const SettingsRead read = ReadSettings(m_state.settingsPath);
-    if (read.error) {
+    m_state.rates = RateSet{};
+    if (const auto message = m_state.Load()) {
         // Values read before the failure are dropped with the program.
-        ShowWarning(this, FromUtf8(MessageText(*read.error)));
+        ShowWarning(this, FromUtf8(MessageText(*message)));
         return false;
     }
-    m_state.CurMarket = read.settings.Select1;
-    m_state.CurType = read.settings.Select2;
-    m_state.scheme = read.settings.scheme;
-    m_state.parameters = read.settings.parameters;
 
     colorPanels();
     restoreSelection();
@@ -159,34 +150,28 @@ void Form1::Form_Activate() {
 }
 
 void Form1::restoreSelection() {
-    const int market = m_state.CurMarket;
-    if (market != kShanghai && market != kShenzhen) {
+    if (!m_state.CurMarket) {
         return;
     }
-    selectMarket(market);
-    const int type = m_state.CurType;
-    if (type < kTypeAShare || type > kTypeBShare) {
+    selectMarket(*m_state.CurMarket);
+    if (!m_state.CurType) {
         return;
     }
-    loadCurrentRates();
-    selectType(type);
-    if (type == kTypeBShare) {
+    m_state.LoadCurrentRates();
+    selectType(*m_state.CurType);
+    if (m_state.CurType == SecurityType::BShare) {
         ShowPanel(m_panels, Panel::BShare);
     }
 }
 
-void Form1::selectMarket(int market) {
-    (market == kShanghai ? m_option1 : m_option2)->setChecked(true);
+void Form1::selectMarket(Market market) {
+    (market == Market::Shanghai ? m_option1 : m_option2)->setChecked(true);
 }
 
-void Form1::selectType(int type) {
+void Form1::selectType(SecurityType type) {
     const std::array<QRadioButton*, 5> byType{m_option3, m_option4, m_option5, m_option7,
                                               m_option6};
-    byType[static_cast<std::size_t>(type - 1)]->setChecked(true);
-}
-
-void Form1::loadCurrentRates() {
-    LoadCurrentRates(m_state.parameters, m_state.CurMarket, m_state.CurType, m_state.rates);
+    byType[static_cast<std::size_t>(NumberOf(type) - 1)]->setChecked(true);
 }
 
 bool Form1::Form_KeyDown(int key) {
@@ -348,8 +333,7 @@ void Form1::Command5_Click() {
 
 void Form1::Command2_Click() {
     int code = 0;
-    if (const auto message =
-            SaveSelection(m_state.settingsPath, m_state.CurMarket, m_state.CurType)) {
+    if (const auto message = m_state.SaveSelection()) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
         code = 1;
     }
@@ -362,42 +346,42 @@ void Form1::Command2_Click() {
 // market and type, and resets both panels; the user calculates again.
 void Form1::selectionChanged() {
     ShowPanel(m_panels, PanelForType(m_state.CurType));
-    loadCurrentRates();
+    m_state.LoadCurrentRates();
     ResetResults();
 }
 
 void Form1::Option1_Click() {
-    m_state.CurMarket = kShanghai;
+    m_state.CurMarket = Market::Shanghai;
     selectionChanged();
 }
 
 void Form1::Option2_Click() {
-    m_state.CurMarket = kShenzhen;
+    m_state.CurMarket = Market::Shenzhen;
     selectionChanged();
 }
 
 void Form1::Option3_Click() {
-    m_state.CurType = kTypeAShare;
+    m_state.CurType = SecurityType::AShare;
     selectionChanged();
 }
 
 void Form1::Option4_Click() {
-    m_state.CurType = kTypeBond;
+    m_state.CurType = SecurityType::Bond;
     selectionChanged();
 }
 
 void Form1::Option5_Click() {
-    m_state.CurType = kTypeFund;
+    m_state.CurType = SecurityType::Fund;
     selectionChanged();
 }
 
 void Form1::Option6_Click() {
-    m_state.CurType = kTypeBShare;
+    m_state.CurType = SecurityType::BShare;
     selectionChanged();
 }
 
 void Form1::Option7_Click() {
-    m_state.CurType = kTypeInvestmentFund;
+    m_state.CurType = SecurityType::InvestmentFund;
     selectionChanged();
 }
 

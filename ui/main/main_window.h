@@ -2,7 +2,7 @@
 // button fields, its own title strip and the tool strip.
 #pragma once
 
-#include "ui/common/program_state.h"
+#include "core/program_state.h"
 #include "ui/main/result_panels.h"
 
 #include <QWidget>
@@ -98,10 +98,9 @@ private:
     void resetProfitRows();
     // Market option, current rates, type option, B-share panel for type 5.
     void restoreSelection();
-    void loadCurrentRates();
     void selectionChanged();
-    void selectMarket(int market);
-    void selectType(int type);
+    void selectMarket(Market market);
+    void selectType(SecurityType type);
 
     void startCalculator(const QString& startName);
     void startNotebook();

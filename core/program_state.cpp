@@ -1,0 +1,31 @@
+#include "core/program_state.h"
+
+namespace ym {
+
+std::optional<SettingsMessage> ProgramState::Load() {
+    const SettingsRead read = ReadSettings(settingsPath);
+    if (read.error) {
+        return read.error;
+    }
+    TakeStored(read.settings);
+    return std::nullopt;
+}
+
+void ProgramState::TakeStored(const StoredSettings& stored) {
+    CurMarket = MarketFromNumber(stored.Select1);
+    CurType = TypeFromNumber(stored.Select2);
+    scheme = stored.scheme;
+    parameters = stored.parameters;
+}
+
+void ProgramState::LoadCurrentRates() {
+    if (CurType) {
+        rates = CurrentRates(parameters, CurMarket, *CurType);
+    }
+}
+
+std::optional<SettingsMessage> ProgramState::SaveSelection() const {
+    return ym::SaveSelection(settingsPath, StoredNumber(CurMarket), StoredNumber(CurType));
+}
+
+} // namespace ym

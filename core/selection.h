@@ -1,0 +1,40 @@
+// The market and the security type the calculator works on, as the selectors and the
+// stored selection number them. A number read from the settings file or a command line
+// becomes one of these in one place; everything after that works with the types.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+namespace ym {
+
+enum class Market : std::int16_t { Shanghai = 1, Shenzhen = 2 };
+
+// In the order of the type selector and the stored selection.
+enum class SecurityType : std::int16_t {
+    AShare = 1,
+    Bond = 2,
+    Fund = 3,
+    InvestmentFund = 4,
+    BShare = 5,
+};
+
+// nullopt for a number that names no market or type (a missing key reads -1).
+std::optional<Market> MarketFromNumber(int number);
+std::optional<SecurityType> TypeFromNumber(int number);
+
+constexpr std::int16_t NumberOf(Market market) {
+    return static_cast<std::int16_t>(market);
+}
+constexpr std::int16_t NumberOf(SecurityType type) {
+    return static_cast<std::int16_t>(type);
+}
+
+// The number stored for a selection; a selection that names nothing is stored as -1,
+// what a missing key reads.
+inline constexpr std::int16_t kNoSelection = -1;
+template <class T> constexpr std::int16_t StoredNumber(const std::optional<T>& value) {
+    return value ? NumberOf(*value) : kNoSelection;
+}
+
+} // namespace ym
