@@ -1,5 +1,6 @@
 // The trade calculator program: one copy at a time, the main window, its event loop.
 #include "core/program_state.h"
+#include "ui/common/artwork.h"
 #include "ui/common/platform.h"
 #include "ui/main/main_window.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    ym::ui::RegisterArtwork();
     ym::ProgramState state;
     ym::ui::Form1 form(state);
     QObject::connect(&form, &ym::ui::Form1::programEnded, &application,

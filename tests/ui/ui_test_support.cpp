@@ -1,5 +1,7 @@
 #include "ui_test_support.h"
 
+#include "ui/common/artwork.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -60,6 +62,7 @@ TempWorkingDirectory::~TempWorkingDirectory() {
 }
 
 void InstallModalWatchdog() {
+    RegisterArtwork();
     static QTimer* watchdog = nullptr;
     if (watchdog != nullptr || qApp == nullptr) {
         return;

@@ -85,9 +85,9 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Starts (once per process) a timer that watches for an application-modal widget. A
-// modal dialog means some code bypassed the message sink: the dialog is closed and the
-// test run aborts with a message naming it.
+// Registers the artwork and starts (once per process) a timer that watches for an
+// application-modal widget. A modal dialog means some code bypassed the message sink: the
+// dialog is closed and the test run aborts with a message naming it.
 void InstallModalWatchdog();
 
 // Writes a file, executable by its owner when asked. False when any step fails.

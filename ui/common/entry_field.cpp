@@ -1,0 +1,214 @@
+#include "ui/common/entry_field.h"
+
+#include "ui/common/text.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+
+namespace ym::ui {
+
+namespace {
+
+bool IsEditingKey(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Delete:
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+        return true;
+    default:
+        break;
+    }
+    return event->matches(QKeySequence::Copy) || event->matches(QKeySequence::Cut) ||
+           event->matches(QKeySequence::SelectAll) || event->matches(QKeySequence::Undo) ||
+           event->matches(QKeySequence::Redo);
+}
+
+bool IsControl(char32_t ch) {
+    return ch < 0x20 || ch == 0x7F;
+}
+
+// A menu entry in the words of Qt's own line-edit menu, translated with it, followed by
+// its shortcut.
+QString MenuText(const char* text, QKeySequence::StandardKey key = QKeySequence::UnknownKey) {
+    QString entry = QCoreApplication::translate("QLineEdit", text);
+    const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
+    if (!shortcut.isEmpty()) {
+        entry += QLatin1Char('\t') + shortcut;
+    }
+    return entry;
+}
+
+// Digits with at most one point where fractions are allowed: every text the filter lets
+// the user build (a point may end up first only by deleting what stood before it).
+bool IsNumberText(const QString& text, bool fractionAllowed) {
+    int points = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('.')) {
+            ++points;
+        } else if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return points <= (fractionAllowed ? 1 : 0);
+}
+
+} // namespace
+
+EntryField::EntryField(QWidget* parent) : QLineEdit(parent) {
+    // Dropped or composed text would bypass the filter.
+    setAcceptDrops(false);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(this, &QLineEdit::textEdited, this, &EntryField::guardEdit);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (IsNumberText(text, m_fractionAllowed)) {
+            m_lastText = text;
+        }
+    });
+}
+
+KeyVerdict EntryField::verdict(char32_t ch) const {
+    if (!m_fractionAllowed) {
+        return FilterWholeKey(ch);
+    }
+    std::size_t start = static_cast<std::size_t>(cursorPosition());
+    std::size_t length = 0;
+    if (hasSelectedText()) {
+        start = static_cast<std::size_t>(selectionStart());
+        length = static_cast<std::size_t>(selectedText().size());
+    }
+    return FilterFractionKey(ch, ToAscii(text()), start, length);
+}
+
+void EntryField::insertFiltered(const QString& text) {
+    if (isReadOnly()) {
+        return;
+    }
+    for (const char32_t ch : text.toUcs4()) {
+        if (!IsControl(ch) && admits(ch)) {
+            insert(QString::fromUcs4(&ch, 1));
+        }
+    }
+}
+
+void EntryField::setProgramText(const QString& text) {
+    // setText, unlike clear() or insert(), starts a new undo history.
+    setText(text);
+    m_lastText = text;
+}
+
+void EntryField::guardEdit(const QString& text) {
+    if (!IsNumberText(text, m_fractionAllowed)) {
+        setProgramText(m_lastText);
+    }
+}
+
+void EntryField::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        event->accept();
+        emit enterPressed();
+        return;
+    case Qt::Key_Backspace:
+        if (admits(8)) {
+            QLineEdit::keyPressEvent(event);
+        } else {
+            event->accept();
+        }
+        return;
+    default:
+        break;
+    }
+    if (event->matches(QKeySequence::Paste)) {
+        insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+        event->accept();
+        return;
+    }
+    if (IsEditingKey(event)) {
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    const QString text = event->text();
+    if (text.isEmpty()) {
+        // Function keys and modifiers: nothing to type; the window may want them.
+        event->ignore();
+        return;
+    }
+    const QList<uint> chars = text.toUcs4();
+    if (chars.size() == 1) {
+        // Other control characters are discarded like any refused character.
+        const char32_t ch = chars.front();
+        if (!IsControl(ch) && admits(ch)) {
+            QLineEdit::keyPressEvent(event);
+        }
+        event->accept();
+        return;
+    }
+    insertFiltered(text);
+    event->accept();
+}
+
+void EntryField::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    // Switching to another application or a pop-up does not leave the field.
+    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+        emit focusLost();
+    }
+}
+
+// The menu of any line edit, except that Paste goes through the filter.
+void EntryField::contextMenuEvent(QContextMenuEvent* event) {
+    auto* menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    const bool editable = !isReadOnly();
+    const bool selected = hasSelectedText();
+    auto add = [menu](const QString& text, bool enabled, auto slot) {
+        QAction* action = menu->addAction(text);
+        action->setEnabled(enabled);
+        QObject::connect(action, &QAction::triggered, menu, slot);
+    };
+    if (editable) {
+        add(MenuText("&Undo", QKeySequence::Undo), isUndoAvailable(), [this] { undo(); });
+        add(MenuText("&Redo", QKeySequence::Redo), isRedoAvailable(), [this] { redo(); });
+        menu->addSeparator();
+        add(MenuText("Cu&t", QKeySequence::Cut), selected, [this] { cut(); });
+    }
+    add(MenuText("&Copy", QKeySequence::Copy), selected, [this] { copy(); });
+    if (editable) {
+        const bool pasteable = !QGuiApplication::clipboard()->text().isEmpty();
+        add(MenuText("&Paste", QKeySequence::Paste), pasteable,
+            [this] { insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard)); });
+        add(MenuText("Delete"), selected, [this] { del(); });
+    }
+    menu->addSeparator();
+    add(MenuText("Select All", QKeySequence::SelectAll), !text().isEmpty(),
+        [this] { selectAll(); });
+    menu->popup(event->globalPos());
+    event->accept();
+}
+
+void EntryField::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::MiddleButton) {
+        // The X11 selection paste goes through the filter like any other paste.
+        const QClipboard* clipboard = QGuiApplication::clipboard();
+        if (clipboard->supportsSelection()) {
+            insertFiltered(clipboard->text(QClipboard::Selection));
+        }
+        event->accept();
+        return;
+    }
+    QLineEdit::mouseReleaseEvent(event);
+}
+
+} // namespace ym::ui
