@@ -12,8 +12,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontMetrics>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -107,6 +110,28 @@ void TypeTrade(const QString& buy, const QString& sell, const QString& quantity)
     QTest::keyClick(Focused(), Qt::Key_Return);
 }
 
+// Opens a field's context menu and triggers the entry whose text begins with `entry`.
+bool TriggerMenuEntry(QWidget* field, const QString& entry) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            field->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(field, &event);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(w);
+        if (menu == nullptr || !menu->isVisible()) {
+            continue;
+        }
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith(entry) && action->isEnabled()) {
+                action->trigger();
+                menu->close();
+                return true;
+            }
+        }
+        menu->close();
+    }
+    return false;
+}
+
 QColor TextColor(const QWidget* w) {
     return w->palette().color(QPalette::WindowText);
 }
@@ -133,13 +158,16 @@ struct TradeCase {
     QColor profitColor;
 };
 
-// "\b" in `keys` is Backspace; with `paste` the keys are pasted at once. A selection of
-// length 0 puts the caret at selStart.
+// How text reaches a field: typed key by key, or all at once by Ctrl+V, by the context
+// menu's Paste, or as an input method's commit.
+enum class Entry { Typed, KeyPaste, MenuPaste, InputMethod };
+
+// "\b" in `keys` is Backspace. A selection of length 0 puts the caret at selStart.
 struct FilterCase {
     const char *name, *field, *before;
     int selStart, selLength;
     const char *keys, *after;
-    bool paste = false;
+    Entry entry = Entry::Typed;
 };
 
 struct CommitCase {
@@ -294,6 +322,34 @@ private slots:
         QCOMPARE(s.text("Label8_2"), QStringLiteral("2,200.00元"));
     }
 
+    // The largest trade the fields admit: every amount is drawn whole, however long.
+    void largestAmountsShowWhole_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("A shares") << "Option3"
+                                  << "Label4_";
+        QTest::newRow("B shares") << "Option6"
+                                  << "Label8_";
+    }
+    void largestAmountsShowWhole() {
+        QFETCH(QString, option);
+        QFETCH(QString, values);
+        Session s;
+        QVERIFY(s.start());
+        s.click(option);
+        s.field("Text1")->setFocus();
+        TypeTrade("999999", "9999999", "999999999");
+        const int rows = option == "Option3" ? 10 : 12;
+        for (int i = 0; i < rows; ++i) {
+            const QLabel* value = s.label(values + QString::number(i));
+            const int drawn = QFontMetrics(value->font()).horizontalAdvance(value->text());
+            QVERIFY2(drawn <= value->contentsRect().width(),
+                     qPrintable(value->text() + QStringLiteral(" needs %1 px of %2")
+                                                    .arg(drawn)
+                                                    .arg(value->contentsRect().width())));
+        }
+    }
+
     void dUsesTheStoredPriceAndAClickCommitsFirst() {
         Session s;
         QVERIFY(s.start());
@@ -329,8 +385,15 @@ private slots:
             {"price length", "Text1", "", 0, 0, "123456789", "1234567"},
             {"quantity length", "Text2", "", 0, 0, "12345678901", "123456789"},
             {"backspace", "Text1", "12.5", 4, 0, "\b\b7", "127"},
-            {"pasted price", "Text1", "", 0, 0, "1x.5.9", "1.59", true},
-            {"pasted line break does not commit", "Text1", "", 0, 0, "12\r\n3", "123", true},
+            {"pasted price", "Text1", "", 0, 0, "1x.5.9", "1.59", Entry::KeyPaste},
+            {"pasted line break does not commit", "Text1", "", 0, 0, "12\r\n3", "123",
+             Entry::KeyPaste},
+            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", Entry::MenuPaste},
+            {"menu paste of letters", "Text3", "", 0, 0, "ab-12.5", "12.5", Entry::MenuPaste},
+            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5",
+             Entry::MenuPaste},
+            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", Entry::MenuPaste},
+            {"input method commit", "Text1", "12", 2, 0, "-5", "12", Entry::InputMethod},
         };
         AddCaseRows(cases);
     }
@@ -347,10 +410,22 @@ private slots:
         } else {
             edit->setCursorPosition(c.selStart);
         }
-        if (c.paste) {
+        switch (c.entry) {
+        case Entry::KeyPaste:
             QGuiApplication::clipboard()->setText(c.keys);
             QTest::keySequence(edit, QKeySequence::Paste);
-        } else {
+            break;
+        case Entry::MenuPaste:
+            QGuiApplication::clipboard()->setText(c.keys);
+            QVERIFY(TriggerMenuEntry(edit, QCoreApplication::translate("QLineEdit", "&Paste")));
+            break;
+        case Entry::InputMethod: {
+            QInputMethodEvent event;
+            event.setCommitString(QString::fromUtf8(c.keys));
+            QCoreApplication::sendEvent(edit, &event);
+            break;
+        }
+        case Entry::Typed:
             for (const QChar ch : QString::fromUtf8(c.keys)) {
                 if (ch == QLatin1Char('\b')) {
                     QTest::keyClick(edit, Qt::Key_Backspace);
@@ -424,6 +499,11 @@ private slots:
         QCOMPARE(s.field("Text1")->text(), QString());
         QCOMPARE(s.state.BuyPrice, 10.0);
         QCOMPARE(Focused(), s.widget(byEnter ? "Text1" : "Text3"));
+        // Undo cannot bring the refused price back, neither by the key nor the menu.
+        QTest::keySequence(s.field("Text1"), QKeySequence::Undo);
+        QVERIFY(
+            !TriggerMenuEntry(s.field("Text1"), QCoreApplication::translate("QLineEdit", "&Undo")));
+        QCOMPARE(s.field("Text1")->text(), QString());
         if (byEnter) {
             // The emptied field commits as 0 on the next Enter.
             QTest::keyClick(Focused(), Qt::Key_Return);

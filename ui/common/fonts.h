@@ -6,9 +6,9 @@
 
 namespace ym::ui {
 
-QFont SongFont(double points, bool bold = false);   // 宋体
-QFont LishuFont(double points, bool bold = false);  // 隶书
-QFont ComicFont(double points, bool bold = false);  // Comic Sans MS
+QFont SongFont(double points, bool bold = false);  // 宋体
+QFont LishuFont(double points, bool bold = false); // 隶书
+QFont ComicFont(double points, bool bold = false); // Comic Sans MS
 QFont CourierFont(double points, bool bold = false);
 QFont TahomaFont(double points, bool bold = false);
 
