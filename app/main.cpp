@@ -2,6 +2,7 @@
 #include "core/program_state.h"
 #include "ui/common/artwork.h"
 #include "ui/common/platform.h"
+#include "ui/common/translations.h"
 #include "ui/main/main_window.h"
 
 #include <QApplication>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    ym::ui::InstallQtTranslation();
     ym::ui::RegisterArtwork();
     ym::ProgramState state;
     ym::ui::Form1 form(state);

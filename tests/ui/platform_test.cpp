@@ -1,13 +1,16 @@
 // Starting programs, message boxes, mail links and the single running copy.
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
+#include "ui/common/translations.h"
 #include "ui_test_support.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QUuid>
 #include <QWidget>
@@ -176,6 +179,17 @@ private slots:
             }
         }
         QCOMPARE(&Messages(), before);
+    }
+
+    // Qt's own texts speak Chinese like the rest of the windows.
+    void qtTextsAreChinese() {
+        QVERIFY(InstallQtTranslation());
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+        QVERIFY(
+            QCoreApplication::translate("QLineEdit", "&Paste").contains(QStringLiteral("粘贴")));
     }
 
     void secondCopyIsRefused() {
