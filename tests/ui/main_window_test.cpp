@@ -7,6 +7,7 @@
 #include "ui/main/main_window.h"
 #include "ui_test_support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
@@ -108,6 +109,12 @@ void TypeTrade(const QString& buy, const QString& sell, const QString& quantity)
     TypeAndEnter(sell);
     TypeAndEnter(quantity);
     QTest::keyClick(Focused(), Qt::Key_Return);
+}
+
+// What a screen reader speaks as the control's name.
+QString SpokenText(QWidget* control) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    return face != nullptr ? face->text(QAccessible::Name) : QStringLiteral("<none>");
 }
 
 // Opens a field's context menu and triggers the entry whose text begins with `entry`.
@@ -218,6 +225,17 @@ private slots:
         }
     }
 
+    void screenReaderNamesOfTheControls() {
+        Session s;
+        QVERIFY(s.start());
+        const QStringList names{"Text1", "Text3", "Text2", "Text4", "Text5", "Text6", "Label4_5"};
+        const QStringList spoken{"买入价格", "卖出价格", "买卖数量",     "计算",
+                                 "清除",     "退出",     "纯利润 0.00元"};
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(SpokenText(s.widget(names[i])), spoken[i]);
+        }
+    }
+
     void firstStartCreatesDefaultsAndOpensShenzhenAShares() {
         Session s;
         QVERIFY(!QFileInfo::exists(s.dir.filePath(kSettingsFile)));
@@ -285,6 +303,9 @@ private slots:
         QTest::keyClick(Focused(), Qt::Key_Return);
 
         QCOMPARE(s.values("Label4_", 10), rows);
+        // A screen reader on a value speaks the whole row.
+        QCOMPARE(SpokenText(s.label("Label4_5")), QStringLiteral("纯利润 ") + rows[5]);
+        QCOMPARE(SpokenText(s.label("Label4_9")), QStringLiteral("保本卖出价 ") + rows[9]);
         // The hidden B-share panel is written too: same commission, stamp, fees total.
         QCOMPARE(s.text("Label8_0"), rows[0]);
         QCOMPARE(s.text("Label8_2"), QStringLiteral("0.00元"));

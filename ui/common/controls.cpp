@@ -14,6 +14,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSvgRenderer>
 
 namespace ym::ui {
@@ -128,6 +129,7 @@ ButtonField* MakeButtonField(QWidget* parent, const QString& name, const QString
             : MakeRectangle(parent, focusFrameName, Around(where, kFocusMargin), style.focusFrame);
     field->setFrames(hover, focus);
     field->setAction(action);
+    field->setAccessibleName(SpokenName(caption));
     return field;
 }
 
@@ -147,6 +149,23 @@ ClickLabel* MakeWindowButton(QWidget* parent, const QString& name, const QString
     label->setCursor(Qt::PointingHandCursor);
     SetForeground(label, color);
     return label;
+}
+
+QString SpokenName(const QString& caption) {
+    QString name = caption;
+    name.remove(QRegularExpression(QStringLiteral("\\s")));
+    const qsizetype colon = name.indexOf(QRegularExpression(QStringLiteral("[:：]")));
+    if (colon >= 0) {
+        name.truncate(colon);
+    }
+    name.remove(QRegularExpression(QStringLiteral("\\([^()]*\\)$")));
+    name.remove(QLatin1Char('&'));
+    return name;
+}
+
+void Caption(QLabel* caption, QWidget* control) {
+    caption->setBuddy(control);
+    control->setAccessibleName(SpokenName(caption->text()));
 }
 
 QPixmap RenderSvg(const QString& resource, const QSize& size) {

@@ -73,6 +73,14 @@ ClickLabel* MakeWindowButton(QWidget* parent, const QString& name, const QString
                              const QRect& where, const QFont& font, const QColor& color,
                              const QString& tip);
 
+// The name a screen reader speaks for a caption: without blanks, without what follows a
+// colon, without a trailing access key in brackets ("买入价格：(元)" → "买入价格",
+// "计 算(D)" → "计算").
+QString SpokenName(const QString& caption);
+// Ties a caption to the control it names: the caption's access key goes to the control and
+// a screen reader reads the caption as the control's name.
+void Caption(QLabel* caption, QWidget* control);
+
 // An SVG of the artwork resource drawn at `size` logical pixels, sharp on any screen.
 QPixmap RenderSvg(const QString& resource, const QSize& size);
 // A picture control showing an SVG of the artwork resource.

@@ -153,14 +153,18 @@ void Form1::buildInputPanel() {
 
     const QFont captionFont = SongFont(10.5);
     const QFont entryFont = SongFont(10.5, true);
-    MakeLabel(m_picture1, QStringLiteral("Label1"), QStringLiteral("买入价格：(元)"),
-              TwipsRect(180, 1900, 2640, 270), captionFont);
+    QLabel* buyCaption =
+        MakeLabel(m_picture1, QStringLiteral("Label1"), QStringLiteral("买入价格：(元)"),
+                  TwipsRect(180, 1900, 2640, 270), captionFont);
     m_text1 = MakeEntry(m_picture1, QStringLiteral("Text1"), TwipsRect(180, 2170, 2640, 360),
                         static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
-    MakeLabel(m_picture1, QStringLiteral("Label2"), QStringLiteral("卖出价格：(元)"),
-              TwipsRect(180, 2620, 2640, 270), captionFont);
+    Caption(buyCaption, m_text1);
+    QLabel* sellCaption =
+        MakeLabel(m_picture1, QStringLiteral("Label2"), QStringLiteral("卖出价格：(元)"),
+                  TwipsRect(180, 2620, 2640, 270), captionFont);
     m_text3 = MakeEntry(m_picture1, QStringLiteral("Text3"), TwipsRect(180, 2890, 2640, 360),
                         static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
+    Caption(sellCaption, m_text3);
     QLabel* quantityCaption =
         MakeLabel(m_picture1, QStringLiteral("Label6"), QStringLiteral("买卖数量：(股)"),
                   TwipsRect(180, 3340, 2640, 270), captionFont);
@@ -169,6 +173,7 @@ void Form1::buildInputPanel() {
     m_text2 = MakeEntry(m_picture1, QStringLiteral("Text2"), TwipsRect(180, 3610, 2640, 360),
                         static_cast<int>(kQuantityFieldLength), entryFont, kEntryFieldColor);
     m_text2->setFractionAllowed(false);
+    Caption(quantityCaption, m_text2);
     setTabOrder(m_text1, m_text3);
     setTabOrder(m_text3, m_text2);
     QWidget* previous = m_text2;

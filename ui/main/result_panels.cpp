@@ -125,6 +125,8 @@ ResultPanels BuildResultPanels(QWidget* parent, double left, double top) {
                       MakeLine(panels.b.picture, QStringLiteral("Line6_0"), kLineLeft,
                                kBGeometry.bottomRule, kLineWidth)};
     BuildRows(panels.b, "Label7", "Label8", kBGeometry.firstRow);
+    SetRowValues(panels.a, ResetRows(Panel::AShare));
+    SetRowValues(panels.b, ResetRows(Panel::BShare));
 
     panels.shadow->lower();
     return panels;
@@ -140,7 +142,11 @@ void ShowPanel(ResultPanels& panels, Panel shown) {
 void SetRowValues(ResultPanel& panel, const std::vector<ResultRow>& rows) {
     const std::size_t count = std::min(rows.size(), panel.values.size());
     for (std::size_t i = 0; i < count; ++i) {
-        SetWholeText(panel.values[i], FromUtf8(rows[i].value));
+        const QString value = FromUtf8(rows[i].value);
+        SetWholeText(panel.values[i], value);
+        // A screen reader on the value reads the whole row: "纯利润 840.50元".
+        panel.values[i]->setAccessibleName(SpokenName(panel.captions[i]->text()) +
+                                           QLatin1Char(' ') + value);
     }
 }
 
