@@ -4,6 +4,7 @@
 #include "core/exrights.h"
 #include "core/fee_parameters.h"
 #include "core/number_text.h"
+#include "core/profile_file.h"
 #include "core/result_rows.h"
 #include "core/settings_file.h"
 #include "core/trade.h"
@@ -12,7 +13,6 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -105,8 +105,7 @@ std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
     std::error_code ec;
     if (ini) {
         file = fs::path(*ini);
-        std::ifstream probe(file, std::ios::binary);
-        if (!fs::is_regular_file(file, ec) || !probe) {
+        if (profile::Inspect(file) != profile::FileState::Readable) {
             return FileMessage(file, SettingsMessage::ReadSelect1);
         }
     } else {

@@ -1,0 +1,72 @@
+// Speed of the settings file's start-up read and of the settings dialog's save, on the
+// file system of the temporary folder (each save flushes the file and its folder).
+#include "core/settings_file.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ScratchFolder {
+public:
+    ScratchFolder() {
+        std::string name = (fs::temp_directory_path() / "ym_bench_XXXXXX").string();
+        path_ = ::mkdtemp(name.data());
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    fs::path File() const { return path_ / ym::kSettingsFileName; }
+
+private:
+    fs::path path_;
+};
+
+// The default file followed by a section the program does not know, padded to `size`
+// bytes with lines of 64 bytes.
+void WritePaddedFile(const fs::path& file, std::size_t size) {
+    std::string bytes = ym::DefaultSettingsBytes() + "[Notes]\r\n";
+    const std::string line = std::string(62, 'x') + "\r\n";
+    while (bytes.size() + line.size() <= size) {
+        bytes += line;
+    }
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+// Argument: the size of the file in bytes.
+void BM_ReadSettings(benchmark::State& state) {
+    ScratchFolder folder;
+    WritePaddedFile(folder.File(), static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ym::ReadSettings(folder.File()));
+    }
+}
+BENCHMARK(BM_ReadSettings)->Arg(4 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSettings)->Arg(50'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Argument: the scheme saved (a preset, or the custom scheme with its ten colours).
+void BM_SaveParameters(benchmark::State& state) {
+    ScratchFolder folder;
+    if (ym::EnsureSettingsFile(folder.File())) {
+        state.SkipWithError("no settings file");
+        return;
+    }
+    ym::DisplayScheme scheme;
+    scheme.SetFromSaved(static_cast<std::int16_t>(state.range(0)));
+    const ym::FeeParameters parameters = ym::FeeParameters::Defaults();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ym::SaveParameters(folder.File(), parameters, scheme));
+    }
+}
+BENCHMARK(BM_SaveParameters)->Arg(2)->Arg(4)->Unit(benchmark::kMillisecond);
+
+} // namespace
