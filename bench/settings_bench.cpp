@@ -1,5 +1,6 @@
 // Speed of the settings file's start-up read and of the settings dialog's save, on the
 // file system of the temporary folder (each save flushes the file and its folder).
+#include "core/profile_file.h"
 #include "core/settings_file.h"
 
 #include <benchmark/benchmark.h>
@@ -31,18 +32,24 @@ private:
     fs::path path_;
 };
 
-// The default file followed by a section the program does not know, padded to `size`
-// bytes with lines of 64 bytes.
-void WritePaddedFile(const fs::path& file, std::size_t size) {
-    std::string bytes = ym::DefaultSettingsBytes() + "[Notes]\r\n";
+// The default file after a section the program does not know, padded to `size` bytes
+// with lines of 64 bytes: every look-up passes all of them.
+std::string PaddedFile(std::size_t size) {
+    const std::string settings = ym::DefaultSettingsBytes();
+    std::string bytes = "[Notes]\r\n";
     const std::string line = std::string(62, 'x') + "\r\n";
-    while (bytes.size() + line.size() <= size) {
+    while (bytes.size() + line.size() + settings.size() <= size) {
         bytes += line;
     }
-    std::ofstream(file, std::ios::binary) << bytes;
+    return bytes + settings;
 }
 
-// Argument: the size of the file in bytes.
+void WritePaddedFile(const fs::path& file, std::size_t size) {
+    std::ofstream(file, std::ios::binary) << PaddedFile(size);
+}
+
+// Argument: the size of the file in bytes. Beyond profile::kMaxFileSize the read is
+// refused after the first kMaxFileSize + 1 bytes.
 void BM_ReadSettings(benchmark::State& state) {
     ScratchFolder folder;
     WritePaddedFile(folder.File(), static_cast<std::size_t>(state.range(0)));
@@ -52,6 +59,19 @@ void BM_ReadSettings(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadSettings)->Arg(4 << 10)->Arg(1 << 20)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadSettings)->Arg(50'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// One parse and the 68 look-ups of a start-up that reads the custom colours, in memory:
+// what the read would cost without the size limit. Argument: the size in bytes.
+void BM_ParseAndLookUp(benchmark::State& state) {
+    const std::string bytes = PaddedFile(static_cast<std::size_t>(state.range(0)));
+    for (auto _ : state) {
+        const ym::profile::Profile profile = ym::profile::Profile::Parse(bytes);
+        for (int k = 0; k < 68; ++k) {
+            benchmark::DoNotOptimize(profile.ReadString(ym::kSectionShenzhen, "B28", "-1", 255));
+        }
+    }
+}
+BENCHMARK(BM_ParseAndLookUp)->Arg(1 << 20)->Arg(50'000'000)->Unit(benchmark::kMillisecond);
 
 // Argument: the scheme saved (a preset, or the custom scheme with its ten colours).
 void BM_SaveParameters(benchmark::State& state) {
