@@ -4,6 +4,7 @@
 #include "core/exrights.h"
 #include "core/fee_parameters.h"
 #include "core/number_text.h"
+#include "core/profile_file.h"
 #include "core/program_state.h"
 #include "core/result_rows.h"
 #include "core/settings_file.h"
@@ -13,7 +14,6 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
@@ -92,20 +92,17 @@ std::string FileMessage(const fs::path& file, SettingsMessage message) {
 // silently computing with the defaults would pass off other rates as the user's.
 std::optional<std::string> LoadSettings(const std::optional<std::string>& ini, ProgramState& state,
                                         bool& fromFile) {
-    std::error_code ec;
-    if (ini) {
-        state.settingsPath = fs::path(*ini);
-        std::ifstream probe(state.settingsPath, std::ios::binary);
-        if (!fs::is_regular_file(state.settingsPath, ec) || !probe) {
-            return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
-        }
-    } else {
-        state.settingsPath = SettingsPathInCurrentDirectory();
-        if (!fs::is_regular_file(state.settingsPath, ec)) {
-            fromFile = false;
-            state.parameters = FeeParameters::Defaults();
-            return std::nullopt;
-        }
+    state.settingsPath = ini ? fs::path(*ini) : SettingsPathInCurrentDirectory();
+    const profile::FileState found = profile::Inspect(state.settingsPath);
+    if (found == profile::FileState::Missing && !ini) {
+        fromFile = false;
+        state.parameters = FeeParameters::Defaults();
+        return std::nullopt;
+    }
+    // A FIFO, a folder or an oversized file where the settings file should be is as
+    // unreadable as a file without read permission: say so rather than use other rates.
+    if (found != profile::FileState::Readable) {
+        return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
     }
     fromFile = true;
     if (const auto message = state.Load()) {
