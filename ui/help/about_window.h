@@ -24,14 +24,6 @@ public:
     // The open about window, or nullptr.
     static Form2* Instance();
 
-    // Key preview; true consumes the key.
-    bool Form_KeyDown(int key);
-    void Command1_Click(); // confirm
-    void Command2_Click(); // help
-    void Label6_Click();   // the mail link
-    // One step of the slogan roll-up.
-    void Timer1_Timer();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -39,6 +31,13 @@ private:
     explicit Form2(QWidget* owner);
     void buildControls();
     void Form_Load();
+    // Key preview; true consumes the key.
+    bool Form_KeyDown(int key);
+    void Command1_Click(); // confirm
+    void Command2_Click(); // help
+    void Label6_Click();   // the mail link
+    // One step of the slogan roll-up.
+    void Timer1_Timer();
     void Label6_MouseMove();
     void Picture1_MouseMove();
     void placeFrame1();
