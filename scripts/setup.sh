@@ -8,7 +8,7 @@ ym_packages=(
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libxcb1-dev
     qt6-qpa-plugins qt6-translations-l10n
     xvfb xauth
-    fonts-arphic-uming fonts-arphic-ukai fonts-comic-neue
+    fonts-arphic-uming fonts-arphic-ukai fonts-comic-neue fonts-dancingscript
 )
 
 ym_missing_packages() {

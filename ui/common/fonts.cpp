@@ -63,4 +63,18 @@ QFont TahomaFont(double points, bool bold) {
     return MakeFont(families, QFont::SansSerif, points, bold);
 }
 
+QFont ScriptFont(double points, bool bold) {
+    static const QStringList families = {QStringLiteral("Brush Script MT"),
+                                         QStringLiteral("Brush Script Std"),
+                                         QStringLiteral("Dancing Script"),
+                                         QStringLiteral("URW Chancery L"),
+                                         QStringLiteral("Z003"),
+                                         QStringLiteral("TeX Gyre Chorus"),
+                                         QStringLiteral("DejaVu Serif")};
+    QFont font = MakeFont(families, QFont::Cursive, points, bold);
+    // A face without an italic of its own is slanted, so the fall-backs still lean.
+    font.setItalic(true);
+    return font;
+}
+
 } // namespace ym::ui

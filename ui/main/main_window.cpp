@@ -10,6 +10,7 @@
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
 #include "ui/common/text.h"
+#include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
 
 #include <QApplication>
@@ -236,7 +237,9 @@ void Form1::openSettings() {
 }
 
 void Form1::openAbout() {
-    // The about window is not part of this build yet.
+    // The about window enables the main window again when it closes.
+    setEnabled(false);
+    Form2::ShowAbout(this);
 }
 
 void Form1::Label13_Click() {
