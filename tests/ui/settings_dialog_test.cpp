@@ -134,19 +134,9 @@ struct Session {
     QLineEdit* field(const QString& name) const { return get<QLineEdit>(name); }
     QComboBox* combo(const QString& name) const { return get<QComboBox>(name); }
     QColor bar(const QString& name) const { return get(name)->palette().color(QPalette::Window); }
-    // Every message box shown, as "title: text".
-    QStringList shown() const {
-        QStringList boxes;
-        for (const RecordedMessage& m : messages.messages) {
-            boxes << m.title + ": " + m.text;
-        }
-        return boxes;
-    }
+    QStringList shown() const { return messages.shown(); }
     QString path() const { return dir.filePath(kSettingsFile); }
-    QByteArray fileBytes() const {
-        QFile file(path());
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QByteArray fileBytes() const { return ReadTestFile(path()); }
     // The "SHOWCOLOR" section from its header to the next one or the end of the file.
     QByteArray showColor() const {
         const QByteArray bytes = fileBytes();
