@@ -217,6 +217,7 @@ private slots:
             {"Alt+O untouched", "", "alt+o", Ok, false, "", "", "0.0035"},
             {"Cancel drops an edit", "9", "Command1", Ok, false, "", "", "0.0035"},
             {"Alt+C drops an edit", "9", "alt+c", Ok, false, "", "", "0.0035"},
+            {"Enter on the focused Cancel", "9", "enter", Ok, false, "", "", "0.0035"},
             {"close box drops an edit", "9", "close", Ok, false, "", "", "0.0035"},
             {"Cancel at the prompt", "9", "Command2", Cancel, false, "P", "", "0.0035"},
             {"Backspace alone is a change", "\b", "Command2", Ok, false, "PS", "A1= 0", "0"},
@@ -250,6 +251,9 @@ private slots:
         if (how == "alt+o" || how == "alt+c") {
             QTest::keyClick(Focused(), how == "alt+o" ? Qt::Key_O : Qt::Key_C, Qt::AltModifier);
             QTRY_VERIFY(Dialog() == nullptr);
+        } else if (how == "enter") {
+            s.get("Command1")->setFocus();
+            QTest::keyClick(Focused(), Qt::Key_Return);
         } else if (how == "close") {
             Dialog()->close();
         } else {

@@ -100,7 +100,8 @@ void Form3::buildControls() {
         TwipsRect(left + kButtonWidth + kButtonGap, kButtonTop, kButtonWidth, kButtonHeight));
     for (QPushButton* button : {m_command1, m_command2}) {
         button->setFont(font);
-        button->setAutoDefault(false);
+        // Enter on a button that has the focus presses it.
+        button->setAutoDefault(true);
     }
 
     // The fields of a page in index order, then the buttons.
