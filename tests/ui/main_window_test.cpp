@@ -72,18 +72,8 @@ struct Session {
         const bool a = widget("Picture2_0")->isVisible(), b = widget("Picture2_1")->isVisible();
         return a == b ? "?" : a ? "A" : "B";
     }
-    // Every message box shown, as "title: text".
-    QStringList shown() const {
-        QStringList boxes;
-        for (const RecordedMessage& m : messages.messages) {
-            boxes << m.title + ": " + m.text;
-        }
-        return boxes;
-    }
-    QByteArray fileBytes() const {
-        QFile file(dir.filePath(kSettingsFile));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QStringList shown() const { return messages.shown(); }
+    QByteArray fileBytes() const { return ReadTestFile(dir.filePath(kSettingsFile)); }
     QStringList values(const QString& prefix, int count) const {
         QStringList values;
         for (int i = 0; i < count; ++i) {

@@ -24,6 +24,14 @@ MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QStr
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
 }
 
+QStringList RecordingMessages::shown() const {
+    QStringList boxes;
+    for (const RecordedMessage& m : messages) {
+        boxes << m.title + ": " + m.text;
+    }
+    return boxes;
+}
+
 RecordingLauncher::RecordingLauncher() : m_previous(SetLauncher(this)) {}
 
 RecordingLauncher::~RecordingLauncher() {
@@ -95,6 +103,11 @@ bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable
         permissions |= QFile::ExeOwner;
     }
     return QFile::setPermissions(path, permissions);
+}
+
+QByteArray ReadTestFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace ym::ui

@@ -33,6 +33,8 @@ public:
 
     MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
                        MessageButtons buttons) override;
+    // Every box shown, as "title: text".
+    QStringList shown() const;
 
     QList<RecordedMessage> messages;
     MessageAnswer answer = MessageAnswer::Ok; // what every box "returns"
@@ -92,6 +94,8 @@ void InstallModalWatchdog();
 
 // Writes a file, executable by its owner when asked. False when any step fails.
 bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable = false);
+// A file's bytes; empty when it cannot be read.
+QByteArray ReadTestFile(const QString& path);
 
 // One data column "c" holding a whole case, one row per case named by its `name`.
 template <class Case, std::size_t N> void AddCaseRows(const Case (&cases)[N]) {

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -95,6 +96,15 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
     auto* box = Placed(new QCheckBox(text, parent), name, where);
     box->setFont(font);
     return box;
+}
+
+QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& items,
+                     const QRect& where, const QFont& font) {
+    auto* combo = Placed(new QComboBox(parent), name, where);
+    combo->setFont(font);
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    return combo;
 }
 
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,

@@ -7,9 +7,11 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 class QAbstractButton;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
 class QPixmap;
@@ -42,6 +44,10 @@ QRadioButton* MakeOption(QWidget* parent, const QString& name, const QString& te
                          const QRect& where, const QFont& font);
 QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& text,
                         const QRect& where, const QFont& font);
+// A drop-down list of fixed items that starts with no item selected, so that the first
+// selection a window makes is reported as a change.
+QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& items,
+                     const QRect& where, const QFont& font);
 
 // A number entry field: at most `maxLength` characters typed, `background` behind the text.
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,

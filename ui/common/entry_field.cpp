@@ -1,11 +1,10 @@
 #include "ui/common/entry_field.h"
 
+#include "ui/common/edit_menu.h"
 #include "ui/common/text.h"
 
-#include <QAction>
 #include <QClipboard>
 #include <QContextMenuEvent>
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -36,17 +35,6 @@ bool IsEditingKey(QKeyEvent* event) {
 
 bool IsControl(char32_t ch) {
     return ch < 0x20 || ch == 0x7F;
-}
-
-// A menu entry in the words of Qt's own line-edit menu, translated with it, followed by
-// its shortcut.
-QString MenuText(const char* text, QKeySequence::StandardKey key = QKeySequence::UnknownKey) {
-    QString entry = QCoreApplication::translate("QLineEdit", text);
-    const QString shortcut = QKeySequence(key).toString(QKeySequence::NativeText);
-    if (!shortcut.isEmpty()) {
-        entry += QLatin1Char('\t') + shortcut;
-    }
-    return entry;
 }
 
 // Digits with at most one point where fractions are allowed: every text the filter lets
@@ -169,32 +157,9 @@ void EntryField::focusOutEvent(QFocusEvent* event) {
 
 // The menu of any line edit, except that Paste goes through the filter.
 void EntryField::contextMenuEvent(QContextMenuEvent* event) {
-    auto* menu = new QMenu(this);
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    const bool editable = !isReadOnly();
-    const bool selected = hasSelectedText();
-    auto add = [menu](const QString& text, bool enabled, auto slot) {
-        QAction* action = menu->addAction(text);
-        action->setEnabled(enabled);
-        QObject::connect(action, &QAction::triggered, menu, slot);
-    };
-    if (editable) {
-        add(MenuText("&Undo", QKeySequence::Undo), isUndoAvailable(), [this] { undo(); });
-        add(MenuText("&Redo", QKeySequence::Redo), isRedoAvailable(), [this] { redo(); });
-        menu->addSeparator();
-        add(MenuText("Cu&t", QKeySequence::Cut), selected, [this] { cut(); });
-    }
-    add(MenuText("&Copy", QKeySequence::Copy), selected, [this] { copy(); });
-    if (editable) {
-        const bool pasteable = !QGuiApplication::clipboard()->text().isEmpty();
-        add(MenuText("&Paste", QKeySequence::Paste), pasteable,
-            [this] { insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard)); });
-        add(MenuText("Delete"), selected, [this] { del(); });
-    }
-    menu->addSeparator();
-    add(MenuText("Select All", QKeySequence::SelectAll), !text().isEmpty(),
-        [this] { selectAll(); });
-    menu->popup(event->globalPos());
+    MakeEditMenu(this, [this] {
+        insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+    })->popup(event->globalPos());
     event->accept();
 }
 

@@ -12,6 +12,7 @@
 #include "ui/common/text.h"
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
+#include "ui/settings/settings_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -88,6 +89,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 }
 
 Form1::~Form1() {
+    delete m_settings.data();
     delete m_keyPreview;
 }
 
@@ -233,7 +235,23 @@ void Form1::openExRights() {
 }
 
 void Form1::openSettings() {
-    // The parameter settings dialog is not part of this build yet.
+    // Hidden and disabled until the dialog has closed, whichever way; each opening loads
+    // the dialog afresh from memory.
+    if (m_settings.isNull()) {
+        m_settings = new Form3(m_state);
+        connect(m_settings, &Form3::settingsChanged, this, &Form1::ApplyDisplayScheme);
+        connect(m_settings, &Form3::programEnded, this, &Form1::programEnded);
+        connect(m_settings, &Form3::closed, this, [this] {
+            m_settings = nullptr; // it unloads itself
+            setEnabled(true);
+            show();
+            activateWindow();
+        });
+    }
+    m_settings->show();
+    m_settings->activateWindow();
+    hide();
+    setEnabled(false);
 }
 
 void Form1::openAbout() {

@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "ui/main/result_panels.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -22,6 +23,7 @@ namespace ym::ui {
 class ButtonField;
 class ButtonFieldGroup;
 class EntryField;
+class Form3;
 class KeyPreview;
 
 class Form1 : public QWidget {
@@ -113,6 +115,7 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
+    QPointer<Form3> m_settings; // the parameter settings dialog while it is open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
