@@ -34,6 +34,12 @@ bool IsEditingKey(QKeyEvent* event) {
            event->matches(QKeySequence::Redo);
 }
 
+// Switching to another window or a pop-up and back neither leaves nor enters the field.
+bool WithinTheWindow(const QFocusEvent* event) {
+    return event->reason() != Qt::ActiveWindowFocusReason &&
+           event->reason() != Qt::PopupFocusReason;
+}
+
 bool IsControl(char32_t ch) {
     return ch < 0x20 || ch == 0x7F;
 }
@@ -159,10 +165,16 @@ void EntryField::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void EntryField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (WithinTheWindow(event)) {
+        emit focusGained();
+    }
+}
+
 void EntryField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // Switching to another application or a pop-up does not leave the field.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+    if (WithinTheWindow(event)) {
         emit focusLost();
     }
 }

@@ -35,11 +35,14 @@ public:
 
 signals:
     void enterPressed();
+    // The focus came from another control of the same window.
+    void focusGained();
     // The focus moved to another control of the same window.
     void focusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
