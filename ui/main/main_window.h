@@ -6,6 +6,7 @@
 #include "core/program_state.h"
 #include "ui/main/result_panels.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -22,6 +23,7 @@ namespace ym::ui {
 class ButtonField;
 class ButtonFieldGroup;
 class EntryField;
+class Form4;
 class KeyPreview;
 
 class Form1 : public QWidget {
@@ -104,8 +106,9 @@ private:
     void startNotebook();
     void startProgram(const QString& companion, const QString& startName,
                       const QStringList& fallbacks, const QString& what);
-    // Windows still to come; the keys and tool buttons already lead here.
+    // The ex-rights window over the main window, which minimises itself meanwhile.
     void openExRights();
+    // Windows still to come; the keys and tool buttons already lead here.
     void openSettings();
     void openAbout();
 
@@ -113,6 +116,7 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
+    QPointer<Form4> m_form4; // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
