@@ -326,6 +326,27 @@ private slots:
         QCOMPARE(Focused(), s.widget("Text2"));
     }
 
+    void tabWalksThePricesThenThePlanSkippingWhatIsOff() {
+        Session s;
+        QVERIFY(s.open());
+        auto walk = [&s] {
+            QStringList names;
+            for (int i = 0; i < 9; ++i) {
+                QTest::keyClick(Focused(), Qt::Key_Tab);
+                names << Focused()->objectName();
+                if (Focused() == s.widget("Text1")) {
+                    break;
+                }
+            }
+            return names.join(u' ');
+        };
+        QCOMPARE(walk(), QStringLiteral("Text2 Check1 Check2 Check3 Text1"));
+        s.run("[Check1]1\r[Check2]1\r1\r[Check3]1\r");
+        QCOMPARE(Focused(), s.widget("Text1"));
+        QCOMPARE(walk(),
+                 QStringLiteral("Text2 Check1 Check2 Check3 Text3 Text4 Text5 Text6 Text1"));
+    }
+
     void commits_data() {
         const CommitCase cases[] = {
             {"empty price", "\r", "Text1", "0.00", 0, "Text7_1"},
