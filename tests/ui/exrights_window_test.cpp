@@ -224,6 +224,8 @@ private slots:
         }
         QCOMPARE(Background(s.widget("Text4")), kLightBlue);
         QCOMPARE(Background(s.widget("Text1")), kTeal);
+        // Both "10送" fields are told apart by a screen reader.
+        QVERIFY(s.widget("Text3")->accessibleName() != s.widget("Text6")->accessibleName());
 
         // Opening it again while it is open brings back the same window.
         Form4* first = s.form;

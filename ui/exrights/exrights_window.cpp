@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/controls.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/key_preview.h"
 #include "ui/common/text.h"
@@ -262,6 +263,7 @@ void Form4::Text2_GotFocus() {
 
 void Form4::priceFieldEntered(ExRightsDirection direction, const QString& caption) {
     m_text7[1]->setText(caption);
+    m_text7[1]->setAccessibleName(SpokenName(caption));
     m_calc.Direction = direction;
     switchOffIncompletePlans();
     // After a computation the price fields wait for Clear.

@@ -164,6 +164,7 @@ void Form4::buildPrices() {
                                TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight), 11,
                                priceFont, kTeal);
         fields[at]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        Caption(caption, fields[at]);
     }
     m_text1 = fields[0];
     m_text2 = fields[1];
@@ -241,6 +242,17 @@ void Form4::buildPlan() {
                  {m_text4, m_text5},
                  {&plan.RightsPer10, &plan.RightsPrice}};
     m_rows[2] = {m_check3, {m_label3[2], nullptr}, {m_text6, nullptr}, {&plan.CashPer10, nullptr}};
+
+    // A plan field is named by its row and its caption: "10送" alone would name two.
+    for (const PlanRow& planRow : m_rows) {
+        for (std::size_t i = 0; i < planRow.fields.size(); ++i) {
+            if (planRow.fields[i] != nullptr) {
+                Caption(planRow.labels[i], planRow.fields[i]);
+                planRow.fields[i]->setAccessibleName(planRow.check->text() + QLatin1Char(' ') +
+                                                     planRow.fields[i]->accessibleName());
+            }
+        }
+    }
 }
 
 void Form4::buildBottom() {
