@@ -100,7 +100,7 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
                       const QFont& font, const QColor& background) {
     auto* field = Placed(new EntryField(parent), name, where);
-    field->setMaxLength(maxLength);
+    field->setLengthLimit(maxLength);
     field->setFont(font);
     SetBackground(field, background);
     return field;

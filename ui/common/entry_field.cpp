@@ -96,6 +96,15 @@ KeyVerdict EntryField::verdict(char32_t ch) const {
     return FilterFractionKey(ch, ToAscii(text()), start, length);
 }
 
+bool EntryField::admits(char32_t ch) const {
+    if (verdict(ch) != KeyVerdict::Accept) {
+        return false;
+    }
+    // A typed character replaces the selection.
+    return ch == static_cast<char32_t>(kBackspace) ||
+           text().size() - selectedText().size() < m_lengthLimit;
+}
+
 void EntryField::insertFiltered(const QString& text) {
     if (isReadOnly()) {
         return;
