@@ -265,6 +265,9 @@ private slots:
             {"no plan", "10\r\r", "10", "10.00", kForward},
             {"checked but empty", "[Check1]\r[Check2]\r\r13\r\r", "13", "13.00", kForward},
             {"compute at once", "[Text7_1]", "0.00", "0.00", kForward},
+            // 2 × 99999999.99: the result is shown in full, longer than anyone may type.
+            {"result longer than the field", "[Check1]10\r[Text2]99999999.99\r\r", "199999999.98",
+             "99999999.99", kBackward},
         };
         AddCaseRows(cases);
     }
@@ -364,6 +367,8 @@ private slots:
             {"rights price", "[Check2]3\r6.1\r", "Text5", "6.10", 6.1, "Text1"},
             {"empty rights price keeps the plan", "[Check2]3\r\r", "Text5", "0.00", 0, "Text1"},
             {"cash", "[Check3]1.5\r", "Text6", "1.50", 1.5, "Text1"},
+            {"rewritten past the limit", "[Check2]1\r1234567.5\r", "Text5", "1234567.50", 1234567.5,
+             "Text1"},
             {"leaving rewrites", "[Check3]1.5[Text1]", "Text6", "1.50", 1.5, "Text1"},
             {"leaving keeps a whole number", "[Check1]2.[Text2]", "Text3", "2.", 2, "Text2"},
         };
@@ -485,6 +490,8 @@ private slots:
             {"rights length", "Text4", "", 0, 0, "1.2345678", "1.23456"},
             {"rights price length", "Text5", "", 0, 0, "12345678901", "123456789"},
             {"cash length", "Text6", "", 0, 0, "1234.567890", "1234.5678"},
+            {"full after a rewrite", "Text5", "1234567.50", 10, 0, "9", "1234567.50"},
+            {"typing over a selection", "Text5", "1234567.50", 0, 2, "98", "934567.50"},
         };
         AddCaseRows(cases);
     }
