@@ -227,11 +227,15 @@ private slots:
         // Both "10送" fields are told apart by a screen reader.
         QVERIFY(s.widget("Text3")->accessibleName() != s.widget("Text6")->accessibleName());
 
-        // Opening it again while it is open brings back the same window.
+        // Opening it again while it is open, even minimised, brings back the same window.
         Form4* first = s.form;
+        s.click("Label8_0");
+        QVERIFY(s.form->isMinimized());
         s.main->showNormal();
         QVERIFY(s.open(how));
         QCOMPARE(s.form.data(), first);
+        QVERIFY(!s.form->isMinimized());
+        QVERIFY(s.main->isMinimized());
     }
 
     void closingDiscardsTheState() {

@@ -235,7 +235,7 @@ void Form1::openExRights() {
     if (m_form4.isNull()) {
         m_form4 = new Form4(this);
     }
-    m_form4->show();
+    m_form4->showNormal(); // also when its own "-" has minimised it
     m_form4->raise();
     m_form4->activateWindow();
     showMinimized();
