@@ -110,7 +110,7 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
                       const QFont& font, const QColor& background) {
     auto* field = Placed(new EntryField(parent), name, where);
-    field->setMaxLength(maxLength);
+    field->setLengthLimit(maxLength);
     field->setFont(font);
     SetBackground(field, background);
     return field;

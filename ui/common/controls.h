@@ -49,7 +49,8 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
 QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& items,
                      const QRect& where, const QFont& font);
 
-// A number entry field: at most `maxLength` characters typed, `background` behind the text.
+// A number entry field: at most `maxLength` characters typed (a text the program sets is
+// shown in full), `background` behind the text.
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
                       const QFont& font, const QColor& background);
 

@@ -33,6 +33,12 @@ bool IsEditingKey(QKeyEvent* event) {
            event->matches(QKeySequence::Redo);
 }
 
+// Switching to another window or a pop-up and back neither leaves nor enters the field.
+bool WithinTheWindow(const QFocusEvent* event) {
+    return event->reason() != Qt::ActiveWindowFocusReason &&
+           event->reason() != Qt::PopupFocusReason;
+}
+
 bool IsControl(char32_t ch) {
     return ch < 0x20 || ch == 0x7F;
 }
@@ -76,6 +82,15 @@ KeyVerdict EntryField::verdict(char32_t ch) const {
         length = static_cast<std::size_t>(selectedText().size());
     }
     return FilterFractionKey(ch, ToAscii(text()), start, length);
+}
+
+bool EntryField::admits(char32_t ch) const {
+    if (verdict(ch) != KeyVerdict::Accept) {
+        return false;
+    }
+    // A typed character replaces the selection.
+    return ch == static_cast<char32_t>(kBackspace) ||
+           text().size() - selectedText().size() < m_lengthLimit;
 }
 
 void EntryField::insertFiltered(const QString& text) {
@@ -147,10 +162,16 @@ void EntryField::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void EntryField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (WithinTheWindow(event)) {
+        emit focusGained();
+    }
+}
+
 void EntryField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // Switching to another application or a pop-up does not leave the field.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+    if (WithinTheWindow(event)) {
         emit focusLost();
     }
 }

@@ -20,6 +20,10 @@ public:
     // Whether one decimal point may be typed (the default); a whole-number field takes
     // digits only.
     void setFractionAllowed(bool allowed) { m_fractionAllowed = allowed; }
+    // At most `limit` characters can be typed or pasted. Like a classic edit control's
+    // limit it stops the user only: a text the program sets (a rewritten value, a
+    // result) is shown in full, never cut.
+    void setLengthLimit(int limit) { m_lengthLimit = limit; }
 
     // What the filter does with `ch` (8 for Backspace, 13 for Enter) at the caret and
     // selection as they are now.
@@ -35,22 +39,27 @@ public:
 
 signals:
     void enterPressed();
+    // The focus came from another control of the same window.
+    void focusGained();
     // The focus moved to another control of the same window.
     void focusLost();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool admits(char32_t ch) const { return verdict(ch) == KeyVerdict::Accept; }
+    // Whether the filter takes `ch` and, unless it is Backspace, there is room for it.
+    bool admits(char32_t ch) const;
     // Undo and redo can only walk back through the user's own filtered edits, but
     // anything else that slips in (an input method, a platform paste) is put back.
     void guardEdit(const QString& text);
 
     bool m_fractionAllowed = true;
+    int m_lengthLimit = 32767;
     QString m_lastText;
 };
 

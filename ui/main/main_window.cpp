@@ -10,6 +10,7 @@
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
 #include "ui/common/text.h"
+#include "ui/exrights/exrights_window.h"
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
 #include "ui/settings/settings_dialog.h"
@@ -90,6 +91,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 
 Form1::~Form1() {
     delete m_settings.data();
+    delete m_form4;
     delete m_keyPreview;
 }
 
@@ -231,7 +233,14 @@ void Form1::startProgram(const QString& companion, const QString& startName,
 }
 
 void Form1::openExRights() {
-    // The ex-rights window is not part of this build yet.
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_form4.isNull()) {
+        m_form4 = new Form4(this);
+    }
+    m_form4->showNormal(); // also when its own "-" has minimised it
+    m_form4->raise();
+    m_form4->activateWindow();
+    showMinimized();
 }
 
 void Form1::openSettings() {

@@ -24,6 +24,7 @@ class ButtonField;
 class ButtonFieldGroup;
 class EntryField;
 class Form3;
+class Form4;
 class KeyPreview;
 
 class Form1 : public QWidget {
@@ -106,8 +107,9 @@ private:
     void startNotebook();
     void startProgram(const QString& companion, const QString& startName,
                       const QStringList& fallbacks, const QString& what);
-    // Windows still to come; the keys and tool buttons already lead here.
+    // The ex-rights window over the main window, which minimises itself meanwhile.
     void openExRights();
+    // Windows still to come; the keys and tool buttons already lead here.
     void openSettings();
     void openAbout();
 
@@ -116,6 +118,7 @@ private:
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
     QPointer<Form3> m_settings; // the parameter settings dialog while it is open
+    QPointer<Form4> m_form4;    // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
