@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,6 +360,60 @@ private slots:
                      qPrintable(value->text() + QStringLiteral(" needs %1 px of %2")
                                                     .arg(drawn)
                                                     .arg(value->contentsRect().width())));
+        }
+    }
+
+    // Unscaled, with the Song face the set-up installs, every result row is drawn solid in
+    // its colour, values written smaller included: no pixel of a row is a blend of its
+    // colour with the panel's, which on the pale panels leaves pale colours unreadable.
+    void resultRowsAreDrawnSolid_data() {
+        QTest::addColumn<QString>("buy");
+        QTest::addColumn<QString>("sell");
+        QTest::addColumn<QString>("quantity");
+        QTest::newRow("profit") << "10"
+                                << "12"
+                                << "1000";
+        QTest::newRow("loss") << "12"
+                              << "10"
+                              << "1000";
+        QTest::newRow("largest amounts") << "999999"
+                                         << "9999999"
+                                         << "999999999";
+    }
+    void resultRowsAreDrawnSolid() {
+        QFETCH(QString, buy);
+        QFETCH(QString, sell);
+        QFETCH(QString, quantity);
+        Session s;
+        QVERIFY(s.start());
+        QWidget* panel = s.widget("Picture2_0");
+        if (!QFontInfo(s.label("Label3_0")->font()).family().startsWith("AR PL UMing")) {
+            QSKIP("AR PL UMing is not installed");
+        }
+        if (panel->devicePixelRatio() != 1.0) {
+            QSKIP("the screen is scaled");
+        }
+        s.field("Text1")->setFocus();
+        TypeTrade(buy, sell, quantity);
+
+        const QImage image = panel->grab().toImage();
+        for (const QLabel* label : panel->findChildren<QLabel*>()) {
+            const QColor ink = TextColor(label);
+            int inked = 0;
+            for (int y = label->y(); y < label->y() + label->height(); ++y) {
+                for (int x = label->x(); x < label->x() + label->width(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    QVERIFY2(pixel == ink || pixel == kAPanelColor,
+                             qPrintable(QStringLiteral("%1 \"%2\" at %3 pt: %4 at (%5, %6)")
+                                            .arg(label->objectName(), label->text())
+                                            .arg(label->font().pointSizeF())
+                                            .arg(pixel.name())
+                                            .arg(x)
+                                            .arg(y)));
+                    inked += pixel == ink ? 1 : 0;
+                }
+            }
+            QVERIFY2(inked > 0, qPrintable(label->objectName()));
         }
     }
 

@@ -7,7 +7,8 @@
 
 namespace ym::ui {
 
-QFont SongFont(double points, bool bold = false);  // 宋体
+// 宋体; drawn from the face's bitmaps at the sizes it has them, antialiased elsewhere.
+QFont SongFont(double points, bool bold = false);
 QFont LishuFont(double points, bool bold = false); // 隶书
 QFont ComicFont(double points, bool bold = false); // Comic Sans MS
 QFont CourierFont(double points, bool bold = false);

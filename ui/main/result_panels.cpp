@@ -72,13 +72,15 @@ QFrame* MakeResultPicture(QWidget* parent, const QString& name, double left, dou
 }
 
 // A value is never cut: one that does not fit its column at the row's size is written
-// smaller, step by step, until it does.
+// smaller, step by step, until it does. Each size is the typeface's own for that size,
+// which may draw it differently.
 void SetWholeText(QLabel* label, const QString& text) {
-    QFont font = label->font();
-    font.setPointSizeF(kRowPoints);
-    while (font.pointSizeF() > kSmallestRowPoints &&
+    double points = kRowPoints;
+    QFont font = SongFont(points);
+    while (points > kSmallestRowPoints &&
            QFontMetrics(font).horizontalAdvance(text) > label->width()) {
-        font.setPointSizeF(font.pointSizeF() - 0.5);
+        points -= 0.5;
+        font = SongFont(points);
     }
     label->setFont(font);
     label->setText(text);
