@@ -304,11 +304,15 @@ private slots:
         } else {
             first->close();
         }
-        QTRY_VERIFY(first.isNull()); // deleted on close
-        QVERIFY(Form7::Instance() == nullptr);
 
+        // F1 at once after closing, before the closed viewer is gone, opens a new one that
+        // stays. (Alt+X clicks the button a moment later, as any access key does.)
+        QTRY_VERIFY(Form7::Instance() == nullptr);
         Form7* again = Form7::ShowHelp(nullptr);
+        QVERIFY(again != first.data());
         QVERIFY(QTest::qWaitForWindowActive(again));
+        QTRY_VERIFY(first.isNull());
+        QVERIFY(again->isVisible());
         QCOMPARE(Page(again)->verticalScrollBar()->value(), 0);
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Page(again)));
     }

@@ -5,6 +5,7 @@
 #include "ui/common/fonts.h"
 #include "ui/common/twips.h"
 
+#include <QCloseEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -97,6 +98,15 @@ void Form7::Form_Load() {
 
 void Form7::Command2_Click() {
     close();
+}
+
+void Form7::closeEvent(QCloseEvent* event) {
+    // The closed viewer is deleted later; an F1 before that must build a new one rather
+    // than show the one about to vanish.
+    if (g_helpWindow == this) {
+        g_helpWindow = nullptr;
+    }
+    QWidget::closeEvent(event);
 }
 
 Form7* Form7::ShowHelp(QWidget* caller) {

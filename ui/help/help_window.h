@@ -25,6 +25,9 @@ public:
     // The page as loaded, lines ending in "\r\n".
     const QString& helpText() const { return m_helpText; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void Form_Load();
     void Command2_Click();
