@@ -305,9 +305,11 @@ private slots:
             first->close();
         }
 
+        // Alt+X clicks the button a moment later, as any access key does.
+        QTRY_VERIFY(first.isNull() || !first->isVisible());
         // F1 at once after closing, before the closed viewer is gone, opens a new one that
-        // stays. (Alt+X clicks the button a moment later, as any access key does.)
-        QTRY_VERIFY(Form7::Instance() == nullptr);
+        // stays.
+        QVERIFY(Form7::Instance() == nullptr);
         Form7* again = Form7::ShowHelp(nullptr);
         QVERIFY(again != first.data());
         QVERIFY(QTest::qWaitForWindowActive(again));
