@@ -12,7 +12,7 @@ namespace {
 using namespace ym::testing;
 
 struct Case {
-    ym::FeeRules rules;
+    ym::ClassicRates rules;
     double buy, qty;
 };
 
@@ -21,7 +21,7 @@ struct Case {
 const std::vector<Case>& WalkableTrades() {
     static const std::vector<Case> trades = [] {
         std::vector<Case> t;
-        for (const ym::FeeRules& rules : {ShanghaiA(), DefaultB()}) {
+        for (const ym::ClassicRates& rules : {ShanghaiA(), DefaultB()}) {
             for (double buy : {0.01, 0.37, 3.21, 10.0, 57.3, 999.0, 12345.67, 999999.0}) {
                 for (double qty : {1.0, 100.0, 10000.0, 1000000.0, 100000000.0}) {
                     if (LiteralBreakEven(rules, buy, qty, 200000).outcome !=
@@ -52,7 +52,7 @@ void BM_BreakEven(benchmark::State& state) {
 BENCHMARK(BM_BreakEven)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 void BM_ComputeTrade(benchmark::State& state) {
-    const ym::FeeRules r = state.range(0) == 0 ? ShanghaiA() : DefaultB();
+    const ym::ClassicRates r = state.range(0) == 0 ? ShanghaiA() : DefaultB();
     const ym::TradeInput in = Typed(10, 12, state.range(0) == 0 ? 1000 : 200000);
     for (auto _ : state) {
         benchmark::DoNotOptimize(ym::ComputeTrade(r, in));

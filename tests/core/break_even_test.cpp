@@ -23,7 +23,7 @@ using testing::LiteralBreakEven;
 using testing::ShanghaiA;
 using Outcome = testing::ReferenceBreakEven::Outcome;
 
-std::string Describe(const FeeRules& r, double buy, double qty) {
+std::string Describe(const ClassicRates& r, double buy, double qty) {
     char text[512];
     std::snprintf(text, sizeof text,
                   "market %d cap %.17g CR %.17g MinC %.17g SR %.17g TR %.17g MinT %.17g "
@@ -38,7 +38,7 @@ std::string Describe(const FeeRules& r, double buy, double qty) {
 // Compares the fast search with the walk. Returns whether the walk decided the case
 // within maxSteps; when it did not, the fast answer must still lie beyond every price the
 // walk rejected and must itself stop the walk.
-bool ExpectAgreesWithWalk(const FeeRules& r, double buy, double qty, std::int64_t maxSteps) {
+bool ExpectAgreesWithWalk(const ClassicRates& r, double buy, double qty, std::int64_t maxSteps) {
     const std::optional<double> fast = BreakEvenSellPrice(r, buy, qty);
     const auto ref = LiteralBreakEven(r, buy, qty, maxSteps);
     const std::string what = Describe(r, buy, qty);
@@ -56,8 +56,8 @@ bool ExpectAgreesWithWalk(const FeeRules& r, double buy, double qty, std::int64_
         return true;
     case Outcome::StepsExhausted:
         if (fast) {
-            const double profit =
-                ((*fast - buy) * qty - LegFees(r, *fast, qty)) - LegFees(r, buy, qty);
+            const double profit = ((*fast - buy) * qty - LegFees(r, Side::Sell, *fast, qty)) -
+                                  LegFees(r, Side::Buy, buy, qty);
             EXPECT_GT(*fast, ref.price) << what;
             EXPECT_FALSE(profit < 0) << what;
         }
@@ -78,8 +78,8 @@ TEST(BreakEvenTest, WorkedExamplesStopAfterTheStatedSteps) {
 
 // Sell-leg rates summing to 1 and an other charge (negative, as a setting the file lacked
 // reads) making the exact profit 0 at every price: only rounding decides the stop.
-FeeRules ZeroProfit(double buy, double qty) {
-    FeeRules r;
+ClassicRates ZeroProfit(double buy, double qty) {
+    ClassicRates r;
     r.market = Market::Shanghai;
     r.rates.CommissionRate = 0.5;
     r.rates.StampRate = 0.5;
@@ -92,18 +92,18 @@ FeeRules ZeroProfit(double buy, double qty) {
 // rate, the Shenzhen cap taking over, many steps, and a profit of exactly zero.
 TEST(BreakEvenTest, ChosenTradesAgreeWithTheWalk) {
     struct Case {
-        FeeRules rules;
+        ClassicRates rules;
         double buy, qty;
     };
-    FeeRules bigMin = ShanghaiA();
+    ClassicRates bigMin = ShanghaiA();
     bigMin.rates.MinCommission = 20000;
-    FeeRules hugeMin = ShanghaiA();
+    ClassicRates hugeMin = ShanghaiA();
     hugeMin.rates.MinCommission = 3e6;
-    FeeRules capTurnsLoss = DefaultB();
+    ClassicRates capTurnsLoss = DefaultB();
     capTurnsLoss.rates.SettlementRate = 2; // loses until the cap takes the fee over
-    FeeRules other = ShanghaiA();
+    ClassicRates other = ShanghaiA();
     other.rates.OtherFee = 7.77;
-    FeeRules noFees;
+    ClassicRates noFees;
     noFees.market = Market::Shanghai;
     const Case cases[] = {
         {ShanghaiA(), 0, 1000},
@@ -147,15 +147,15 @@ TEST(BreakEvenTest, ChosenTradesAgreeWithTheWalk) {
 TEST(BreakEvenTest, NoPriceBreaksEven) {
     struct Case {
         const char* why;
-        FeeRules rules;
+        ClassicRates rules;
         double buy, qty;
     };
-    FeeRules ratesReachOne = ShanghaiA();
+    ClassicRates ratesReachOne = ShanghaiA();
     ratesReachOne.rates.CommissionRate = 0.6;
     ratesReachOne.rates.StampRate = 0.4;
-    FeeRules ratesAboveOne = DefaultB();
+    ClassicRates ratesAboveOne = DefaultB();
     ratesAboveOne.rates.StampRate = 1.5;
-    FeeRules capNoHelp = DefaultB();
+    ClassicRates capNoHelp = DefaultB();
     capNoHelp.rates.HandlingRate = 1; // the cap lifts only the settlement rate
     capNoHelp.rates.SettlementRate = 0.5;
     const Case cases[] = {
@@ -171,7 +171,7 @@ TEST(BreakEvenTest, NoPriceBreaksEven) {
 }
 
 struct RandomTrade {
-    FeeRules rules;
+    ClassicRates rules;
     double buy = 0;
     double qty = 0;
 };
@@ -260,7 +260,7 @@ TEST(BreakEvenTest, ProfitGrowingSlowerThanItsNoiseAgrees) {
     int decided = 0;
     constexpr int kCases = 600;
     for (int i = 0; i < kCases && !HasFailure(); ++i) {
-        FeeRules r;
+        ClassicRates r;
         r.market = gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
         r.SettlementCap = 1e300;
         const double deficit = gen.Pick(5) == 0 ? 0.0 : gen.LogUniform(1e-16, 1e-9);
@@ -284,7 +284,7 @@ TEST(BreakEvenTest, ProfitGrowingSlowerThanItsNoiseAgrees) {
 TEST(BreakEvenTest, LongWalksAgree) {
     TradeGenerator gen(77);
     for (int i = 0; i < 40 && !HasFailure(); ++i) {
-        FeeRules r = ShanghaiA();
+        ClassicRates r = ShanghaiA();
         r.market = gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
         r.rates.MinCommission = gen.Typed(gen.LogUniform(100, 2e4), 2);
         r.rates.StampRate = gen.Pick(2) == 0 ? 0.001 : 0.3;
@@ -319,7 +319,7 @@ TEST(BreakEvenTest, EveryInputTheFieldsAdmitIsQuick) {
             t.qty = 999999999;
             break;
         case 3: // no slope at all and a loss just short of zero: only noise could help
-            t.rules = FeeRules{};
+            t.rules = ClassicRates{};
             t.rules.market = Market::Shanghai;
             t.rules.rates.CommissionRate = 0.5;
             t.rules.rates.StampRate = 0.5;
