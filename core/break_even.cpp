@@ -44,6 +44,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 namespace ym {
 
@@ -58,7 +59,7 @@ constexpr double kHalfFen = 0.0051;      // the statement rounding of one fee, a
 constexpr int kFirstSteps = 32;
 constexpr std::int64_t kScanBudget = 1 << 16;
 constexpr std::int64_t kFallbackSteps = 1000000;
-constexpr int kMostPeriodBits = 6;
+constexpr int kMostPeriodBits = 14;
 constexpr std::size_t kSlots = kChargeSlots;
 
 bool Stops(double profit) {
@@ -468,8 +469,12 @@ private:
                     continue;
                 }
                 // No short period here (yet): try again further on, less and less often.
-                nextPeriodicTry = k + periodicBackoff;
-                periodicBackoff *= 2;
+                if (p.retry != 0) {
+                    nextPeriodicTry = p.retry;
+                } else {
+                    nextPeriodicTry = k + periodicBackoff;
+                    periodicBackoff *= 2;
+                }
             }
             if (step > b - k) {
                 return {Status::NotHere, 0};
@@ -482,8 +487,11 @@ private:
     // The periodic stretch.
 
     struct Periodic {
-        Status status; // Found at k; NotHere up to and including k; GaveUp: not periodic
+        // Found at k; NotHere up to and including k; GaveUp: no period here, worth another
+        // try from `retry` on (0: not soon).
+        Status status;
         std::int64_t k;
+        std::int64_t retry = 0;
     };
 
     // The exact increase per step of each intermediate, as (delta x quantity) x sum of
@@ -494,18 +502,23 @@ private:
         bool positive = false;
         double approx = 0;
     };
+    using Increases = std::array<Increase, kOps>;
+    using SlotMask = std::array<bool, kSlots>;
 
-    std::array<Increase, kOps> Increases(const RunShape& run, double delta) const {
+    // `absorbed`: charges followed by rate whose fee vanishes in the addition that takes
+    // it in, so that it moves nothing after its own product.
+    Increases IncreasesOf(const RunShape& run, const SlotMask& absorbed, double delta) const {
         std::array<ExactSum, kOps> sums;
         sums[kOpAmount].Add(1);
         sums[kOpGross].Add(1);
         sums[kOpNet].Add(1);
         ExactSum running;
         for (std::size_t i = 0; i < kSlots; ++i) {
-            if (run.byRate[i]) {
-                sums[kOpRaw + i].Add(rules_.charges[i].rate);
-                running.Add(rules_.charges[i].rate);
-                sums[kOpNet].Add(-rules_.charges[i].rate);
+            if (run.byRate[i] && !absorbed[i]) {
+                const double rate = rules_.charges[i].rate;
+                sums[kOpRaw + i].Add(rate);
+                running.Add(rate);
+                sums[kOpNet].Add(-rate);
             }
             if (i >= 1) {
                 sums[kOpSum + i] = running;
@@ -513,27 +526,43 @@ private:
         }
         sums[kOpSum + kSlots] = running;
         const int stepBits = LowestSetBit(delta) + LowestSetBit(qty_);
-        std::array<Increase, kOps> inc{};
+        Increases inc{};
         for (std::size_t op = 0; op < kOps; ++op) {
             if (op == kOpDiff) {
                 inc[op] = {true, LowestSetBit(delta), true, delta};
-                continue;
+            } else if (!sums[op].IsZero()) {
+                inc[op] = {true, stepBits + sums[op].LowestBit(), sums[op].Positive(),
+                           delta * qty_ * sums[op].Approx()};
             }
-            if (sums[op].IsZero()) {
-                continue;
-            }
-            inc[op] = {true, stepBits + sums[op].LowestBit(), sums[op].Positive(),
-                       delta * qty_ * sums[op].Approx()};
         }
         return inc;
     }
 
     static int UlpBits(double v) { return std::max(std::ilogb(v) - 52, -1074); }
+    static double Ulp(double v) { return std::ldexp(1.0, UlpBits(v)); }
+
+    // The fee of charge i in a snapshot, and the value it is added to.
+    double FeeIn(const RunShape& run, const Snapshot& s, std::size_t i) const {
+        return run.byRate[i] ? s.value[kOpRaw + i] : run.fixedFee[i];
+    }
+    double AddendOf(const RunShape& run, const Snapshot& s, std::size_t i) const {
+        if (i == 0) {
+            return FeeIn(run, s, 1);
+        }
+        return i == 1 ? FeeIn(run, s, 0) : s.value[kOpSum + i - 1];
+    }
+    // Whether charge i's fee is below a quarter (`strict`: a half) of the ulp of what it is
+    // added to, so that the addition returns that value unchanged.
+    bool Absorbed(const RunShape& run, const Snapshot& s, std::size_t i, bool strict) const {
+        const double with = AddendOf(run, s, i);
+        const double fee = FeeIn(run, s, i);
+        return with != 0 && std::isfinite(with) && std::fabs(fee) < Ulp(with) / (strict ? 2 : 4);
+    }
 
     // Whether every moving intermediate of `s` lies in the binade and sign of `ref`, at
-    // least `margin` inside its edges.
-    static bool SameBinades(const std::array<Increase, kOps>& inc, const Snapshot& ref,
-                            const Snapshot& s, double margin) {
+    // least `margin` inside its edges, and every absorbed fee is still absorbed.
+    bool Holds(const RunShape& run, const Increases& inc, const SlotMask& absorbed,
+               const Snapshot& ref, const Snapshot& s, double margin) const {
         for (std::size_t op = 0; op < kOps; ++op) {
             if (!inc[op].moves) {
                 continue;
@@ -549,16 +578,29 @@ private:
                 return false;
             }
         }
+        for (std::size_t i = 0; i < kSlots; ++i) {
+            if (absorbed[i] && (!Absorbed(run, s, i, true) ||
+                                Ulp(AddendOf(run, s, i)) != Ulp(AddendOf(run, ref, i)))) {
+                return false;
+            }
+        }
         return true;
     }
 
     Periodic ScanPeriodic(const Grid& grid, const RunShape& run, std::int64_t k, std::int64_t b) {
-        const std::array<Increase, kOps> inc = Increases(run, grid.delta);
         const Snapshot first = Trace(grid.At(k));
+        SlotMask absorbed{};
+        for (std::size_t i = 0; i < kSlots; ++i) {
+            absorbed[i] = run.byRate[i] && Absorbed(run, first, i, false);
+        }
+        const Increases inc = IncreasesOf(run, absorbed, grid.delta);
         const double margin = 2 * Noise(run, grid.At(b));
         // The period: p x increase a multiple of twice the ulp of every moving intermediate.
         int bits = 0;
         double reach = static_cast<double>(b - k);
+        // Steps until the intermediate that ends the stretch first is well into its next
+        // binade, where a new stretch may begin.
+        double clear = 1;
         for (std::size_t op = 0; op < kOps; ++op) {
             if (!inc[op].moves) {
                 continue;
@@ -571,23 +613,43 @@ private:
             // Steps before the intermediate could leave its binade.
             const double low = std::ldexp(1.0, std::ilogb(v));
             const bool growing = (inc[op].approx > 0) == (v > 0);
-            const double room = (growing ? 2 * low - std::fabs(v) : std::fabs(v) - low) - margin;
-            reach = std::min(reach, room / std::fabs(inc[op].approx) * (1 - 0x1p-30) - 1);
+            const double distance = growing ? 2 * low - std::fabs(v) : std::fabs(v) - low;
+            const double speed = std::fabs(inc[op].approx);
+            const double steps = (distance - margin) / speed * (1 - 0x1p-30) - 1;
+            if (steps < reach) {
+                reach = steps;
+                clear = (distance + margin) / speed + 1;
+            }
+        }
+        // Steps before an absorbed fee could grow past half an ulp.
+        for (std::size_t i = 0; i < kSlots; ++i) {
+            if (absorbed[i]) {
+                const double room =
+                    Ulp(AddendOf(run, first, i)) / 2 - std::fabs(FeeIn(run, first, i));
+                const double growth = std::fabs(rules_.charges[i].rate * grid.delta * qty_);
+                reach = std::min(reach, room / growth * (1 - 0x1p-30) - 1);
+            }
         }
         if (bits > kMostPeriodBits) {
             return {Status::GaveUp, k};
         }
         const std::int64_t period = std::int64_t{1} << bits;
-        if (!(reach >= static_cast<double>(4 * period))) {
+        if (trials_ + 4 * period > kScanBudget) {
             return {Status::GaveUp, k};
         }
-        std::int64_t end = k + static_cast<std::int64_t>(reach);
-        if (!SameBinades(inc, first, first, margin) ||
-            !SameBinades(inc, first, Trace(grid.At(end)), margin)) {
+        if (!(reach >= static_cast<double>(4 * period))) {
+            // Too short to pay for a period; the next binade is twice as long.
+            const double retry = std::min(clear, static_cast<double>(b - k) + 1);
+            return {Status::GaveUp, k,
+                    k + std::max<std::int64_t>(1, static_cast<std::int64_t>(retry))};
+        }
+        const std::int64_t end = k + static_cast<std::int64_t>(reach);
+        if (!Holds(run, inc, absorbed, first, first, margin) ||
+            !Holds(run, inc, absorbed, first, Trace(grid.At(end)), margin)) {
             return {Status::GaveUp, k};
         }
         // One period decides the stretch k..end.
-        std::array<double, std::size_t{1} << kMostPeriodBits> net{};
+        std::vector<double> net(static_cast<std::size_t>(period));
         net[0] = first.value[kOpNet];
         for (std::int64_t j = 1; j < period; ++j) {
             const Snapshot s = Trace(grid.At(k + j));
