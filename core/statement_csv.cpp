@@ -139,36 +139,22 @@ struct ColumnName {
     Column column;
 };
 
-constexpr std::array<ColumnName, 29> kColumnNames{{
-    {"date", Column::Date},
-    {"日期", Column::Date},
-    {"成交日期", Column::Date},
-    {"交易日期", Column::Date},
-    {"market", Column::Market},
-    {"市场", Column::Market},
-    {"type", Column::Type},
-    {"类型", Column::Type},
-    {"证券类型", Column::Type},
-    {"side", Column::Side},
-    {"买卖", Column::Side},
-    {"买卖方向", Column::Side},
-    {"方向", Column::Side},
-    {"price", Column::Price},
-    {"价格", Column::Price},
-    {"成交价格", Column::Price},
-    {"成交均价", Column::Price},
-    {"quantity", Column::Quantity},
-    {"数量", Column::Quantity},
-    {"成交数量", Column::Quantity},
-    {"commission", Column::Commission},
-    {"佣金", Column::Commission},
-    {"stamp", Column::Stamp},
-    {"印花税", Column::Stamp},
-    {"transfer", Column::Transfer},
-    {"过户费", Column::Transfer},
-    {"other", Column::Other},
-    {"其它", Column::Other},
-    {"其他", Column::Other},
+constexpr std::array<ColumnName, 30> kColumnNames{{
+    {"date", Column::Date},         {"日期", Column::Date},
+    {"成交日期", Column::Date},     {"交易日期", Column::Date},
+    {"market", Column::Market},     {"市场", Column::Market},
+    {"type", Column::Type},         {"类型", Column::Type},
+    {"证券类型", Column::Type},     {"side", Column::Side},
+    {"买卖", Column::Side},         {"买卖方向", Column::Side},
+    {"方向", Column::Side},         {"price", Column::Price},
+    {"价格", Column::Price},        {"成交价格", Column::Price},
+    {"成交均价", Column::Price},    {"quantity", Column::Quantity},
+    {"qty", Column::Quantity},      {"数量", Column::Quantity},
+    {"成交数量", Column::Quantity}, {"commission", Column::Commission},
+    {"佣金", Column::Commission},   {"stamp", Column::Stamp},
+    {"印花税", Column::Stamp},      {"transfer", Column::Transfer},
+    {"过户费", Column::Transfer},   {"other", Column::Other},
+    {"其它", Column::Other},        {"其他", Column::Other},
 }};
 
 constexpr std::array<std::string_view, kColumns> kColumnKeys{
@@ -339,11 +325,11 @@ std::variant<Leg, std::string> ParseLeg(const Header& header,
         const auto at = header.at[static_cast<std::size_t>(c)];
         return at && *at < fields.size() ? std::string_view(fields[*at]) : std::string_view();
     };
+    // Exports often drop empty fields at the end of a line: only the required columns
+    // must be there.
     std::size_t needed = 0;
-    for (const auto& at : header.at) {
-        if (at) {
-            needed = std::max(needed, *at + 1);
-        }
+    for (std::size_t c = 0; c < kFirstCharged; ++c) {
+        needed = std::max(needed, *header.at[c] + 1);
     }
     if (fields.size() < needed) {
         return "has " + std::to_string(fields.size()) + " fields, the header " +

@@ -97,7 +97,8 @@ struct Leg {
 // One data record under a header: the date (YYYY-MM-DD or YYYYMMDD), the market and the
 // type as ParseMarket and ParseType take them, the side (buy, sell, b, s, 买, 卖, 买入, 卖出),
 // a price above 0 and a whole quantity above 0 as plain decimals, and each charged fee as
-// a plain decimal or empty. Returns the message for a record that will not do.
+// a plain decimal or empty (or left off the end of the line). Returns the message for a
+// record that will not do.
 std::variant<Leg, std::string> ParseLeg(const Header& header,
                                         const std::vector<std::string>& fields);
 
