@@ -66,12 +66,38 @@ bool Stops(double profit) {
     return !(profit < 0);
 }
 
+// Exponents straight from the bits: the search asks for them in its inner loops, where
+// the library calls cost more than the arithmetic they serve.
+constexpr int kMinExponent = -1022;
+
+// The binade of a finite non-zero double: v in [2^e, 2^(e+1)).
+int Binade(double v) {
+    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0) {
+        return std::ilogb(v); // subnormal
+    }
+    return biased - 1023;
+}
+
+// 2^e for e from -1074 to 1023.
+double PowerOfTwo(int e) {
+    if (e < kMinExponent) {
+        return std::ldexp(1.0, e);
+    }
+    return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
+}
+
 // The exponent of the lowest set bit of a finite non-zero double.
 int LowestSetBit(double x) {
-    int e = 0;
-    const double m = std::frexp(std::fabs(x), &e);
-    const auto mantissa = static_cast<std::uint64_t>(std::ldexp(m, 53));
-    return e - 53 + std::countr_zero(mantissa);
+    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
+    if (biased == 0) {
+        return -1074 + std::countr_zero(fraction);
+    }
+    const std::uint64_t mantissa = fraction | (std::uint64_t{1} << 52);
+    return biased - 1075 + std::countr_zero(mantissa);
 }
 
 // An exact sum of doubles as a nonoverlapping expansion (components of increasing
@@ -433,6 +459,7 @@ private:
         std::int64_t k = a;
         std::int64_t nextPeriodicTry = a;
         std::int64_t periodicBackoff = 16;
+        IncreaseCache increases;
         for (;;) {
             if (trials_ > kScanBudget) {
                 return {Status::GaveUp, 0};
@@ -457,7 +484,7 @@ private:
                 step = std::max<std::int64_t>(1, static_cast<std::int64_t>(x));
             } else if (!rules_.toFen && k >= nextPeriodicTry) {
                 // Within noise of zero: let the rounding's period decide a stretch at once.
-                const Periodic p = ScanPeriodic(grid, run, k, b);
+                const Periodic p = ScanPeriodic(grid, run, k, b, increases);
                 if (p.status == Status::Found) {
                     return {Status::Found, grid.At(p.k)};
                 }
@@ -538,8 +565,8 @@ private:
         return inc;
     }
 
-    static int UlpBits(double v) { return std::max(std::ilogb(v) - 52, -1074); }
-    static double Ulp(double v) { return std::ldexp(1.0, UlpBits(v)); }
+    static int UlpBits(double v) { return std::max(Binade(v) - 52, -1074); }
+    static double Ulp(double v) { return PowerOfTwo(UlpBits(v)); }
 
     // The fee of charge i in a snapshot, and the value it is added to.
     double FeeIn(const RunShape& run, const Snapshot& s, std::size_t i) const {
@@ -570,10 +597,10 @@ private:
             const double v = s.value[op];
             const double r = ref.value[op];
             if (!(v != 0) || !std::isfinite(v) || std::signbit(v) != std::signbit(r) ||
-                std::ilogb(v) != std::ilogb(r)) {
+                Binade(v) != Binade(r)) {
                 return false;
             }
-            const double low = std::ldexp(1.0, std::ilogb(v));
+            const double low = PowerOfTwo(Binade(v));
             if (std::fabs(v) - low < margin || 2 * low - std::fabs(v) < margin) {
                 return false;
             }
@@ -587,13 +614,24 @@ private:
         return true;
     }
 
-    Periodic ScanPeriodic(const Grid& grid, const RunShape& run, std::int64_t k, std::int64_t b) {
+    // The increases of a run for the last set of absorbed charges asked for.
+    struct IncreaseCache {
+        std::optional<SlotMask> absorbed;
+        Increases inc{};
+    };
+
+    Periodic ScanPeriodic(const Grid& grid, const RunShape& run, std::int64_t k, std::int64_t b,
+                          IncreaseCache& cache) {
         const Snapshot first = Trace(grid.At(k));
         SlotMask absorbed{};
         for (std::size_t i = 0; i < kSlots; ++i) {
             absorbed[i] = run.byRate[i] && Absorbed(run, first, i, false);
         }
-        const Increases inc = IncreasesOf(run, absorbed, grid.delta);
+        if (cache.absorbed != absorbed) {
+            cache.inc = IncreasesOf(run, absorbed, grid.delta);
+            cache.absorbed = absorbed;
+        }
+        const Increases& inc = cache.inc;
         const double margin = 2 * Noise(run, grid.At(b));
         // The period: p x increase a multiple of twice the ulp of every moving intermediate.
         int bits = 0;
@@ -611,7 +649,7 @@ private:
             }
             bits = std::max(bits, UlpBits(v) + 1 - inc[op].lowestBit);
             // Steps before the intermediate could leave its binade.
-            const double low = std::ldexp(1.0, std::ilogb(v));
+            const double low = PowerOfTwo(Binade(v));
             const bool growing = (inc[op].approx > 0) == (v > 0);
             const double distance = growing ? 2 * low - std::fabs(v) : std::fabs(v) - low;
             const double speed = std::fabs(inc[op].approx);
