@@ -38,7 +38,8 @@ struct TradeResult {
     double TotalPaid = 0;
     double TotalReceived = 0;
     // nullopt when no sell price ever breaks even (the sell-leg rates reach 1, or the
-    // trial price stops moving).
+    // trial price stops moving), or when a profit within rounding noise of zero outlasts the
+    // search's budget (sell-leg rates summing to 1 within about 1e-12).
     std::optional<double> BreakEvenPrice = 0.0;
 };
 

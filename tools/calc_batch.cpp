@@ -10,7 +10,6 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <unordered_map>
 
 namespace ym::calc {
@@ -80,7 +79,7 @@ void AppendField(std::string& out, std::string_view field) {
 // The fee rules of each (date, market, type) met, built once.
 class RulesCache {
 public:
-    RulesCache(const CalcSettings& settings) : settings_(settings) {}
+    explicit RulesCache(const CalcSettings& settings) : settings_(settings) {}
 
     const std::optional<FeeRules>& For(const st::Leg& leg) {
         const bool official = settings_.model.model == FeeModel::Official;
