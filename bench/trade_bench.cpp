@@ -97,12 +97,19 @@ const std::vector<Case>& HardTrades() {
         ym::ClassicRates flatLong = flat; // 6: rates summing to 1, long period: the budget
         flatLong.rates.OtherFee = -(1021.32 * 211) * (1 - 1e-9);
         t.push_back({flatLong, 1021.32, 211});
+        // 8 (below): rates summing to 1 whose noise has no short period, where the walk runs
+        // past the search's budget: its slowest input.
+        ym::ClassicRates budget = flat;
+        budget.rates.OtherFee = -55967500.890000001;
+        budget.rates.MinCommission = 1e-310;
+        budget.rates.TransferRate = 0.0022;
         // 7: official rules, a 1000-yuan minimum on a tiny trade
         ym::BrokerTerms terms;
         terms.minimumYuan = 1000;
         t.push_back({*ym::OfficialFeeRules({2026, 12, 6}, ym::Market::Shenzhen,
                                            ym::SecurityType::AShare, terms),
                      0.001, 1});
+        t.push_back({budget, 304171.2005, 184});
         return t;
     }();
     return trades;
@@ -116,7 +123,7 @@ void BM_BreakEvenHard(benchmark::State& state) {
     }
     state.counters["trials"] = static_cast<double>(trials);
 }
-BENCHMARK(BM_BreakEvenHard)->DenseRange(0, 7)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_BreakEvenHard)->DenseRange(0, 8)->Unit(benchmark::kMicrosecond);
 
 // Argument 0: classic A shares, 1: classic B shares, 2: official A shares.
 void BM_ComputeTrade(benchmark::State& state) {
