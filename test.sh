@@ -11,6 +11,7 @@ jobs=$(nproc)
 cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
+scripts/package-smoke.sh build/dev
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"

@@ -1,6 +1,8 @@
 // The trade calculator program: one copy at a time, the main window, its event loop.
 #include "core/program_state.h"
+#include "ui/common/artwork.h"
 #include "ui/common/platform.h"
+#include "ui/common/translations.h"
 #include "ui/main/main_window.h"
 
 #include <QApplication>
@@ -15,6 +17,8 @@ int main(int argc, char* argv[]) {
         return 0;
     }
 
+    ym::ui::InstallQtTranslation();
+    ym::ui::RegisterArtwork();
     ym::ProgramState state;
     ym::ui::Form1 form(state);
     QObject::connect(&form, &ym::ui::Form1::programEnded, &application,

@@ -64,4 +64,15 @@ void DisplayScheme::SetFromSaved(std::int16_t number) {
     }
 }
 
+std::optional<ColorRef> DisplayScheme::SlotColor(int number, int slot) const {
+    const auto k = static_cast<std::size_t>(slot);
+    if (number >= 0 && number < static_cast<int>(kPresetSchemes.size())) {
+        return kPresetSchemes[static_cast<std::size_t>(number)][k];
+    }
+    if (number == kCustomScheme) {
+        return CustomColor[k];
+    }
+    return std::nullopt;
+}
+
 } // namespace ym

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 namespace ym {
@@ -54,6 +55,9 @@ struct DisplayScheme {
     void FillFromNumber(std::int16_t number, const ColorTable& fileColors);
     // The scheme page's save: CurColor becomes the preset or CustomColor.
     void SetFromSaved(std::int16_t number);
+    // The colour of `slot` under scheme `number`: the preset's, CustomColor's for the
+    // custom scheme, none for any other number.
+    std::optional<ColorRef> SlotColor(int number, int slot) const;
 };
 
 } // namespace ym

@@ -60,11 +60,14 @@ struct ReadResult {
     bool complete = true;   // every part that was started was finished (for IsNumeric)
 };
 
-// "&H"/"&O" literals: a value that fits 16 bits wraps to a signed 16-bit integer unless a
-// trailing "&" asks for 32 bits; anything up to 32 bits wraps to a signed 32-bit integer.
+// "&H"/"&O" literals: up to four digits as written (leading zeros count) wrap to a signed
+// 16-bit integer, unless a trailing "&" asks for 32 bits; more digits, or the "&", give a
+// signed 32-bit integer. A value beyond 32 bits cannot be represented.
 ReadResult ReadRadix(Scanner& s, int radix) {
+    constexpr int kShortDigits = 4;
     ReadResult r;
     std::uint64_t value = 0;
+    int digits = 0;
     bool overflow = false;
     for (;;) {
         char c = s.Peek();
@@ -73,6 +76,7 @@ ReadResult ReadRadix(Scanner& s, int radix) {
             break;
         }
         ++s.pos;
+        ++digits;
         r.sawNumber = true;
         if (!overflow) {
             value = value * static_cast<std::uint64_t>(radix) + static_cast<std::uint64_t>(d);
@@ -94,7 +98,7 @@ ReadResult ReadRadix(Scanner& s, int radix) {
     if (overflow) {
         return r; // value stays empty: more than 32 bits cannot be represented
     }
-    if (!forceLong && value <= 0xFFFFu) {
+    if (!forceLong && digits <= kShortDigits) {
         auto v = static_cast<std::uint16_t>(value);
         r.value = static_cast<double>(static_cast<std::int16_t>(v));
     } else {

@@ -13,10 +13,10 @@ namespace ym {
 
 // Leading-number reading. Blanks, tabs, CR and LF are skipped anywhere; an optional
 // sign, digits with at most one ".", an optional exponent (E, e, D or d). "&H"/"&O"
-// read hexadecimal/octal integers: up to 4 significant digits wrap to a signed 16-bit
-// value, 5 to 8 digits (or a trailing "&") to a signed 32-bit value. Text without a
-// number reads 0. Returns nullopt when the text holds a number that cannot be
-// represented (an exponent overflowing the double, more than 8 hex digits).
+// read hexadecimal/octal integers: up to 4 digits as written (leading zeros count) wrap
+// to a signed 16-bit value, more digits (or a trailing "&") to a signed 32-bit value.
+// Text without a number reads 0. Returns nullopt when the text holds a number that
+// cannot be represented (an exponent overflowing the double, a value beyond 32 bits).
 std::optional<double> TryVal(std::string_view text);
 
 // TryVal with an unrepresentable number read as 0.

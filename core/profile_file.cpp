@@ -2,25 +2,26 @@
 
 #include <cerrno>
 #include <cstdint>
-#include <optional>
 #include <random>
 #include <system_error>
+#include <utility>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace ym::profile {
+
+using detail::Encoding;
+using detail::Line;
+using detail::LineKind;
+
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kAnyReadBit = S_IRUSR | S_IRGRP | S_IROTH;
-
-// A file with a UTF-8 byte-order mark is UTF-8 throughout; every other file is GBK, where
-// a lead byte and the byte after it form one character whatever that second byte is.
-enum class Encoding { Gbk, Utf8 };
 
 bool IsWhite(unsigned char c) {
     return c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == ' ' || c == 0x1A;
@@ -99,30 +100,32 @@ std::size_t CutAtCharacter(std::string_view s, std::size_t limit, Encoding enc) 
     return i;
 }
 
-enum class LineKind { Blank, Comment, Header, Entry };
+std::string_view NameOf(const Line& line) {
+    return std::string_view(line.text).substr(line.nameAt, line.nameSize);
+}
 
-// One physical line: its bytes without the line break, and the break that followed it
-// in the file (kept so that lines we do not touch are written back byte for byte).
-struct Line {
-    std::string text;
-    std::string ending;
-};
+std::optional<std::string_view> ValueOf(const Line& line) {
+    if (!line.hasValue) {
+        return std::nullopt;
+    }
+    return std::string_view(line.text).substr(line.valueAt, line.valueSize);
+}
 
-struct ParsedLine {
-    LineKind kind = LineKind::Blank;
-    std::string_view name; // section name for a header, key name for an entry
-    std::optional<std::string_view> value;
-};
-
-ParsedLine Parse(std::string_view raw, Encoding enc) {
-    ParsedLine p;
+// A line as the reader sees it; every line of a profile, read or written, is made here.
+Line MakeLine(std::string text, std::string ending, Encoding enc) {
+    Line line{std::move(text), std::move(ending)};
+    const std::string_view raw = line.text;
+    const auto setName = [&](std::string_view name) {
+        line.nameAt = static_cast<std::size_t>(name.data() - raw.data());
+        line.nameSize = name.size();
+    };
     const std::string_view t = Trim(raw);
     if (t.empty()) {
-        return p;
+        return line;
     }
     if (t.front() == ';') {
-        p.kind = LineKind::Comment;
-        return p;
+        line.kind = LineKind::Comment;
+        return line;
     }
     if (t.front() == '[') {
         // The name runs to the last "]" that is a character of its own, not a trail byte.
@@ -135,64 +138,26 @@ ParsedLine Parse(std::string_view raw, Encoding enc) {
             i += n;
         }
         if (close) {
-            p.kind = LineKind::Header;
-            p.name = Trim(t.substr(1, *close - 1));
-            return p;
+            line.kind = LineKind::Header;
+            setName(Trim(t.substr(1, *close - 1)));
+            return line;
         }
     }
-    p.kind = LineKind::Entry;
+    line.kind = LineKind::Entry;
     const std::size_t eq = t.find('='); // "=" is never a trail byte
     if (eq == std::string_view::npos) {
-        p.name = t;
-        return p;
+        setName(t);
+        return line;
     }
-    p.name = Trim(t.substr(0, eq));
+    setName(Trim(t.substr(0, eq)));
     std::string_view v = Trim(t.substr(eq + 1));
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
         v = v.substr(1, v.size() - 2);
     }
-    p.value = v;
-    return p;
-}
-
-struct Document {
-    std::string prefix; // the byte-order mark, when there is one
-    Encoding encoding = Encoding::Gbk;
-    std::vector<Line> lines;
-};
-
-Document Split(std::string_view bytes) {
-    Document doc;
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        doc.prefix = std::string(kUtf8Bom);
-        doc.encoding = Encoding::Utf8;
-        bytes.remove_prefix(kUtf8Bom.size());
-    }
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = start;
-        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
-            ++end;
-        }
-        std::size_t next = end;
-        if (next < bytes.size()) {
-            next +=
-                (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
-        }
-        doc.lines.push_back(Line{std::string(bytes.substr(start, end - start)),
-                                 std::string(bytes.substr(end, next - end))});
-        start = next;
-    }
-    return doc;
-}
-
-std::string Join(const Document& doc) {
-    std::string out = doc.prefix;
-    for (const Line& l : doc.lines) {
-        out += l.text;
-        out += l.ending;
-    }
-    return out;
+    line.hasValue = true;
+    line.valueAt = static_cast<std::size_t>(v.data() - raw.data());
+    line.valueSize = v.size();
+    return line;
 }
 
 // The lines of the first section of that name: [header, end).
@@ -201,15 +166,14 @@ struct SectionRange {
     std::size_t end = 0;
 };
 
-std::optional<SectionRange> FindSection(const Document& doc, std::string_view section) {
-    for (std::size_t i = 0; i < doc.lines.size(); ++i) {
-        const ParsedLine p = Parse(doc.lines[i].text, doc.encoding);
-        if (p.kind != LineKind::Header || !SameName(p.name, section, doc.encoding)) {
+std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view section,
+                                        Encoding enc) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), section, enc)) {
             continue;
         }
         std::size_t end = i + 1;
-        while (end < doc.lines.size() &&
-               Parse(doc.lines[end].text, doc.encoding).kind != LineKind::Header) {
+        while (end < lines.size() && lines[end].kind != LineKind::Header) {
             ++end;
         }
         return SectionRange{i, end};
@@ -217,33 +181,47 @@ std::optional<SectionRange> FindSection(const Document& doc, std::string_view se
     return std::nullopt;
 }
 
+// The first entry of that name in the first section of that name.
+std::optional<std::size_t> FindEntry(const std::vector<Line>& lines, std::string_view section,
+                                     std::string_view key, Encoding enc) {
+    if (const auto range = FindSection(lines, section, enc)) {
+        for (std::size_t i = range->header + 1; i < range->end; ++i) {
+            if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), key, enc)) {
+                return i;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 // A file we write never ends in the middle of a line.
-void TerminateLastLine(Document& doc) {
-    if (!doc.lines.empty() && doc.lines.back().ending.empty()) {
-        doc.lines.back().ending = std::string(kCrLf);
+void TerminateLastLine(std::vector<Line>& lines) {
+    if (!lines.empty() && lines.back().ending.empty()) {
+        lines.back().ending = std::string(kCrLf);
     }
 }
 
-void InsertLines(Document& doc, std::size_t at, const std::vector<std::string>& texts) {
-    if (at > 0 && doc.lines[at - 1].ending.empty()) {
-        doc.lines[at - 1].ending = std::string(kCrLf);
+void InsertLines(std::vector<Line>& lines, std::size_t at, const std::vector<std::string>& texts,
+                 Encoding enc) {
+    if (at > 0 && lines[at - 1].ending.empty()) {
+        lines[at - 1].ending = std::string(kCrLf);
     }
     std::vector<Line> added;
     added.reserve(texts.size());
     for (const std::string& t : texts) {
-        added.push_back(Line{t, std::string(kCrLf)});
+        added.push_back(MakeLine(t, std::string(kCrLf), enc));
     }
-    doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(),
-                     added.end());
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), added.begin(), added.end());
 }
 
-void AppendSection(Document& doc, std::string_view section, const std::vector<std::string>& texts) {
-    TerminateLastLine(doc);
+void AppendSection(std::vector<Line>& lines, std::string_view section,
+                   const std::vector<std::string>& texts, Encoding enc) {
+    TerminateLastLine(lines);
     std::vector<std::string> all;
     all.reserve(texts.size() + 1);
     all.push_back("[" + std::string(section) + "]");
     all.insert(all.end(), texts.begin(), texts.end());
-    InsertLines(doc, doc.lines.size(), all);
+    InsertLines(lines, lines.size(), all, enc);
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -258,42 +236,71 @@ bool IsWritableKey(std::string_view key) {
            t.front() != ';' && t.front() != '[';
 }
 
-bool IsDirectory(const struct stat& st) {
-    return S_ISDIR(st.st_mode);
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// O_NONBLOCK lets open() return at once where it would wait (a FIFO without a writer),
+// and fstat then judges the very file that was opened. A file with no read permission
+// bit stays unreadable even for a superuser, whom the kernel would let through.
+FileState OpenForReading(const std::filesystem::path& file, std::optional<Descriptor>& opened) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return (errno == ENOENT || errno == ENOTDIR) ? FileState::Missing : FileState::Unreadable;
+    }
+    opened.emplace(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & kAnyReadBit) == 0 ||
+        st.st_size < 0 || static_cast<std::uintmax_t>(st.st_size) > kMaxFileSize) {
+        opened.reset();
+        return FileState::Unreadable;
+    }
+    // Reads of a regular file wait as usual (O_NONBLOCK would matter under a lock only).
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        opened.reset();
+        return FileState::Unreadable;
+    }
+    return FileState::Readable;
 }
 
-enum class ReadOutcome { Read, Missing, Failed };
-
-ReadOutcome ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
+// A file that grows past the limit while it is read is refused like one that was larger.
+FileState ReadWholeFile(const std::filesystem::path& file, std::string& bytes) {
     bytes.clear();
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return (errno == ENOENT || errno == ENOTDIR) ? ReadOutcome::Missing : ReadOutcome::Failed;
-    }
-    struct stat st {};
-    // A file with no read permission at all stays unreadable even for a superuser, who
-    // the kernel would let through.
-    if (::fstat(fd, &st) != 0 || IsDirectory(st) || (st.st_mode & kAnyReadBit) == 0) {
-        ::close(fd);
-        return ReadOutcome::Failed;
+    std::optional<Descriptor> opened;
+    const FileState state = OpenForReading(file, opened);
+    if (state != FileState::Readable) {
+        return state;
     }
     char buf[65536];
     for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
+        const ssize_t n = ::read(opened->get(), buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
             }
-            ::close(fd);
-            return ReadOutcome::Failed;
+            return FileState::Unreadable;
         }
         if (n == 0) {
-            break;
+            return FileState::Readable;
         }
         bytes.append(buf, static_cast<std::size_t>(n));
+        if (bytes.size() > kMaxFileSize) {
+            return FileState::Unreadable;
+        }
     }
-    ::close(fd);
-    return ReadOutcome::Read;
 }
 
 // The file that a rename must replace: the target of a symbolic link rather than the
@@ -310,7 +317,8 @@ std::optional<std::filesystem::path> ReplacementTarget(const std::filesystem::pa
     return file;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
+// The number of bytes written before a write failed; all of them on success.
+std::size_t WriteAll(int fd, std::string_view bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
@@ -318,95 +326,107 @@ bool WriteAll(int fd, std::string_view bytes) {
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            break;
         }
         done += static_cast<std::size_t>(n);
     }
-    return true;
+    return done;
 }
 
-// Read, change, replace: the common frame of every write.
-template <typename Change> bool Rewrite(const std::filesystem::path& file, Change change) {
-    std::string old;
-    if (ReadWholeFile(file, old) == ReadOutcome::Failed) {
-        return false;
-    }
-    Document doc = Split(old);
-    if (!change(doc)) {
-        return false;
-    }
-    TerminateLastLine(doc);
-    return ReplaceFileAtomically(file, Join(doc));
+bool IsDirectory(const struct stat& st) {
+    return S_ISDIR(st.st_mode);
 }
 
 } // namespace
 
-long ReadString(const std::filesystem::path& file, std::string_view section, std::string_view key,
-                std::string_view defaultValue, std::string& out, std::size_t bufferSize) {
-    out.clear();
-    std::string bytes;
-    const ReadOutcome outcome = ReadWholeFile(file, bytes);
-    if (outcome == ReadOutcome::Failed) {
-        return -1;
-    }
-    const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-    const Document doc = Split(bytes);
-
-    std::optional<std::string_view> found;
-    if (const auto range = FindSection(doc, section)) {
-        for (std::size_t i = range->header + 1; i < range->end; ++i) {
-            const ParsedLine p = Parse(doc.lines[i].text, doc.encoding);
-            if (p.kind == LineKind::Entry && SameName(p.name, key, doc.encoding)) {
-                found = p.value; // a key without "=" reads as its default
-                break;
-            }
-        }
-    }
-    if (found) {
-        out.assign(found->substr(0, CutAtCharacter(*found, limit, doc.encoding)));
-    } else {
-        std::string_view d = defaultValue;
-        while (!d.empty() && d.back() == ' ') {
-            d.remove_suffix(1);
-        }
-        out.assign(d.substr(0, CutAtCharacter(d, limit, Encoding::Gbk)));
-    }
-    return static_cast<long>(out.size());
+FileState Inspect(const std::filesystem::path& file) {
+    std::optional<Descriptor> opened;
+    return OpenForReading(file, opened);
 }
 
-bool WriteKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
-              std::string_view value) {
+Profile Profile::Parse(std::string_view bytes) {
+    Profile p;
+    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+        p.prefix_ = std::string(kUtf8Bom);
+        p.encoding_ = Encoding::Utf8;
+        bytes.remove_prefix(kUtf8Bom.size());
+    }
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = start;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n') {
+            ++end;
+        }
+        std::size_t next = end;
+        if (next < bytes.size()) {
+            next +=
+                (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
+        }
+        p.lines_.push_back(MakeLine(std::string(bytes.substr(start, end - start)),
+                                    std::string(bytes.substr(end, next - end)), p.encoding_));
+        start = next;
+    }
+    return p;
+}
+
+std::optional<Profile> Profile::Load(const std::filesystem::path& file) {
+    std::string bytes;
+    switch (ReadWholeFile(file, bytes)) {
+    case FileState::Missing:
+        return Profile{};
+    case FileState::Readable:
+        return Parse(bytes);
+    case FileState::Unreadable:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::string Profile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue, std::size_t bufferSize) const {
+    const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
+    if (const auto at = FindEntry(lines_, section, key, encoding_)) {
+        if (const auto value = ValueOf(lines_[*at])) {
+            return std::string(value->substr(0, CutAtCharacter(*value, limit, encoding_)));
+        }
+    }
+    std::string_view d = defaultValue;
+    while (!d.empty() && d.back() == ' ') {
+        d.remove_suffix(1);
+    }
+    return std::string(d.substr(0, CutAtCharacter(d, limit, Encoding::Gbk)));
+}
+
+bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
     if (HasLineBreak(section) || !IsWritableKey(key) || HasLineBreak(value)) {
         return false;
     }
     const std::string lineText = std::string(key) + "=" + std::string(value);
-    return Rewrite(file, [&](Document& doc) {
-        const auto range = FindSection(doc, section);
-        if (!range) {
-            AppendSection(doc, section, {lineText});
+    const auto range = FindSection(lines_, section, encoding_);
+    if (!range) {
+        AppendSection(lines_, section, {lineText}, encoding_);
+        return true;
+    }
+    // A new key goes after the section's last entry, ahead of any blank lines or comments
+    // that lead into the next section; an empty section takes it first.
+    std::size_t insertAt = range->header + 1;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (lines_[i].kind != LineKind::Entry) {
+            continue;
+        }
+        if (SameName(NameOf(lines_[i]), Trim(key), encoding_)) {
+            lines_[i] = MakeLine(lineText, std::string(kCrLf), encoding_);
+            TerminateLastLine(lines_);
             return true;
         }
-        // A new key goes after the section's last entry, ahead of any blank lines or
-        // comments that lead into the next section; an empty section takes it first.
-        std::size_t insertAt = range->header + 1;
-        for (std::size_t i = range->header + 1; i < range->end; ++i) {
-            const ParsedLine p = Parse(doc.lines[i].text, doc.encoding);
-            if (p.kind != LineKind::Entry) {
-                continue;
-            }
-            if (SameName(p.name, Trim(key), doc.encoding)) {
-                doc.lines[i] = Line{lineText, std::string(kCrLf)};
-                return true;
-            }
-            insertAt = i + 1;
-        }
-        InsertLines(doc, insertAt, {lineText});
-        return true;
-    });
+        insertAt = i + 1;
+    }
+    InsertLines(lines_, insertAt, {lineText}, encoding_);
+    TerminateLastLine(lines_);
+    return true;
 }
 
-bool WriteSection(const std::filesystem::path& file, std::string_view section,
-                  const std::vector<std::string>& lines) {
+bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
     if (HasLineBreak(section)) {
         return false;
     }
@@ -415,39 +435,88 @@ bool WriteSection(const std::filesystem::path& file, std::string_view section,
             return false;
         }
     }
-    return Rewrite(file, [&](Document& doc) {
-        const auto range = FindSection(doc, section);
-        if (!range) {
-            AppendSection(doc, section, lines);
-            return true;
-        }
-        // The new entries take the place of the first old one; comments and blank lines
-        // stay where they stood.
-        std::optional<std::size_t> firstEntry;
-        std::vector<Line> kept;
-        for (std::size_t i = range->header + 1; i < range->end; ++i) {
-            if (Parse(doc.lines[i].text, doc.encoding).kind == LineKind::Entry) {
-                if (!firstEntry) {
-                    firstEntry = kept.size();
-                }
-                continue;
-            }
-            kept.push_back(doc.lines[i]);
-        }
-        const std::size_t base = range->header + 1;
-        doc.lines.erase(doc.lines.begin() + static_cast<std::ptrdiff_t>(base),
-                        doc.lines.begin() + static_cast<std::ptrdiff_t>(range->end));
-        doc.lines.insert(doc.lines.begin() + static_cast<std::ptrdiff_t>(base), kept.begin(),
-                         kept.end());
-        InsertLines(doc, base + firstEntry.value_or(0), lines);
+    const auto range = FindSection(lines_, section, encoding_);
+    if (!range) {
+        AppendSection(lines_, section, lines, encoding_);
         return true;
-    });
+    }
+    // The new entries take the place of the first old one; comments and blank lines stay
+    // where they stood.
+    std::optional<std::size_t> firstEntry;
+    std::vector<Line> kept;
+    for (std::size_t i = range->header + 1; i < range->end; ++i) {
+        if (lines_[i].kind == LineKind::Entry) {
+            if (!firstEntry) {
+                firstEntry = kept.size();
+            }
+            continue;
+        }
+        kept.push_back(std::move(lines_[i]));
+    }
+    const std::size_t base = range->header + 1;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(base),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(base),
+                  std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
+    InsertLines(lines_, base + firstEntry.value_or(0), lines, encoding_);
+    TerminateLastLine(lines_);
+    return true;
 }
 
-bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+std::optional<std::size_t> Profile::EntryEnd(std::string_view section, std::string_view key) const {
+    const auto at = FindEntry(lines_, section, key, encoding_);
+    if (!at) {
+        return std::nullopt;
+    }
+    std::size_t end = prefix_.size();
+    for (std::size_t i = 0; i <= *at; ++i) {
+        end += lines_[i].text.size() + lines_[i].ending.size();
+    }
+    return end;
+}
+
+std::string Profile::Bytes() const {
+    std::string out = prefix_;
+    for (const Line& l : lines_) {
+        out += l.text;
+        out += l.ending;
+    }
+    return out;
+}
+
+long ReadString(const std::filesystem::path& file, std::string_view section, std::string_view key,
+                std::string_view defaultValue, std::string& out, std::size_t bufferSize) {
+    out.clear();
+    const std::optional<Profile> profile = Profile::Load(file);
+    if (!profile) {
+        return -1;
+    }
+    out = profile->ReadString(section, key, defaultValue, bufferSize);
+    return static_cast<long>(out.size());
+}
+
+bool WriteKey(const std::filesystem::path& file, std::string_view section, std::string_view key,
+              std::string_view value) {
+    std::optional<Profile> profile = Profile::Load(file);
+    return profile && profile->WriteKey(section, key, value) &&
+           ReplaceFileAtomically(file, profile->Bytes()).done;
+}
+
+bool WriteSection(const std::filesystem::path& file, std::string_view section,
+                  const std::vector<std::string>& lines) {
+    std::optional<Profile> profile = Profile::Load(file);
+    return profile && profile->WriteSection(section, lines) &&
+           ReplaceFileAtomically(file, profile->Bytes()).done;
+}
+
+Replacement ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    const Replacement notAtAll;
+    if (bytes.size() > kMaxFileSize) {
+        return notAtAll; // it could never be read back
+    }
     const auto target = ReplacementTarget(file);
     if (!target) {
-        return false;
+        return notAtAll;
     }
     std::filesystem::path folder = target->parent_path();
     if (folder.empty()) {
@@ -460,18 +529,19 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view b
     struct stat folderStat {};
     if (::stat(folder.c_str(), &folderStat) != 0 || !IsDirectory(folderStat) ||
         (folderStat.st_mode & kAnyWriteBit) == 0 || ::access(folder.c_str(), W_OK) != 0) {
-        return false;
+        return notAtAll;
     }
+    // stat never opens, so a FIFO or a device in the way is refused without waiting.
     struct stat oldStat {};
     bool hadFile = false;
     if (::stat(target->c_str(), &oldStat) == 0) {
         if (!S_ISREG(oldStat.st_mode) || (oldStat.st_mode & kAnyWriteBit) == 0 ||
             ::access(target->c_str(), W_OK) != 0) {
-            return false;
+            return notAtAll;
         }
         hadFile = true;
     } else if (errno != ENOENT) {
-        return false;
+        return notAtAll;
     }
 
     std::random_device entropy;
@@ -482,23 +552,26 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view b
                               std::to_string(::getpid()) + "-" + std::to_string(entropy()));
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
-            return false;
+            return notAtAll;
         }
     }
     if (fd < 0) {
-        return false;
+        return notAtAll;
     }
 
-    bool ok = WriteAll(fd, bytes);
-    if (ok && hadFile) {
-        ok = ::fchmod(fd, oldStat.st_mode & 07777) == 0;
+    const std::size_t written = WriteAll(fd, bytes);
+    if (written < bytes.size()) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return Replacement{false, written};
     }
+    bool ok = !hadFile || ::fchmod(fd, oldStat.st_mode & 07777) == 0;
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(temporary.c_str(), target->c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
-        return false;
+        return notAtAll;
     }
 
     // The new name is in place; flushing the folder makes it survive a power cut. A
@@ -509,7 +582,7 @@ bool ReplaceFileAtomically(const std::filesystem::path& file, std::string_view b
         ::fsync(dirFd);
         ::close(dirFd);
     }
-    return true;
+    return Replacement{true, bytes.size()};
 }
 
 } // namespace ym::profile

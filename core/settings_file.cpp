@@ -70,14 +70,51 @@ std::vector<DefaultSection> DefaultSections() {
     };
 }
 
-// One read as start-up does it: default "-1", a 255-byte buffer. nullopt: unreadable.
-std::optional<std::string> ReadValue(const std::filesystem::path& file, std::string_view section,
-                                     std::string_view key) {
-    std::string text;
-    if (profile::ReadString(file, section, key, kReadDefault, text, kReadBufferSize) < 0) {
-        return std::nullopt;
+std::string SectionBytes(const DefaultSection& s) {
+    std::string bytes = "[" + std::string(s.name) + "]\r\n";
+    for (const std::string& l : s.lines) {
+        bytes += l + "\r\n";
     }
-    return text;
+    return bytes;
+}
+
+// One item of the settings dialog's save, in the order of writing: A1..A27, B1..B28, the
+// "SHOWCOLOR" section rewritten whole with its Color line, SColor1..10 for the custom
+// scheme only (a preset scheme thus leaves no SColor key in the file).
+struct SaveItem {
+    std::string_view section;
+    std::string key;
+    std::string value;
+    bool wholeSection;
+    SettingsMessage failure;
+};
+
+std::vector<SaveItem> SaveItems(const FeeParameters& parameters, const DisplayScheme& scheme) {
+    std::vector<SaveItem> items;
+    for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
+        items.push_back({kSectionShanghai, NumberedKey("A", i + 1), Str(parameters.shanghai[i]),
+                         false, SettingsMessage::ChangeShanghai});
+    }
+    for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
+        items.push_back({kSectionShenzhen, NumberedKey("B", i + 1), Str(parameters.shenzhen[i]),
+                         false, SettingsMessage::ChangeShenzhen});
+    }
+    items.push_back(
+        {kSectionShowColor, "Color", Str(scheme.Color), true, SettingsMessage::SaveShowColor});
+    if (scheme.Color == kCustomScheme) {
+        for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
+            items.push_back({kSectionShowColor, NumberedKey("SColor", k + 1),
+                             Str(scheme.CustomColor[k]), false,
+                             SettingsMessage::ChangeCustomColor});
+        }
+    }
+    return items;
+}
+
+// One read as start-up does it: default "-1", a 255-byte buffer.
+std::string ReadValue(const profile::Profile& file, std::string_view section,
+                      std::string_view key) {
+    return file.ReadString(section, key, kReadDefault, kReadBufferSize);
 }
 
 // A number that the 16-bit field cannot hold (or no representable number at all) takes
@@ -173,71 +210,64 @@ std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path& f
     if (std::filesystem::is_regular_file(file, ec)) {
         return std::nullopt; // an existing file is never completed or repaired
     }
+    // All four sections in one replacement, so that a failure leaves no file that a later
+    // start would take for a complete one. Anything else of that name (a folder, a FIFO,
+    // a device, a link to nothing) is no file to read, and it is not replaced either: the
+    // write fails before its first section.
+    const profile::Replacement r = profile::ReplaceFileAtomically(file, DefaultSettingsBytes());
+    if (r.done) {
+        return std::nullopt;
+    }
+    // The message names the first section that was not written in full.
+    std::size_t end = 0;
     for (const DefaultSection& s : DefaultSections()) {
-        if (!profile::WriteSection(file, s.name, s.lines)) {
+        end += SectionBytes(s).size();
+        if (end > r.written) {
             return s.failure;
         }
     }
-    return std::nullopt;
+    return SettingsMessage::CreateShanghai;
 }
 
 std::string DefaultSettingsBytes() {
     std::string bytes;
     for (const DefaultSection& s : DefaultSections()) {
-        bytes += "[" + std::string(s.name) + "]\r\n";
-        for (const std::string& l : s.lines) {
-            bytes += l + "\r\n";
-        }
+        bytes += SectionBytes(s);
     }
     return bytes;
 }
 
 SettingsRead ReadSettings(const std::filesystem::path& file) {
+    // Every value comes from one reading of the file. When that fails, the first read of
+    // the fixed order, Select1, is the one that fails.
+    const std::optional<profile::Profile> profile = profile::Profile::Load(file);
+    if (!profile) {
+        return Failed(SettingsMessage::ReadSelect1);
+    }
     SettingsRead result;
     StoredSettings& s = result.settings;
 
     // A missing Select or Color key reads "-1" and stays -1: the windows take that as
     // "nothing selected" and "no scheme". Only numbers beyond 16 bits fall back.
-    const auto select1 = ReadValue(file, kSectionSelect, "Select1");
-    if (!select1) {
-        return Failed(SettingsMessage::ReadSelect1);
-    }
-    s.Select1 = ToInt16Or(*select1, kDefaultSelect1);
-    const auto select2 = ReadValue(file, kSectionSelect, "Select2");
-    if (!select2) {
-        return Failed(SettingsMessage::ReadSelect2);
-    }
-    s.Select2 = ToInt16Or(*select2, kDefaultSelect2);
-    const auto color = ReadValue(file, kSectionShowColor, "Color");
-    if (!color) {
-        return Failed(SettingsMessage::ReadColor);
-    }
-    s.scheme.Color = ToInt16Or(*color, kDefaultColor);
+    s.Select1 = ToInt16Or(ReadValue(*profile, kSectionSelect, "Select1"), kDefaultSelect1);
+    s.Select2 = ToInt16Or(ReadValue(*profile, kSectionSelect, "Select2"), kDefaultSelect2);
+    s.scheme.Color = ToInt16Or(ReadValue(*profile, kSectionShowColor, "Color"), kDefaultColor);
 
     ColorTable fileColors{};
     if (s.scheme.Color == kCustomScheme) {
         for (std::size_t k = 0; k < fileColors.size(); ++k) {
-            const auto text = ReadValue(file, kSectionShowColor, NumberedKey("SColor", k + 1));
-            if (!text) {
-                return Failed(SettingsMessage::ReadCustomColor);
-            }
-            fileColors[k] = ToColorOr(*text, kPresetSchemes[0][k]);
+            fileColors[k] =
+                ToColorOr(ReadValue(*profile, kSectionShowColor, NumberedKey("SColor", k + 1)),
+                          kPresetSchemes[0][k]);
         }
     }
-
     for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
-        const auto text = ReadValue(file, kSectionShanghai, NumberedKey("A", i + 1));
-        if (!text) {
-            return Failed(SettingsMessage::ReadShanghai);
-        }
-        s.parameters.shanghai[i] = Val(*text);
+        s.parameters.shanghai[i] =
+            Val(ReadValue(*profile, kSectionShanghai, NumberedKey("A", i + 1)));
     }
     for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
-        const auto text = ReadValue(file, kSectionShenzhen, NumberedKey("B", i + 1));
-        if (!text) {
-            return Failed(SettingsMessage::ReadShenzhen);
-        }
-        s.parameters.shenzhen[i] = Val(*text);
+        s.parameters.shenzhen[i] =
+            Val(ReadValue(*profile, kSectionShenzhen, NumberedKey("B", i + 1)));
     }
 
     s.scheme.FillFromNumber(s.scheme.Color, fileColors);
@@ -256,30 +286,32 @@ std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, 
 std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const FeeParameters& parameters,
                                               const DisplayScheme& scheme) {
-    for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
-        if (!profile::WriteKey(file, kSectionShanghai, NumberedKey("A", i + 1),
-                               Str(parameters.shanghai[i]))) {
-            return SettingsMessage::ChangeShanghai;
+    const std::vector<SaveItem> items = SaveItems(parameters, scheme);
+    std::optional<profile::Profile> profile = profile::Profile::Load(file);
+    if (!profile) {
+        return items.front().failure;
+    }
+    for (const SaveItem& item : items) {
+        const bool applied =
+            item.wholeSection ? profile->WriteSection(item.section, {item.key + "=" + item.value})
+                              : profile->WriteKey(item.section, item.key, item.value);
+        if (!applied) {
+            return item.failure;
         }
     }
-    for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
-        if (!profile::WriteKey(file, kSectionShenzhen, NumberedKey("B", i + 1),
-                               Str(parameters.shenzhen[i]))) {
-            return SettingsMessage::ChangeShenzhen;
+    const profile::Replacement r = profile::ReplaceFileAtomically(file, profile->Bytes());
+    if (r.done) {
+        return std::nullopt;
+    }
+    // Nothing was saved. The message names the first item, in the order of writing, whose
+    // line was not written in full; that is A1 when the file could not be written at all.
+    for (const SaveItem& item : items) {
+        const std::optional<std::size_t> end = profile->EntryEnd(item.section, item.key);
+        if (!end || *end > r.written) {
+            return item.failure;
         }
     }
-    if (!profile::WriteSection(file, kSectionShowColor, {"Color=" + Str(scheme.Color)})) {
-        return SettingsMessage::SaveShowColor;
-    }
-    if (scheme.Color == kCustomScheme) {
-        for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
-            if (!profile::WriteKey(file, kSectionShowColor, NumberedKey("SColor", k + 1),
-                                   Str(scheme.CustomColor[k]))) {
-                return SettingsMessage::ChangeCustomColor;
-            }
-        }
-    }
-    return std::nullopt;
+    return items.front().failure;
 }
 
 } // namespace ym

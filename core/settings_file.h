@@ -51,8 +51,10 @@ std::string SettingsPath(std::string_view currentDirectory, char separator);
 // The same for this platform ('/' here, '\' on Windows) and the process's directory.
 std::filesystem::path SettingsPathInCurrentDirectory();
 
-// Creates the file with its four default sections when there is none.
-// Returns the message of the first failed write.
+// Creates the file with its four default sections, in one atomic write, when there is no
+// regular file of that name (a link to one counts as one). On failure no file is left and
+// the message names the first section not written in full; anything else of that name (a
+// folder, a FIFO, a device) is left alone and gives CreateShanghai.
 std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path& file);
 // The exact bytes of a new settings file.
 std::string DefaultSettingsBytes();
@@ -70,16 +72,21 @@ struct SettingsRead {
     std::optional<SettingsMessage> error; // set: the values read are to be dropped
 };
 
-// Reads in the fixed order: Select1, Select2, Color, SColor1..10 (Color 4 only),
-// A1..A27, B1..B28, and fills the colour tables from the scheme number.
+// Reads the file once and takes, in the fixed order, Select1, Select2, Color,
+// SColor1..10 (Color 4 only), A1..A27, B1..B28, then fills the colour tables from the
+// scheme number. A file that cannot be read (no read permission, not a regular file, more
+// than profile::kMaxFileSize bytes) fails on the first of them: ReadSelect1.
 SettingsRead ReadSettings(const std::filesystem::path& file);
 
-// The exit action's write of the "Select" section.
-std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file,
-                                             std::int16_t market, std::int16_t type);
+// The exit action's write of the "Select" section, one atomic write like every other.
+std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, std::int16_t market,
+                                             std::int16_t type);
 
-// The settings dialog's confirmation: A1..A27, B1..B28 key by key, then "SHOWCOLOR"
-// whole with Color, then SColor1..10 when the scheme is custom.
+// The settings dialog's confirmation in one atomic write, whose bytes are those of writing
+// A1..A27 and B1..B28 key by key, then "SHOWCOLOR" whole with Color, then SColor1..10 key
+// by key when the scheme is custom. On failure the file is left as it was, and the message
+// names the first of these items not written in full: ChangeShanghai when the file could
+// not be written at all.
 std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const FeeParameters& parameters,
                                               const DisplayScheme& scheme);

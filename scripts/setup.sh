@@ -3,12 +3,12 @@
 # Sourced by run.sh and test.sh.
 
 ym_packages=(
-    cmake ninja-build g++ pkg-config
+    cmake ninja-build g++ pkg-config dpkg-dev
     libgtest-dev libbenchmark-dev
-    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev
-    qt6-qpa-plugins
+    qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libxcb1-dev
+    qt6-qpa-plugins qt6-translations-l10n
     xvfb xauth
-    fonts-arphic-uming fonts-arphic-ukai fonts-comic-neue
+    fonts-arphic-uming fonts-arphic-ukai fonts-comic-neue fonts-dancingscript
 )
 
 ym_missing_packages() {

@@ -15,7 +15,6 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 #include <utility>
 

@@ -2,12 +2,11 @@
 
 #include "core/fee_model_file.h"
 #include "core/number_text.h"
+#include "core/profile_file.h"
 #include "core/settings_file.h"
 
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <system_error>
 
 namespace ym::calc {
 
@@ -25,20 +24,17 @@ std::string FileMessage(const fs::path& file, SettingsMessage message) {
 std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
                                         CalcSettings& settings, std::ostream& err) {
     ProgramState& state = settings.state;
-    std::error_code ec;
-    if (ini) {
-        state.settingsPath = fs::path(*ini);
-        std::ifstream probe(state.settingsPath, std::ios::binary);
-        if (!fs::is_regular_file(state.settingsPath, ec) || !probe) {
-            return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
-        }
-    } else {
-        state.settingsPath = SettingsPathInCurrentDirectory();
-        if (!fs::is_regular_file(state.settingsPath, ec)) {
-            settings.fromFile = false;
-            state.parameters = FeeParameters::Defaults();
-            return std::nullopt;
-        }
+    state.settingsPath = ini ? fs::path(*ini) : SettingsPathInCurrentDirectory();
+    const profile::FileState found = profile::Inspect(state.settingsPath);
+    if (found == profile::FileState::Missing && !ini) {
+        settings.fromFile = false;
+        state.parameters = FeeParameters::Defaults();
+        return std::nullopt;
+    }
+    // A FIFO, a folder or an oversized file where the settings file should be is as
+    // unreadable as a file without read permission: say so rather than use other rates.
+    if (found != profile::FileState::Readable) {
+        return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
     }
     settings.fromFile = true;
     if (const auto message = state.Load()) {

@@ -4,13 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 #include <sys/resource.h>
@@ -106,5 +112,22 @@ public:
 private:
     rlimit old_{};
 };
+
+// The result of `call` run on a thread of its own, or nullopt and a failed test when it
+// has not returned within a few seconds: a call that blocks forever fails its test instead
+// of hanging the suite. The thread is then left behind, so `call` must hold copies of
+// what it uses, never references to the test's locals.
+template <typename Call> std::optional<std::invoke_result_t<Call>> ReturnsInTime(Call call) {
+    using Result = std::invoke_result_t<Call>;
+    constexpr std::chrono::seconds kBound{10};
+    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(call));
+    std::future<Result> result = task->get_future();
+    std::thread([task] { (*task)(); }).detach();
+    if (result.wait_for(kBound) != std::future_status::ready) {
+        ADD_FAILURE() << "still running after " << kBound.count() << " s";
+        return std::nullopt;
+    }
+    return result.get();
+}
 
 } // namespace ym::test

@@ -82,17 +82,20 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     HexAndOctal, ValReads,
     ::testing::Values(
-        // Up to four hex digits are a 16-bit value, five to eight or a trailing "&" 32 bits.
+        // Up to four digits as written are a 16-bit value, more digits or a trailing "&"
+        // 32 bits: a hand-written "&H00FF00" is green, not -256.
         ReadCase{"&HFF", 255}, ReadCase{"&H8000", -32768}, ReadCase{"&HFFFF", -1},
         ReadCase{"&H7FFF", 32767}, ReadCase{"&HFFFF&", 65535}, ReadCase{"&H10000", 65536},
         ReadCase{"&HFFFFFFFF", -1}, ReadCase{"&H7FFFFFFF", 2147483647.0},
         ReadCase{"&H80000000", -2147483648.0}, ReadCase{"&H80000012", -2147483630.0},
         ReadCase{"&HFF8080", 16744576}, ReadCase{"&HFF&", 255}, ReadCase{"&hff", 255},
-        ReadCase{" & H F F ", 255}, ReadCase{"&H00000000FFFF", -1}, ReadCase{"&HFFG", 255},
+        ReadCase{" & H F F ", 255}, ReadCase{"&H00000000FFFF", 65535}, ReadCase{"&H00FF00", 65280},
+        ReadCase{"&H0FFFF", 65535}, ReadCase{"&H0FF", 255}, ReadCase{"&HFFG", 255},
         ReadCase{"&H", 0},
-        // Octal follows the same widths.
-        ReadCase{"&O777", 511}, ReadCase{"&O177777", -1}, ReadCase{"&O177777&", 65535},
-        ReadCase{"&O200000", 65536}, ReadCase{"&O37777777777", -1}, ReadCase{"&O78", 7},
+        // Octal follows the same rule.
+        ReadCase{"&O777", 511}, ReadCase{"&O7777", 4095}, ReadCase{"&O177777", 65535},
+        ReadCase{"&O177777&", 65535}, ReadCase{"&O200000", 65536}, ReadCase{"&O37777777777", -1},
+        ReadCase{"&O78", 7},
         // "&" with anything else.
         ReadCase{"&", 0}, ReadCase{"&12", 0}, ReadCase{"&X1", 0}, ReadCase{"-&H10", 0}));
 

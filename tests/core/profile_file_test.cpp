@@ -11,11 +11,16 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace ym::test;
+using ym::profile::FileState;
+using ym::profile::Inspect;
+using ym::profile::kMaxFileSize;
+using ym::profile::Profile;
 using ym::profile::ReadString;
 using ym::profile::ReplaceFileAtomically;
 using ym::profile::WriteKey;
@@ -117,6 +122,70 @@ TEST(ReadString, AMissingFileGivesTheDefaultAnUnreadableOneMinusOne) {
     EXPECT_EQ(ReadString(folder, "s", "k", "-1", out, 255), -1);
     fs::permissions(plain, fs::perms::none);
     EXPECT_EQ(ReadString(plain, "s", "k", "-1", out, 255), -1);
+}
+
+// One parse serves every look-up, each answered as a read of its own gives it.
+TEST(Profile, OneParseAnswersEveryLookUp) {
+    const std::string bytes =
+        "k=top\r\n[s]\r\nk=1\r\nK=2\r\nq='a b'\r\nn\r\n[S]\r\nk=3\r\nx=4\r\n[" + kTrailA +
+        "]\r\nk=5\r\n[" + kTrailLowerA + "]\r\nk=6\r\nlong=" + std::string(300, '7') + "\r\n";
+    const struct {
+        std::string section, key, expected;
+    } cases[] = {
+        {"s", "k", "1"},
+        {"S", "K", "1"}, // the first key of the first section
+        {"s", "q", "a b"},
+        {"s", "n", "d"},
+        {"s", "x", "d"}, // x is in the second [S]
+        {kTrailA, "k", "5"},
+        {kTrailLowerA, "K", "6"},
+        {kTrailLowerA, "long", std::string(254, '7')},
+        {"t", "k", "d"},
+        {"", "k", "d"}, // lines before the first header are in no section
+    };
+    TempDir dir;
+    const fs::path file = dir.path() / "t.ini";
+    Put(file, bytes);
+    const std::optional<Profile> loaded = Profile::Load(file);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(loaded->Bytes(), bytes);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(Hex(c.section + "|" + c.key));
+        EXPECT_EQ(loaded->ReadString(c.section, c.key, "d", 255), c.expected);
+        std::string out;
+        EXPECT_EQ(ReadString(file, c.section, c.key, "d", out, 255),
+                  static_cast<long>(c.expected.size()));
+        EXPECT_EQ(out, c.expected);
+    }
+}
+
+// A settings file holds a few kilobytes: a file of kMaxFileSize bytes is read and may be
+// rewritten at that size, one byte more and it is neither read nor replaced.
+TEST(FileSize, TheLimitHoldsForReadingAndWriting) {
+    TempDir dir;
+    const fs::path file = dir.path() / "t.ini";
+    const std::string head = "[s]\r\nk=v\r\n;";
+    const std::string full = head + std::string(kMaxFileSize - head.size() - 2, 'x') + "\r\n";
+    Put(file, full);
+    std::string out;
+    EXPECT_EQ(Inspect(file), FileState::Readable);
+    EXPECT_EQ(ReadString(file, "s", "k", "d", out, 255), 1);
+    EXPECT_FALSE(WriteKey(file, "s", "k", "vw"));
+    EXPECT_EQ(Get(file), full);
+    EXPECT_TRUE(WriteKey(file, "s", "k", "w"));
+    EXPECT_EQ(Get(file), Replace(full, "k=v", "k=w"));
+
+    Put(file, full + "x");
+    EXPECT_EQ(Inspect(file), FileState::Unreadable);
+    EXPECT_EQ(ReadString(file, "s", "k", "d", out, 255), -1);
+    EXPECT_FALSE(WriteKey(file, "s", "k", "v"));
+    EXPECT_EQ(Get(file), full + "x");
+
+    const ym::profile::Replacement r =
+        ReplaceFileAtomically(dir.path() / "new.ini", std::string(kMaxFileSize + 1, 'x'));
+    EXPECT_FALSE(r.done);
+    EXPECT_EQ(r.written, 0u);
+    EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"t.ini"});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -249,7 +318,15 @@ TEST(WriteSection, RefusesLinesWithLineBreaks) {
 // ---------------------------------------------------------------------------------------
 // Failures leave the old bytes and no temporary file
 
-enum class Obstacle { ReadOnlyFile, ReadOnlyFolder, ParentIsAFile, FileIsAFolder, ShortWrite };
+enum class Obstacle {
+    ReadOnlyFile,
+    ReadOnlyFolder,
+    ParentIsAFile,
+    FileIsAFolder,
+    FileIsAFifo,
+    LinkToDevZero,
+    ShortWrite
+};
 
 class WriteFailureTest : public ::testing::TestWithParam<Obstacle> {};
 
@@ -279,15 +356,24 @@ TEST_P(WriteFailureTest, EveryWriteFailsAndLeavesTheOldBytes) {
         fs::create_directory(file);
         watched.clear();
         break;
+    case Obstacle::FileIsAFifo: // opening it to read would wait for a writer forever
+        ASSERT_EQ(mkfifo(file.c_str(), 0666), 0);
+        watched.clear();
+        break;
+    case Obstacle::LinkToDevZero: // reading it would never end
+        fs::create_symlink("/dev/zero", file);
+        watched.clear();
+        break;
     case Obstacle::ShortWrite:
         Put(file, old);
         break;
     }
+    const fs::file_type type = fs::symlink_status(file).type();
     const std::function<bool()> writes[] = {
-        [&] { return WriteKey(file, "s", "k", text); },
-        [&] { return WriteKey(file, "t", "k", text); }, // a new section
-        [&] { return WriteSection(file, "s", {"k=" + text}); },
-        [&] { return ReplaceFileAtomically(file, text); },
+        [=] { return WriteKey(file, "s", "k", text); },
+        [=] { return WriteKey(file, "t", "k", text); }, // a new section
+        [=] { return WriteSection(file, "s", {"k=" + text}); },
+        [=] { return ReplaceFileAtomically(file, text).done; },
     };
     for (std::size_t i = 0; i < std::size(writes); ++i) {
         SCOPED_TRACE(i);
@@ -295,8 +381,18 @@ TEST_P(WriteFailureTest, EveryWriteFailsAndLeavesTheOldBytes) {
         if (GetParam() == Obstacle::ShortWrite) {
             limit.emplace(16);
         }
-        EXPECT_FALSE(writes[i]());
+        EXPECT_EQ(ReturnsInTime(writes[i]), false);
     }
+    {
+        // Only a write that ran out of room took some bytes.
+        std::optional<FileSizeLimit> limit;
+        if (GetParam() == Obstacle::ShortWrite) {
+            limit.emplace(16);
+        }
+        EXPECT_EQ(ReturnsInTime([=] { return ReplaceFileAtomically(file, text).written; }),
+                  GetParam() == Obstacle::ShortWrite ? 16u : 0u);
+    }
+    EXPECT_EQ(fs::symlink_status(file).type(), type);
     if (!watched.empty()) {
         EXPECT_EQ(Get(watched), old);
     }
@@ -309,6 +405,7 @@ TEST_P(WriteFailureTest, EveryWriteFailsAndLeavesTheOldBytes) {
 INSTANTIATE_TEST_SUITE_P(Obstacles, WriteFailureTest,
                          ::testing::Values(Obstacle::ReadOnlyFile, Obstacle::ReadOnlyFolder,
                                            Obstacle::ParentIsAFile, Obstacle::FileIsAFolder,
+                                           Obstacle::FileIsAFifo, Obstacle::LinkToDevZero,
                                            Obstacle::ShortWrite));
 
 TEST(ReplaceFileAtomically, UnreadableFileIsNotOverwrittenByAKeyWrite) {
@@ -328,7 +425,7 @@ TEST(ReplaceFileAtomically, ReplacesByRenameNotInPlace) {
     // A reader that opened the file before the write still sees a whole old file: the
     // old contents were never truncated.
     std::ifstream earlier(file, std::ios::binary);
-    ASSERT_TRUE(ReplaceFileAtomically(file, "new"));
+    ASSERT_TRUE(ReplaceFileAtomically(file, "new").done);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(earlier), {}), "old bytes");
     EXPECT_EQ(Get(file), "new");
     EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"t.ini"});
@@ -346,7 +443,7 @@ TEST(ReplaceFileAtomically, KeepsThePermissionBitsAndGivesANewFileTheUsualOnes) 
 
     const fs::path fresh = dir.path() / "new.ini";
     const mode_t mask = umask(022);
-    const bool ok = ReplaceFileAtomically(fresh, "x");
+    const bool ok = ReplaceFileAtomically(fresh, "x").done;
     umask(mask);
     ASSERT_TRUE(ok);
     EXPECT_EQ(fs::status(fresh).permissions(), fs::perms::owner_read | fs::perms::owner_write |
@@ -366,7 +463,7 @@ TEST(ReplaceFileAtomically, WritesThroughASymbolicLink) {
 
 TEST(ReplaceFileAtomically, MissingFolderFails) {
     TempDir dir;
-    EXPECT_FALSE(ReplaceFileAtomically(dir.path() / "none" / "t.ini", "x"));
+    EXPECT_FALSE(ReplaceFileAtomically(dir.path() / "none" / "t.ini", "x").done);
     EXPECT_FALSE(fs::exists(dir.path() / "none"));
 }
 

@@ -1,5 +1,6 @@
 #include "core/settings_file.h"
 
+#include "core/number_text.h"
 #include "core/profile_file.h"
 #include "tests/core/core_test_support.h"
 
@@ -9,6 +10,9 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -143,41 +147,39 @@ TEST(EnsureSettingsFile, NeverRepairsAnExistingFile) {
     }
 }
 
-TEST(EnsureSettingsFile, UnwritableFolderOrAFolderOfThatNameFailsOnTheFirstSection) {
-    TempDir dir;
-    fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
-    fs::permissions(dir.path(), fs::perms::owner_all);
-    EXPECT_FALSE(fs::exists(dir.file()));
-    fs::create_directory(dir.file());
-    EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), SettingsMessage::CreateShanghai);
-}
-
-// A disk that fills up after k sections: the message names section k + 1 and the file
-// holds the k sections written so far.
-TEST(EnsureSettingsFile, StopsAtTheFirstFailedSection) {
-    const std::string sections[] = {kShanghaiSection, kShenzhenSection, kSelectSection};
-    const SettingsMessage messages[] = {
-        SettingsMessage::CreateShanghai, SettingsMessage::CreateShenzhen,
-        SettingsMessage::CreateSelect, SettingsMessage::CreateShowColor};
-    std::string fits;
-    for (std::size_t k = 0; k < 4; ++k) {
-        SCOPED_TRACE(k);
+// A failed creation leaves no file, and the message names the first section not written
+// in full: the folder takes no file (nullopt), or the disk fills up after `room` bytes.
+TEST(EnsureSettingsFile, FailureLeavesNoFileAndNamesTheFirstSectionNotWritten) {
+    const std::size_t sh = kShanghaiSection.size();
+    const std::size_t sz = kShenzhenSection.size();
+    const std::size_t sel = kSelectSection.size();
+    const struct {
+        std::optional<std::size_t> room;
+        SettingsMessage expected;
+    } cases[] = {
+        {std::nullopt, SettingsMessage::CreateShanghai},
+        {1, SettingsMessage::CreateShanghai},
+        {sh - 1, SettingsMessage::CreateShanghai},
+        {sh, SettingsMessage::CreateShenzhen},
+        {sh + sz, SettingsMessage::CreateSelect},
+        {sh + sz + sel - 1, SettingsMessage::CreateSelect},
+        {sh + sz + sel, SettingsMessage::CreateShowColor},
+        {kDefaultFile.size() - 1, SettingsMessage::CreateShowColor},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.room.value_or(0));
         TempDir dir;
         std::optional<SettingsMessage> result;
-        {
-            FileSizeLimit limit(fits.empty() ? 1 : fits.size());
+        if (c.room) {
+            FileSizeLimit limit(*c.room);
             result = ym::EnsureSettingsFile(dir.file());
-        }
-        EXPECT_EQ(result, messages[k]);
-        if (k == 0) {
-            EXPECT_FALSE(fs::exists(dir.file()));
         } else {
-            EXPECT_EQ(Hex(Get(dir.file())), Hex(fits));
+            fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+            result = ym::EnsureSettingsFile(dir.file());
+            fs::permissions(dir.path(), fs::perms::owner_all);
         }
-        if (k < 3) {
-            fits += sections[k];
-        }
+        EXPECT_EQ(result, c.expected);
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{});
     }
 }
 
@@ -377,33 +379,204 @@ TEST(SaveParameters, CustomSchemeWritesSignedDecimalColours) {
     EXPECT_EQ(r.settings.scheme.CurColor, scheme.CustomColor);
 }
 
-// Each write of the save is checked on its own: the file stops growing at its present
-// size, so the first write that would make it longer fails and names its part of the save.
-TEST(SaveParameters, NamesTheFailedWrite) {
+// The custom colours of scheme 0 as the dialog saves them: signed decimal integers.
+const std::string kScheme0Saved =
+    "SColor1= 16744576\r\nSColor2=-2147483630\r\nSColor3=-2147483634\r\nSColor4= 8421631\r\n"
+    "SColor5= 65535\r\nSColor6= 8454016\r\nSColor7= 8438015\r\nSColor8= 16776960\r\n"
+    "SColor9= 255\r\nSColor10= 16744576\r\n";
+
+// A save that fails leaves the file as it was, and its message names the first item, in
+// the order A1..A27, B1..B28, Color, SColor1..10, whose line was not written in full.
+// A file that cannot be written at all fails on A1. From an empty file the save appends
+// every section, so the disk filling up after `room` bytes stops inside a known line.
+TEST(SaveParameters, FailureChangesNothingAndNamesTheFirstItemNotWritten) {
+    enum class Obstacle { FullDisk, ReadOnlyFile, ReadOnlyFolder };
+    const std::size_t sh = kShanghaiSaved.size();
+    const std::size_t sz = kShenzhenSaved.size();
+    const std::size_t color = std::string("[SHOWCOLOR]\r\nColor= 4\r\n").size();
+    const std::size_t all = sh + sz + color + kScheme0Saved.size();
     const struct {
+        Obstacle obstacle;
         std::string before;
-        std::int16_t scheme;
+        std::size_t room;
         SettingsMessage expected;
     } cases[] = {
-        {kDefaultFile, 0, SettingsMessage::ChangeShanghai},
-        {kShanghaiSaved + kSelectSection, 0, SettingsMessage::ChangeShenzhen},
-        {kShanghaiSaved + kShenzhenSaved, 0, SettingsMessage::SaveShowColor},
-        {kShanghaiSaved + kShenzhenSaved + "[SHOWCOLOR]\r\nColor= 0\r\n", 4,
-         SettingsMessage::ChangeCustomColor},
+        {Obstacle::ReadOnlyFile, kHandEdited, 0, SettingsMessage::ChangeShanghai},
+        {Obstacle::ReadOnlyFolder, kHandEdited, 0, SettingsMessage::ChangeShanghai},
+        {Obstacle::FullDisk, "", 1, SettingsMessage::ChangeShanghai},
+        {Obstacle::FullDisk, "", sh - 1, SettingsMessage::ChangeShanghai},
+        {Obstacle::FullDisk, "", sh, SettingsMessage::ChangeShenzhen},
+        {Obstacle::FullDisk, "", sh + sz, SettingsMessage::SaveShowColor},
+        {Obstacle::FullDisk, "", sh + sz + color - 1, SettingsMessage::SaveShowColor},
+        {Obstacle::FullDisk, "", sh + sz + color, SettingsMessage::ChangeCustomColor},
+        {Obstacle::FullDisk, "", all - 1, SettingsMessage::ChangeCustomColor},
     };
+    ym::DisplayScheme scheme;
+    scheme.CustomColor = kScheme0;
+    scheme.SetFromSaved(4);
     for (const auto& c : cases) {
-        SCOPED_TRACE(ym::MessageText(c.expected));
+        SCOPED_TRACE(testing::Message() << static_cast<int>(c.obstacle) << " " << c.room);
         TempDir dir;
         Put(dir.file(), c.before);
-        ym::DisplayScheme scheme;
-        scheme.CustomColor = kScheme0;
-        scheme.SetFromSaved(c.scheme);
         std::optional<SettingsMessage> result;
-        {
-            FileSizeLimit limit(c.before.size());
+        switch (c.obstacle) {
+        case Obstacle::FullDisk: {
+            FileSizeLimit limit(c.room);
             result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme);
+            break;
+        }
+        case Obstacle::ReadOnlyFile:
+            fs::permissions(dir.file(), fs::perms::owner_read);
+            result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme);
+            break;
+        case Obstacle::ReadOnlyFolder:
+            fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+            result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme);
+            fs::permissions(dir.path(), fs::perms::owner_all);
+            break;
         }
         EXPECT_EQ(result, c.expected);
+        EXPECT_EQ(Hex(Get(dir.file())), Hex(c.before));
+        EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"Yuanmate5.ini"});
+    }
+    // With room for all of it, the same save succeeds and takes exactly that room.
+    TempDir dir;
+    Put(dir.file(), "");
+    {
+        FileSizeLimit limit(all);
+        ASSERT_EQ(ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme),
+                  std::nullopt);
+    }
+    EXPECT_EQ(Hex(Get(dir.file())),
+              Hex(kShanghaiSaved + kShenzhenSaved + "[SHOWCOLOR]\r\nColor= 4\r\n" + kScheme0Saved));
+}
+
+// The dialog's save as it was once done: every item a write of its own, each write a
+// fresh parse of the file's bytes, one edit, and the bytes written back.
+std::string SaveKeyByKey(std::string bytes, const ym::FeeParameters& p,
+                         const ym::DisplayScheme& scheme) {
+    const auto write = [&bytes](const auto& edit) {
+        ym::profile::Profile file = ym::profile::Profile::Parse(bytes);
+        EXPECT_TRUE(edit(file));
+        bytes = file.Bytes();
+    };
+    for (std::size_t i = 0; i < p.shanghai.size(); ++i) {
+        write([&](ym::profile::Profile& f) {
+            return f.WriteKey(kSh, "A" + std::to_string(i + 1), ym::Str(p.shanghai[i]));
+        });
+    }
+    for (std::size_t i = 0; i < p.shenzhen.size(); ++i) {
+        write([&](ym::profile::Profile& f) {
+            return f.WriteKey(kSz, "B" + std::to_string(i + 1), ym::Str(p.shenzhen[i]));
+        });
+    }
+    write([&](ym::profile::Profile& f) {
+        return f.WriteSection("SHOWCOLOR", {"Color=" + ym::Str(scheme.Color)});
+    });
+    if (scheme.Color == 4) {
+        for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
+            write([&](ym::profile::Profile& f) {
+                return f.WriteKey("SHOWCOLOR", "SColor" + std::to_string(k + 1),
+                                  ym::Str(scheme.CustomColor[k]));
+            });
+        }
+    }
+    return bytes;
+}
+
+// The one write of the save leaves the bytes of the writes one by one, on files edited
+// by hand in every way a file can differ from a new one.
+TEST(SaveParameters, OneWriteLeavesTheBytesOfTheWritesOneByOne) {
+    const std::pair<const char*, std::string> files[] = {
+        {"new file", kDefaultFile},
+        {"hand-edited", kHandEdited},
+        {"empty", ""},
+        {"BOM, CR lines, sections reordered, no last break",
+         "\xEF\xBB\xBF[showcolor]\rColor=1\r; keep\rSColor3=&HFF&\r[" + kSz + "]\rb28=1\r[" + kSh +
+             "]\r A27 = 2 "},
+        {"duplicate sections and keys, blank lines and comments at section ends",
+         "[" + kSh + "]\r\nA1=1\r\na1=2\r\n\r\n; next\r\n[" + kSh +
+             "]\r\nA2=3\r\n[SHOWCOLOR]\r\nColor=4\r\nSColor1=5\r\n[SHOWCOLOR]\r\nSColor2=6\r\n"},
+        {"keys before the first header, keys without a value, a lone bracket",
+         "A1=9\nSColor1=1\n[" + kSh + "]\nA1\n[A3=1\n  a2 = 7 \n[Select]\nSelect1=1\n"},
+    };
+    ym::FeeParameters parameters = ym::FeeParameters::Defaults();
+    parameters.shanghai[0] = 0.005;
+    parameters.shanghai[26] = -1;
+    parameters.shenzhen[27] = 1e-7;
+    for (const std::int16_t number : {2, 4}) {
+        ym::DisplayScheme scheme;
+        scheme.CustomColor = kScheme0;
+        scheme.CustomColor[3] = 0x00112233;
+        scheme.SetFromSaved(number);
+        for (const auto& [what, bytes] : files) {
+            SCOPED_TRACE(testing::Message() << what << ", scheme " << number);
+            TempDir dir;
+            Put(dir.file(), bytes);
+            ASSERT_EQ(ym::SaveParameters(dir.file(), parameters, scheme), std::nullopt);
+            EXPECT_EQ(Hex(Get(dir.file())), Hex(SaveKeyByKey(bytes, parameters, scheme)));
+            EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"Yuanmate5.ini"});
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// Things of that name that are no settings file
+
+// Each gives its message at once: opening a FIFO waits for a writer, a link to /dev/zero
+// reads without end. Nothing is created over them, and they are left as they were.
+TEST(HostileFile, EveryOperationGivesItsMessageWithoutBlocking) {
+    const std::string oversized =
+        kDefaultFile + ";" + std::string(ym::profile::kMaxFileSize - kDefaultFile.size(), 'x');
+    const struct {
+        const char* what;
+        void (*make)(const fs::path& file, const std::string& oversized);
+        bool regular;
+    } cases[] = {
+        {"FIFO",
+         [](const fs::path& f, const std::string&) { ASSERT_EQ(mkfifo(f.c_str(), 0666), 0); },
+         false},
+        {"link to /dev/zero",
+         [](const fs::path& f, const std::string&) { fs::create_symlink("/dev/zero", f); }, false},
+        {"link to a FIFO",
+         [](const fs::path& f, const std::string&) {
+             ASSERT_EQ(mkfifo((f.parent_path() / "fifo").c_str(), 0666), 0);
+             fs::create_symlink("fifo", f);
+         },
+         false},
+        {"folder", [](const fs::path& f, const std::string&) { fs::create_directory(f); }, false},
+        {"one byte over the size limit",
+         [](const fs::path& f, const std::string& bytes) { Put(f, bytes); }, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const fs::path file = dir.file();
+        c.make(file, oversized);
+        const fs::file_type type = fs::symlink_status(file).type();
+        const std::vector<std::string> listing = Listing(dir.path());
+
+        EXPECT_EQ(ReturnsInTime([file] { return ym::profile::Inspect(file); }),
+                  ym::profile::FileState::Unreadable);
+        // A regular file is left for the read to refuse; anything else cannot be created over.
+        const std::optional<SettingsMessage> created =
+            c.regular ? std::nullopt : std::optional(SettingsMessage::CreateShanghai);
+        EXPECT_EQ(ReturnsInTime([file] { return ym::EnsureSettingsFile(file); }),
+                  std::optional<std::optional<SettingsMessage>>(created));
+        EXPECT_EQ(ReturnsInTime([file] { return ym::ReadSettings(file).error; }),
+                  SettingsMessage::ReadSelect1);
+        EXPECT_EQ(ReturnsInTime([file] { return ym::SaveSelection(file, 1, 1); }),
+                  SettingsMessage::SaveSelect);
+        EXPECT_EQ(ReturnsInTime([file] {
+                      return ym::SaveParameters(file, ym::FeeParameters::Defaults(), {});
+                  }),
+                  SettingsMessage::ChangeShanghai);
+
+        EXPECT_EQ(fs::symlink_status(file).type(), type);
+        EXPECT_EQ(Listing(dir.path()), listing);
+        if (c.regular) {
+            EXPECT_EQ(Get(file), oversized);
+        }
     }
 }
 

@@ -643,6 +643,9 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"BatchFileMissing", "batch nothing.csv", "nothing.csv: cannot be opened", false, 1},
         ErrorCase{"IniIsAFolder", "trade --ini folder.ini --buy 10",
                   "  ## Error read select1!6003-3", false, 1, "folder.ini"},
+        // Not the defaults in silence: the user's file is there but cannot be read.
+        ErrorCase{"SettingsFileIsAFolder", "trade --buy 10",
+                  "  ## Error read select1!6003-3", false, 1, "Yuanmate5.ini"},
         // A folder of that name stands where the file would go: the first write fails.
         ErrorCase{"InitCannotCreate", "init", "  ## Error creat shanghai!6002-1", false, 1,
                   "Yuanmate5.ini"}),

@@ -2,6 +2,7 @@
 // driven by mouse and keyboard the way a user would.
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/controls.h"
 #include "ui/common/key_preview.h"
 #include "ui/common/twips.h"
 #include "ui_test_support.h"

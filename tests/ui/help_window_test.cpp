@@ -89,6 +89,17 @@ bool IsFreeParagraph(const QString& line) {
 
 } // namespace
 
+// The viewer's controls, found by name as a user's tools would.
+QPlainTextEdit* Page(QWidget* viewer) {
+    return viewer->findChild<QPlainTextEdit*>(QStringLiteral("Text1"));
+}
+QLineEdit* Title(QWidget* viewer) {
+    return viewer->findChild<QLineEdit*>(QStringLiteral("Text2"));
+}
+QPushButton* Command2(QWidget* viewer) {
+    return viewer->findChild<QPushButton*>(QStringLiteral("Command2"));
+}
+
 class HelpWindowTest : public QObject {
     Q_OBJECT
 
@@ -177,9 +188,9 @@ private slots:
         QCOMPARE(viewer->size(), QSize(316, 416));
         QCOMPARE(viewer->minimumSize(), viewer->maximumSize());
 
-        QPushButton* command2 = viewer->Command2;
-        QLineEdit* text2 = viewer->Text2;
-        QPlainTextEdit* text1 = viewer->Text1;
+        QPushButton* command2 = Command2(viewer);
+        QLineEdit* text2 = Title(viewer);
+        QPlainTextEdit* text1 = Page(viewer);
         QCOMPARE(command2->text(), QStringLiteral("退出(&X)"));
         QCOMPARE(text2->text(), QStringLiteral("Yuanmate 5.5 帮助说明"));
         QVERIFY(text2->font().bold());
@@ -198,14 +209,14 @@ private slots:
     void opensWithPageFocusedAndAtTopThenTabToExit() {
         Form7* viewer = Form7::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowActive(viewer));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->Text1));
-        QCOMPARE(viewer->Text1->verticalScrollBar()->value(), 0);
-        QVERIFY(viewer->Text1->verticalScrollBar()->maximum() > 0); // the page is long
-        QCOMPARE(viewer->Text1->textCursor().position(), 0);
-        QTest::keyClick(viewer->Text1, Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(viewer->Command2));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Page(viewer)));
+        QCOMPARE(Page(viewer)->verticalScrollBar()->value(), 0);
+        QVERIFY(Page(viewer)->verticalScrollBar()->maximum() > 0); // the page is long
+        QCOMPARE(Page(viewer)->textCursor().position(), 0);
+        QTest::keyClick(Page(viewer), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Command2(viewer)));
         // The empty first line is the first visible one.
-        const QTextBlock top = viewer->Text1->cursorForPosition(QPoint(2, 2)).block();
+        const QTextBlock top = Page(viewer)->cursorForPosition(QPoint(2, 2)).block();
         QCOMPARE(top.blockNumber(), 0);
         QCOMPARE(top.text(), QString());
         QCOMPARE(top.next().text(), QStringLiteral("一、简介："));
@@ -232,24 +243,24 @@ private slots:
         QWidget* target = viewer->findChild<QWidget*>(field);
         QVERIFY(target != nullptr);
         target->setFocus();
-        const QString pageBefore = viewer->Text1->toPlainText();
-        const QString titleBefore = viewer->Text2->text();
+        const QString pageBefore = Page(viewer)->toPlainText();
+        const QString titleBefore = Title(viewer)->text();
         // In the middle of the text, where deleting would remove something either way.
-        viewer->Text1->moveCursor(QTextCursor::Down);
-        viewer->Text1->moveCursor(QTextCursor::EndOfLine);
-        viewer->Text2->setCursorPosition(5);
+        Page(viewer)->moveCursor(QTextCursor::Down);
+        Page(viewer)->moveCursor(QTextCursor::EndOfLine);
+        Title(viewer)->setCursorPosition(5);
         QTest::keyClick(target, Qt::Key(key), Qt::NoModifier);
         QTest::keyClicks(target, typed);
-        QCOMPARE(viewer->Text1->toPlainText(), pageBefore);
-        QCOMPARE(viewer->Text2->text(), titleBefore);
+        QCOMPARE(Page(viewer)->toPlainText(), pageBefore);
+        QCOMPARE(Title(viewer)->text(), titleBefore);
         QVERIFY(viewer->isVisible());
     }
 
     void secondShowBringsTheSameWindowUnchanged() {
         Form7* first = Form7::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowExposed(first));
-        first->Text1->verticalScrollBar()->setValue(first->Text1->verticalScrollBar()->maximum());
-        QVERIFY(first->Text1->verticalScrollBar()->value() > 0);
+        Page(first)->verticalScrollBar()->setValue(Page(first)->verticalScrollBar()->maximum());
+        QVERIFY(Page(first)->verticalScrollBar()->value() > 0);
         QWidget other;
         other.show();
         other.activateWindow();
@@ -267,9 +278,9 @@ private slots:
         QCOMPARE(viewers(), 1);
         QVERIFY(QTest::qWaitForWindowActive(second));
         // Not loaded again: a fresh load would have put the page back at its top.
-        QVERIFY(second->Text1->verticalScrollBar()->value() > 0);
+        QVERIFY(Page(second)->verticalScrollBar()->value() > 0);
         // F1 inside the viewer opens nothing more.
-        QTest::keyClick(second->Text1, Qt::Key_F1);
+        QTest::keyClick(Page(second), Qt::Key_F1);
         QCOMPARE(Form7::Instance(), first);
         QVERIFY(first->isVisible());
         QCOMPARE(viewers(), 1);
@@ -285,11 +296,11 @@ private slots:
         QFETCH(QString, how);
         QPointer<Form7> first = Form7::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowActive(first));
-        first->Text1->verticalScrollBar()->setValue(first->Text1->verticalScrollBar()->maximum());
+        Page(first)->verticalScrollBar()->setValue(Page(first)->verticalScrollBar()->maximum());
         if (how == QStringLiteral("click")) {
-            QTest::mouseClick(first->Command2, Qt::LeftButton);
+            QTest::mouseClick(Command2(first), Qt::LeftButton);
         } else if (how == QStringLiteral("alt+x")) {
-            QTest::keyClick(first->Text1, Qt::Key_X, Qt::AltModifier);
+            QTest::keyClick(Page(first), Qt::Key_X, Qt::AltModifier);
         } else {
             first->close();
         }
@@ -298,8 +309,8 @@ private slots:
 
         Form7* again = Form7::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowActive(again));
-        QCOMPARE(again->Text1->verticalScrollBar()->value(), 0);
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(again->Text1));
+        QCOMPARE(Page(again)->verticalScrollBar()->value(), 0);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Page(again)));
     }
 };
 

@@ -7,13 +7,19 @@
 #include "ui/main/main_window.h"
 #include "ui_test_support.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -68,18 +74,8 @@ struct Session {
         const bool a = widget("Picture2_0")->isVisible(), b = widget("Picture2_1")->isVisible();
         return a == b ? "?" : a ? "A" : "B";
     }
-    // Every message box shown, as "title: text".
-    QStringList shown() const {
-        QStringList boxes;
-        for (const RecordedMessage& m : messages.messages) {
-            boxes << m.title + ": " + m.text;
-        }
-        return boxes;
-    }
-    QByteArray fileBytes() const {
-        QFile file(dir.filePath(kSettingsFile));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
+    QStringList shown() const { return messages.shown(); }
+    QByteArray fileBytes() const { return ReadTestFile(dir.filePath(kSettingsFile)); }
     QStringList values(const QString& prefix, int count) const {
         QStringList values;
         for (int i = 0; i < count; ++i) {
@@ -105,6 +101,34 @@ void TypeTrade(const QString& buy, const QString& sell, const QString& quantity)
     TypeAndEnter(sell);
     TypeAndEnter(quantity);
     QTest::keyClick(Focused(), Qt::Key_Return);
+}
+
+// What a screen reader speaks as the control's name.
+QString SpokenText(QWidget* control) {
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+    return face != nullptr ? face->text(QAccessible::Name) : QStringLiteral("<none>");
+}
+
+// Opens a field's context menu and triggers the entry whose text begins with `entry`.
+bool TriggerMenuEntry(QWidget* field, const QString& entry) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            field->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(field, &event);
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        auto* menu = qobject_cast<QMenu*>(w);
+        if (menu == nullptr || !menu->isVisible()) {
+            continue;
+        }
+        for (QAction* action : menu->actions()) {
+            if (action->text().startsWith(entry) && action->isEnabled()) {
+                action->trigger();
+                menu->close();
+                return true;
+            }
+        }
+        menu->close();
+    }
+    return false;
 }
 
 QColor TextColor(const QWidget* w) {
@@ -133,13 +157,16 @@ struct TradeCase {
     QColor profitColor;
 };
 
-// "\b" in `keys` is Backspace; with `paste` the keys are pasted at once. A selection of
-// length 0 puts the caret at selStart.
+// How text reaches a field: typed key by key, or all at once by Ctrl+V, by the context
+// menu's Paste, or as an input method's commit.
+enum class Entry { Typed, KeyPaste, MenuPaste, InputMethod };
+
+// "\b" in `keys` is Backspace. A selection of length 0 puts the caret at selStart.
 struct FilterCase {
     const char *name, *field, *before;
     int selStart, selLength;
     const char *keys, *after;
-    bool paste = false;
+    Entry entry = Entry::Typed;
 };
 
 struct CommitCase {
@@ -187,6 +214,17 @@ private slots:
     void cleanup() {
         if (Form7* help = Form7::Instance()) {
             help->close();
+        }
+    }
+
+    void screenReaderNamesOfTheControls() {
+        Session s;
+        QVERIFY(s.start());
+        const QStringList names{"Text1", "Text3", "Text2", "Text4", "Text5", "Text6", "Label4_5"};
+        const QStringList spoken{"买入价格", "卖出价格", "买卖数量",     "计算",
+                                 "清除",     "退出",     "纯利润 0.00元"};
+        for (int i = 0; i < names.size(); ++i) {
+            QCOMPARE(SpokenText(s.widget(names[i])), spoken[i]);
         }
     }
 
@@ -257,6 +295,9 @@ private slots:
         QTest::keyClick(Focused(), Qt::Key_Return);
 
         QCOMPARE(s.values("Label4_", 10), rows);
+        // A screen reader on a value speaks the whole row.
+        QCOMPARE(SpokenText(s.label("Label4_5")), QStringLiteral("纯利润 ") + rows[5]);
+        QCOMPARE(SpokenText(s.label("Label4_9")), QStringLiteral("保本卖出价 ") + rows[9]);
         // The hidden B-share panel is written too: same commission, stamp, fees total.
         QCOMPARE(s.text("Label8_0"), rows[0]);
         QCOMPARE(s.text("Label8_2"), QStringLiteral("0.00元"));
@@ -294,6 +335,88 @@ private slots:
         QCOMPARE(s.text("Label8_2"), QStringLiteral("2,200.00元"));
     }
 
+    // The largest trade the fields admit: every amount is drawn whole, however long.
+    void largestAmountsShowWhole_data() {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("values");
+        QTest::newRow("A shares") << "Option3"
+                                  << "Label4_";
+        QTest::newRow("B shares") << "Option6"
+                                  << "Label8_";
+    }
+    void largestAmountsShowWhole() {
+        QFETCH(QString, option);
+        QFETCH(QString, values);
+        Session s;
+        QVERIFY(s.start());
+        s.click(option);
+        s.field("Text1")->setFocus();
+        TypeTrade("999999", "9999999", "999999999");
+        const int rows = option == "Option3" ? 10 : 12;
+        for (int i = 0; i < rows; ++i) {
+            const QLabel* value = s.label(values + QString::number(i));
+            const int drawn = QFontMetrics(value->font()).horizontalAdvance(value->text());
+            QVERIFY2(drawn <= value->contentsRect().width(),
+                     qPrintable(value->text() + QStringLiteral(" needs %1 px of %2")
+                                                    .arg(drawn)
+                                                    .arg(value->contentsRect().width())));
+        }
+    }
+
+    // Unscaled, with the Song face the set-up installs, every result row is drawn solid in
+    // its colour, values written smaller included: no pixel of a row is a blend of its
+    // colour with the panel's, which on the pale panels leaves pale colours unreadable.
+    void resultRowsAreDrawnSolid_data() {
+        QTest::addColumn<QString>("buy");
+        QTest::addColumn<QString>("sell");
+        QTest::addColumn<QString>("quantity");
+        QTest::newRow("profit") << "10"
+                                << "12"
+                                << "1000";
+        QTest::newRow("loss") << "12"
+                              << "10"
+                              << "1000";
+        QTest::newRow("largest amounts") << "999999"
+                                         << "9999999"
+                                         << "999999999";
+    }
+    void resultRowsAreDrawnSolid() {
+        QFETCH(QString, buy);
+        QFETCH(QString, sell);
+        QFETCH(QString, quantity);
+        Session s;
+        QVERIFY(s.start());
+        QWidget* panel = s.widget("Picture2_0");
+        if (!QFontInfo(s.label("Label3_0")->font()).family().startsWith("AR PL UMing")) {
+            QSKIP("AR PL UMing is not installed");
+        }
+        if (panel->devicePixelRatio() != 1.0) {
+            QSKIP("the screen is scaled");
+        }
+        s.field("Text1")->setFocus();
+        TypeTrade(buy, sell, quantity);
+
+        const QImage image = panel->grab().toImage();
+        for (const QLabel* label : panel->findChildren<QLabel*>()) {
+            const QColor ink = TextColor(label);
+            int inked = 0;
+            for (int y = label->y(); y < label->y() + label->height(); ++y) {
+                for (int x = label->x(); x < label->x() + label->width(); ++x) {
+                    const QColor pixel = image.pixelColor(x, y);
+                    QVERIFY2(pixel == ink || pixel == kAPanelColor,
+                             qPrintable(QStringLiteral("%1 \"%2\" at %3 pt: %4 at (%5, %6)")
+                                            .arg(label->objectName(), label->text())
+                                            .arg(label->font().pointSizeF())
+                                            .arg(pixel.name())
+                                            .arg(x)
+                                            .arg(y)));
+                    inked += pixel == ink ? 1 : 0;
+                }
+            }
+            QVERIFY2(inked > 0, qPrintable(label->objectName()));
+        }
+    }
+
     void dUsesTheStoredPriceAndAClickCommitsFirst() {
         Session s;
         QVERIFY(s.start());
@@ -329,8 +452,15 @@ private slots:
             {"price length", "Text1", "", 0, 0, "123456789", "1234567"},
             {"quantity length", "Text2", "", 0, 0, "12345678901", "123456789"},
             {"backspace", "Text1", "12.5", 4, 0, "\b\b7", "127"},
-            {"pasted price", "Text1", "", 0, 0, "1x.5.9", "1.59", true},
-            {"pasted line break does not commit", "Text1", "", 0, 0, "12\r\n3", "123", true},
+            {"pasted price", "Text1", "", 0, 0, "1x.5.9", "1.59", Entry::KeyPaste},
+            {"pasted line break does not commit", "Text1", "", 0, 0, "12\r\n3", "123",
+             Entry::KeyPaste},
+            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", Entry::MenuPaste},
+            {"menu paste of letters", "Text3", "", 0, 0, "ab-12.5", "12.5", Entry::MenuPaste},
+            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5",
+             Entry::MenuPaste},
+            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", Entry::MenuPaste},
+            {"input method commit", "Text1", "12", 2, 0, "-5", "12", Entry::InputMethod},
         };
         AddCaseRows(cases);
     }
@@ -347,10 +477,22 @@ private slots:
         } else {
             edit->setCursorPosition(c.selStart);
         }
-        if (c.paste) {
+        switch (c.entry) {
+        case Entry::KeyPaste:
             QGuiApplication::clipboard()->setText(c.keys);
             QTest::keySequence(edit, QKeySequence::Paste);
-        } else {
+            break;
+        case Entry::MenuPaste:
+            QGuiApplication::clipboard()->setText(c.keys);
+            QVERIFY(TriggerMenuEntry(edit, QCoreApplication::translate("QLineEdit", "&Paste")));
+            break;
+        case Entry::InputMethod: {
+            QInputMethodEvent event;
+            event.setCommitString(QString::fromUtf8(c.keys));
+            QCoreApplication::sendEvent(edit, &event);
+            break;
+        }
+        case Entry::Typed:
             for (const QChar ch : QString::fromUtf8(c.keys)) {
                 if (ch == QLatin1Char('\b')) {
                     QTest::keyClick(edit, Qt::Key_Backspace);
@@ -424,6 +566,11 @@ private slots:
         QCOMPARE(s.field("Text1")->text(), QString());
         QCOMPARE(s.state.BuyPrice, 10.0);
         QCOMPARE(Focused(), s.widget(byEnter ? "Text1" : "Text3"));
+        // Undo cannot bring the refused price back, neither by the key nor the menu.
+        QTest::keySequence(s.field("Text1"), QKeySequence::Undo);
+        QVERIFY(
+            !TriggerMenuEntry(s.field("Text1"), QCoreApplication::translate("QLineEdit", "&Undo")));
+        QCOMPARE(s.field("Text1")->text(), QString());
         if (byEnter) {
             // The emptied field commits as 0 on the next Enter.
             QTest::keyClick(Focused(), Qt::Key_Return);

@@ -1,13 +1,16 @@
 // Starting programs, message boxes, mail links and the single running copy.
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
+#include "ui/common/translations.h"
 #include "ui_test_support.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLockFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QSysInfo>
 #include <QUuid>
 #include <QWidget>
@@ -178,6 +181,17 @@ private slots:
         QCOMPARE(&Messages(), before);
     }
 
+    // Qt's own texts speak Chinese like the rest of the windows.
+    void qtTextsAreChinese() {
+        QVERIFY(InstallQtTranslation());
+        QMessageBox box;
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QCOMPARE(box.button(QMessageBox::Cancel)->text(), QStringLiteral("取消"));
+        QVERIFY(
+            QCoreApplication::translate("QLineEdit", "&Paste").contains(QStringLiteral("粘贴")));
+    }
+
     void secondCopyIsRefused() {
         const QString name = UniqueLockName();
         auto first = std::make_unique<SingleInstance>(name);
@@ -197,7 +211,24 @@ private slots:
         QVERIFY(afterExit.acquired());
     }
 
-    void lockOfAVanishedCopyIsTakenOver() {
+    // What a lock file may hold when the program starts; only a running copy's lock
+    // refuses the start. "$pid" is a running process, "$gone" one that has ended.
+    void leftOverLocks_data() {
+        QTest::addColumn<QString>("contents");
+        QTest::addColumn<bool>("acquired");
+        const QString app = QCoreApplication::applicationName();
+        const QString host = QSysInfo::machineHostName();
+        QTest::newRow("a running copy") << "$pid\n" + app + "\n" + host + "\n" << false;
+        QTest::newRow("a crashed copy") << "$gone\n" + app + "\n" + host + "\n" << true;
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("garbage") << "\xff\xfe lock?\n\n" << true;
+        QTest::newRow("cut short") << "$pid" << true;
+        QTest::newRow("another host") << "$pid\n" + app + "\nsome-other-host\n" << true;
+        QTest::newRow("another program") << "$pid\nsome-other-program\n" + host + "\n" << true;
+    }
+    void leftOverLocks() {
+        QFETCH(QString, contents);
+        QFETCH(bool, acquired);
         const QString name = UniqueLockName();
         QString path;
         {
@@ -205,20 +236,24 @@ private slots:
             QVERIFY(probe.acquired());
             path = probe.lockPath();
         }
-        // A lock file as a crashed copy leaves it: the id of a process that has ended.
         QProcess child;
         child.start("sh", {"-c", "echo $$"});
         QVERIFY(child.waitForFinished(10000));
-        const QByteArray pid = child.readAllStandardOutput().trimmed();
-        QVERIFY(!pid.isEmpty());
-        QVERIFY(WriteTestFile(path, pid + "\n" + QCoreApplication::applicationName().toUtf8() +
-                                        "\n" + QSysInfo::machineHostName().toUtf8() + "\n"));
+        const QString gone = QString::fromUtf8(child.readAllStandardOutput().trimmed());
+        QVERIFY(!gone.isEmpty());
+        contents.replace("$pid", QString::number(QCoreApplication::applicationPid()));
+        contents.replace("$gone", gone);
+        QVERIFY(WriteTestFile(path, contents.toUtf8()));
 
         SingleInstance next(name);
-        QVERIFY(next.acquired());
-        // And the running copy's own lock is not stale, however old.
-        SingleInstance another(name);
-        QVERIFY(!another.acquired());
+        QCOMPARE(next.acquired(), acquired);
+        if (acquired) {
+            // The lock is ours now, and a copy started after us is refused.
+            SingleInstance another(name);
+            QVERIFY(!another.acquired());
+        } else {
+            QCOMPARE(QFile(path).size(), contents.toUtf8().size()); // left as it was
+        }
     }
 };
 

@@ -1,5 +1,7 @@
 #include "ui_test_support.h"
 
+#include "ui/common/artwork.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,14 @@ MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QStr
     messages.append({title, text, buttons});
     // A box with only OK cannot be cancelled whatever the test asked for.
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
+}
+
+QStringList RecordingMessages::shown() const {
+    QStringList boxes;
+    for (const RecordedMessage& m : messages) {
+        boxes << m.title + ": " + m.text;
+    }
+    return boxes;
 }
 
 RecordingLauncher::RecordingLauncher() : m_previous(SetLauncher(this)) {}
@@ -60,6 +70,7 @@ TempWorkingDirectory::~TempWorkingDirectory() {
 }
 
 void InstallModalWatchdog() {
+    RegisterArtwork();
     static QTimer* watchdog = nullptr;
     if (watchdog != nullptr || qApp == nullptr) {
         return;
@@ -92,6 +103,11 @@ bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable
         permissions |= QFile::ExeOwner;
     }
     return QFile::setPermissions(path, permissions);
+}
+
+QByteArray ReadTestFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace ym::ui

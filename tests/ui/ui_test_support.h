@@ -33,6 +33,8 @@ public:
 
     MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
                        MessageButtons buttons) override;
+    // Every box shown, as "title: text".
+    QStringList shown() const;
 
     QList<RecordedMessage> messages;
     MessageAnswer answer = MessageAnswer::Ok; // what every box "returns"
@@ -85,13 +87,15 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Starts (once per process) a timer that watches for an application-modal widget. A
-// modal dialog means some code bypassed the message sink: the dialog is closed and the
-// test run aborts with a message naming it.
+// Registers the artwork and starts (once per process) a timer that watches for an
+// application-modal widget. A modal dialog means some code bypassed the message sink: the
+// dialog is closed and the test run aborts with a message naming it.
 void InstallModalWatchdog();
 
 // Writes a file, executable by its owner when asked. False when any step fails.
 bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable = false);
+// A file's bytes; empty when it cannot be read.
+QByteArray ReadTestFile(const QString& path);
 
 // One data column "c" holding a whole case, one row per case named by its `name`.
 template <class Case, std::size_t N> void AddCaseRows(const Case (&cases)[N]) {

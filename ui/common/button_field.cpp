@@ -61,11 +61,17 @@ void ButtonField::mouseReleaseEvent(QMouseEvent* event) {
 void ButtonField::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     emit hovered();
+    if (m_focusOnHover && !hasFocus()) {
+        setFocus(Qt::MouseFocusReason);
+    }
 }
 
 void ButtonField::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
+        if (m_enterNeedsHover && (m_hover == nullptr || m_hover->isHidden())) {
+            return;
+        }
         runAction();
         // The action may have moved the focus away already; either way the frames go.
         if (m_hover != nullptr) {
@@ -139,24 +145,44 @@ void ButtonField::paintEvent(QPaintEvent*) {
     painter.drawText(textRect, Qt::AlignCenter | Qt::TextSingleLine, text());
 }
 
-QFrame* MakeRectangle(QWidget* parent, const QString& objectName, const QRect& geometry,
-                      const QColor& color) {
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(objectName);
-    frame->setFrameShape(QFrame::Box);
-    frame->setFrameShadow(QFrame::Plain);
-    frame->setLineWidth(1);
-    frame->setMidLineWidth(0);
-    QPalette pal = frame->palette();
-    pal.setColor(QPalette::WindowText, color);
-    pal.setColor(QPalette::Window, Qt::transparent);
-    frame->setPalette(pal);
-    frame->setAutoFillBackground(false);
-    frame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    frame->setFocusPolicy(Qt::NoFocus);
-    frame->setGeometry(geometry);
-    frame->hide();
-    return frame;
+void ButtonFieldGroup::add(ButtonField* field) {
+    m_fields.append(field);
+    connect(field, &ButtonField::hovered, this, [this, field] { showHover(field); });
+    // The field's own frames are shown by the field; the others lose their hover frame.
+    connect(field, &ButtonField::focusEntered, this, [this, field] {
+        for (ButtonField* other : std::as_const(m_fields)) {
+            if (other != field && other->hoverFrame() != nullptr) {
+                other->hoverFrame()->hide();
+            }
+        }
+    });
+}
+
+void ButtonFieldGroup::watchArea(QWidget* area) {
+    m_areas.append(area);
+    area->setMouseTracking(true);
+    area->installEventFilter(this);
+}
+
+void ButtonFieldGroup::showHover(ButtonField* field) {
+    for (ButtonField* f : std::as_const(m_fields)) {
+        if (QFrame* hover = f->hoverFrame()) {
+            hover->setVisible(f == field);
+        }
+    }
+}
+
+bool ButtonFieldGroup::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove) {
+        for (QWidget* area : std::as_const(m_areas)) {
+            if (watched == area) {
+                showHover(nullptr);
+                emit areaHovered(area);
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace ym::ui

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QList>
 
 class QAbstractButton;
 class QFrame;
@@ -21,9 +22,13 @@ public:
     void setFrames(QFrame* hoverFrame, QFrame* focusFrame);
     QFrame* hoverFrame() const { return m_hover; }
     QFrame* focusFrame() const { return m_focus; }
+    // Enter acts only while the hover frame shows (the mouse has rested on the field).
+    void setEnterNeedsHover(bool needsHover) { m_enterNeedsHover = needsHover; }
+    // The mouse moving over the field gives it the keyboard focus.
+    void setFocusOnHover(bool focusOnHover) { m_focusOnHover = focusOnHover; }
 
 signals:
-    void hovered();       // the mouse moved over it
+    void hovered(); // the mouse moved over it
     void focusEntered();
     void focusLeft();
 
@@ -43,10 +48,32 @@ private:
     QFrame* m_hover = nullptr;
     QFrame* m_focus = nullptr;
     bool m_pressed = false;
+    bool m_enterNeedsHover = false;
+    bool m_focusOnHover = false;
 };
 
-// A rectangle outline (the "Shape" controls): a frameless widget that paints its border.
-QFrame* MakeRectangle(QWidget* parent, const QString& objectName, const QRect& geometry,
-                      const QColor& color);
+// The button fields of one window share the mouse: the hover frame shows round the field
+// the mouse last moved over, or that last took the focus, and round no other; moving the
+// mouse over one of the window's watched areas takes every hover frame away.
+class ButtonFieldGroup : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    void add(ButtonField* field);
+    // Mouse movement over `area` (tracked from now on) hides every hover frame.
+    void watchArea(QWidget* area);
+    // Shows the hover frame of `field` and hides the others'; nullptr hides them all.
+    void showHover(ButtonField* field);
+
+signals:
+    void areaHovered(QWidget* area);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QList<ButtonField*> m_fields;
+    QList<QWidget*> m_areas;
+};
 
 } // namespace ym::ui

@@ -1,5 +1,6 @@
 #include "colors.h"
 
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace ym::ui {
@@ -15,7 +16,16 @@ QColor ToQColor(ColorRef color, const QPalette& palette) {
             return palette.color(QPalette::WindowText);
         }
     }
-    return Rgb(color);
+    return QColor(Red(color), Green(color), Blue(color));
+}
+
+QColor SchemeColor(ColorRef color) {
+    return ToQColor(color, QGuiApplication::palette());
+}
+
+ColorRef ToColorRef(const QColor& color) {
+    const QColor rgb = color.toRgb();
+    return static_cast<ColorRef>(rgb.red() | (rgb.green() << 8) | (rgb.blue() << 16));
 }
 
 void SetBackground(QWidget* widget, const QColor& color) {

@@ -1,4 +1,5 @@
-// Colour references of the settings file to Qt colours.
+// Colours. A window's fixed colours are written as QColor (red, green, blue); the display
+// scheme's colours are colour references, which convert to and from QColor here only.
 #pragma once
 
 #include "core/display_scheme.h"
@@ -6,16 +7,21 @@
 #include <QColor>
 #include <QPalette>
 
+class QWidget;
+
 namespace ym::ui {
 
 // 0x00BBGGRR to its colour; system colour 14 (highlighted text) and 18 (button text)
-// from the palette; any other system index falls back to the palette's window text.
+// from `palette`; any other system index falls back to the palette's window text.
 QColor ToQColor(ColorRef color, const QPalette& palette);
-// 0x00BBGGRR written the way the settings file and the layout tables give it.
-inline QColor Rgb(ColorRef bgr) { return QColor(Red(bgr), Green(bgr), Blue(bgr)); }
+// A scheme colour under the application's palette (system colours follow the desktop
+// theme, not a widget's own recoloured palette).
+QColor SchemeColor(ColorRef color);
+// The colour reference of a plain colour, 0x00BBGGRR.
+ColorRef ToColorRef(const QColor& color);
 
 // Sets a widget's background (auto-filled) or text colour through its palette.
-void SetBackground(class QWidget* widget, const QColor& color);
-void SetForeground(class QWidget* widget, const QColor& color);
+void SetBackground(QWidget* widget, const QColor& color);
+void SetForeground(QWidget* widget, const QColor& color);
 
 } // namespace ym::ui

@@ -1,6 +1,15 @@
 #include "fonts.h"
 
+#include <QByteArray>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QHash>
+#include <QList>
+#include <QRawFont>
+#include <QScreen>
 #include <QStringList>
+
+#include <cmath>
 
 namespace ym::ui {
 
@@ -15,19 +24,80 @@ QFont MakeFont(const QStringList& families, QFont::StyleHint hint, double points
     return font;
 }
 
+// The pixel sizes at which a face carries drawn bitmaps: the one-bit strikes listed in its
+// EBLC table (a 48-byte record per strike after an 8-byte header; ppemY at byte 45,
+// bitDepth at byte 46).
+QList<int> BitmapStrikes(const QRawFont& face) {
+    const QByteArray eblc = face.fontTable("EBLC");
+    constexpr qsizetype kHeader = 8;
+    constexpr qsizetype kRecord = 48;
+    QList<int> sizes;
+    if (eblc.size() < kHeader) {
+        return sizes;
+    }
+    const auto byte = [&eblc](qsizetype at) { return static_cast<unsigned char>(eblc[at]); };
+    const quint32 count = (quint32{byte(4)} << 24) | (quint32{byte(5)} << 16) |
+                          (quint32{byte(6)} << 8) | quint32{byte(7)};
+    for (quint32 i = 0; i < count; ++i) {
+        const qsizetype record = kHeader + static_cast<qsizetype>(i) * kRecord;
+        if (record + kRecord > eblc.size()) {
+            break;
+        }
+        if (byte(record + 46) == 1) {
+            sizes.append(byte(record + 45));
+        }
+    }
+    return sizes;
+}
+
+// Whether text in this font, not antialiased, would be drawn from the bitmaps of the face
+// that draws its Chinese. Qt uses bitmaps only at a strike's pixel size and only unscaled: on
+// a scaled screen it renders the outlines. The primary screen decides.
+bool DrawsFromBitmaps(const QFont& font, double points) {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr || screen->devicePixelRatio() != 1.0) {
+        return false;
+    }
+    const QRawFont face = QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese);
+    if (!face.isValid()) {
+        return false;
+    }
+    static QHash<QString, QList<int>> strikesByFace;
+    const QString key = face.familyName() + QLatin1Char('/') + face.styleName();
+    auto found = strikesByFace.constFind(key);
+    if (found == strikesByFace.constEnd()) {
+        found = strikesByFace.insert(key, BitmapStrikes(face));
+    }
+    const int pixels = static_cast<int>(std::lround(points * screen->logicalDotsPerInchY() / 72.0));
+    return found->contains(pixels);
+}
+
 } // namespace
 
+// AR PL UMing is a light face: antialiased, its hairline strokes at window sizes never
+// reach their colour, and pale colours on the pale panels hardly read. At 11-16 pixels it
+// carries drawn bitmaps, as 宋体 does, and those are used when antialiasing is off, so there
+// the text is drawn solid from them. Other sizes, and faces without bitmaps, keep
+// antialiased outlines, fully hinted so that stems sit on whole pixels. AR PL SungtiL GB
+// follows: unlike the Noto and Source Han serifs it has half-width Latin, on which the
+// spaced-out captions line up.
 QFont SongFont(double points, bool bold) {
     static const QStringList families = {QStringLiteral("宋体"),
                                          QStringLiteral("SimSun"),
                                          QStringLiteral("NSimSun"),
                                          QStringLiteral("AR PL UMing CN"),
                                          QStringLiteral("AR PL UMing TW"),
+                                         QStringLiteral("AR PL SungtiL GB"),
                                          QStringLiteral("Noto Serif CJK SC"),
                                          QStringLiteral("Source Han Serif SC"),
                                          QStringLiteral("WenQuanYi Zen Hei"),
                                          QStringLiteral("Noto Sans CJK SC")};
-    return MakeFont(families, QFont::Serif, points, bold);
+    QFont font = MakeFont(families, QFont::Serif, points, bold);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    if (DrawsFromBitmaps(font, points)) {
+        font.setStyleStrategy(QFont::NoAntialias);
+    }
+    return font;
 }
 
 QFont LishuFont(double points, bool bold) {
@@ -61,6 +131,20 @@ QFont TahomaFont(double points, bool bold) {
                                          QStringLiteral("DejaVu Sans"),
                                          QStringLiteral("Liberation Sans")};
     return MakeFont(families, QFont::SansSerif, points, bold);
+}
+
+QFont ScriptFont(double points, bool bold) {
+    static const QStringList families = {QStringLiteral("Brush Script MT"),
+                                         QStringLiteral("Brush Script Std"),
+                                         QStringLiteral("Dancing Script"),
+                                         QStringLiteral("URW Chancery L"),
+                                         QStringLiteral("Z003"),
+                                         QStringLiteral("TeX Gyre Chorus"),
+                                         QStringLiteral("DejaVu Serif")};
+    QFont font = MakeFont(families, QFont::Cursive, points, bold);
+    // A face without an italic of its own is slanted, so the fall-backs still lean.
+    font.setItalic(true);
+    return font;
 }
 
 } // namespace ym::ui

@@ -24,10 +24,10 @@ MessageSink& Messages();
 // Puts `sink` in place (nullptr restores the modal boxes); returns the previous one.
 MessageSink* SetMessageSink(MessageSink* sink);
 
-MessageAnswer ShowWarning(QWidget* parent, const QString& text);          // "警告", OK
+MessageAnswer ShowWarning(QWidget* parent, const QString& text); // "警告", OK
 MessageAnswer ShowNotice(QWidget* parent, const QString& text,
-                         MessageButtons buttons = MessageButtons::Ok);    // "提示"
-MessageAnswer ShowAppMessage(QWidget* parent, const QString& text);      // application title
+                         MessageButtons buttons = MessageButtons::Ok); // "提示"
+MessageAnswer ShowAppMessage(QWidget* parent, const QString& text);    // application title
 
 inline constexpr const char* kApplicationTitle = "交易小算盘Yuanmate V5.5";
 

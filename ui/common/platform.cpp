@@ -6,6 +6,7 @@
 #include <QLockFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QSysInfo>
 #include <QUrl>
 #include <QWidget>
 
@@ -144,6 +145,23 @@ SingleInstance::SingleInstance(const QString& lockName) {
     // process is gone is recognised by its process id and taken over.
     m_lock->setStaleLockTime(0);
     m_acquired = m_lock->tryLock(0);
+    if (!m_acquired && m_lock->error() == QLockFile::LockFailedError && !HeldByRunningCopy()) {
+        m_lock->removeStaleLockFile();
+        m_acquired = m_lock->tryLock(0);
+    }
+}
+
+// The folder is this machine's own, so a lock naming another host, or one that cannot be
+// read at all (empty, cut short, garbage), was left by no copy that is running now; the
+// process id of a lock from this host is checked by QLockFile itself.
+bool SingleInstance::HeldByRunningCopy() const {
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (!m_lock->getLockInfo(&pid, &host, &application) || pid <= 0) {
+        return false;
+    }
+    return host.isEmpty() || host == QSysInfo::machineHostName();
 }
 
 SingleInstance::~SingleInstance() {

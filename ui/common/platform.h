@@ -40,8 +40,9 @@ QString ChooseProgram(const QString& companionName, const QString& startName,
 void KeepOnTop(QWidget* window);
 bool OpenMailTo(const QString& address);
 
-// One running copy per user: a lock file in the runtime folder. A lock left by a
-// crashed copy is taken over.
+// One running copy per user: a lock file in the runtime folder. A lock whose owner is not
+// a running copy of the program (a crashed copy, an empty or damaged lock file, a lock
+// naming another host) is taken over.
 class SingleInstance {
 public:
     explicit SingleInstance(const QString& lockName = QStringLiteral("yuanmate.lock"));
@@ -50,6 +51,8 @@ public:
     QString lockPath() const;
 
 private:
+    bool HeldByRunningCopy() const;
+
     std::unique_ptr<QLockFile> m_lock;
     QString m_path;
     bool m_acquired = false;

@@ -22,6 +22,7 @@ public:
     using QLabel::QLabel;
 signals:
     void clicked();
+
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -39,41 +39,41 @@ Form7::Form7(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(TwipsSize(kClientWidth, kClientHeight));
 
-    Command2 = new QPushButton(QStringLiteral("退出(&X)"), this);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(TwipsRect(0, 0, kClientWidth, kButtonHeight));
-    Command2->setAutoDefault(false);
+    m_command2 = new QPushButton(QStringLiteral("退出(&X)"), this);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command2->setGeometry(TwipsRect(0, 0, kClientWidth, kButtonHeight));
+    m_command2->setAutoDefault(false);
 
-    Text2 = new QLineEdit(this);
-    Text2->setObjectName(QStringLiteral("Text2"));
-    Text2->setGeometry(TwipsRect(0, kButtonHeight, kClientWidth, kTitleHeight));
-    Text2->setReadOnly(true);
-    Text2->setAlignment(Qt::AlignCenter);
-    Text2->setFont(SongFont(10.5, true));
-    SetBackground(Text2, kPaleYellow);
-    SetForeground(Text2, kTitleRed);
+    m_text2 = new QLineEdit(this);
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text2->setGeometry(TwipsRect(0, kButtonHeight, kClientWidth, kTitleHeight));
+    m_text2->setReadOnly(true);
+    m_text2->setAlignment(Qt::AlignCenter);
+    m_text2->setFont(SongFont(10.5, true));
+    SetBackground(m_text2, kPaleYellow);
+    SetForeground(m_text2, kTitleRed);
 
-    Text1 = new QPlainTextEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
+    m_text1 = new QPlainTextEdit(this);
+    m_text1->setObjectName(QStringLiteral("Text1"));
     const double pageTop = kButtonHeight + kTitleHeight;
-    Text1->setGeometry(TwipsRect(0, pageTop, kClientWidth, kClientHeight - pageTop));
-    Text1->setReadOnly(true);
+    m_text1->setGeometry(TwipsRect(0, pageTop, kClientWidth, kClientHeight - pageTop));
+    m_text1->setReadOnly(true);
     // Read-only, yet the arrow and page keys still move through the page.
-    Text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    Text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    Text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    Text1->setFont(SongFont(9));
-    Text1->setTabChangesFocus(true);
-    SetBackground(Text1, kPaleYellow);
-    SetBackground(Text1->viewport(), kPaleYellow);
+    m_text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text1->setFont(SongFont(9));
+    m_text1->setTabChangesFocus(true);
+    SetBackground(m_text1, kPaleYellow);
+    SetBackground(m_text1->viewport(), kPaleYellow);
 
     // The page comes first, so it has the focus when the viewer opens.
-    setTabOrder(Text1, Command2);
-    setTabOrder(Command2, Text2);
-    setFocusProxy(Text1);
+    setTabOrder(m_text1, m_command2);
+    setTabOrder(m_command2, m_text2);
+    setFocusProxy(m_text1);
 
-    connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
 
     Form_Load();
 }
@@ -82,17 +82,17 @@ Form7::~Form7() = default;
 
 void Form7::Form_Load() {
     m_helpText = HelpText();
-    Text2->setText(QStringLiteral("Yuanmate 5.5 帮助说明"));
-    Text2->setCursorPosition(0);
+    m_text2->setText(QStringLiteral("Yuanmate 5.5 帮助说明"));
+    m_text2->setCursorPosition(0);
     // The editor breaks lines at "\n"; a stray "\r" would show as a glyph.
     QString shown = m_helpText;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (shown.endsWith(QLatin1Char('\n'))) {
         shown.chop(1); // the last line break ends the last line, it opens no new one
     }
-    Text1->setPlainText(shown);
-    Text1->moveCursor(QTextCursor::Start);
-    Text1->verticalScrollBar()->setValue(0);
+    m_text1->setPlainText(shown);
+    m_text1->moveCursor(QTextCursor::Start);
+    m_text1->verticalScrollBar()->setValue(0);
 }
 
 void Form7::Command2_Click() {
@@ -108,7 +108,7 @@ Form7* Form7::ShowHelp(QWidget* caller) {
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
-    viewer->Text1->setFocus(Qt::OtherFocusReason);
+    viewer->m_text1->setFocus(Qt::OtherFocusReason);
     return viewer;
 }
 

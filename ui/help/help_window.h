@@ -22,10 +22,6 @@ public:
     // The open viewer, or nullptr.
     static Form7* Instance();
 
-    QPushButton* Command2 = nullptr; // "退出(&X)"
-    QLineEdit* Text2 = nullptr;      // title line
-    QPlainTextEdit* Text1 = nullptr; // the help text
-
     // The page as loaded, lines ending in "\r\n".
     const QString& helpText() const { return m_helpText; }
 
@@ -33,6 +29,9 @@ private:
     void Form_Load();
     void Command2_Click();
 
+    QPushButton* m_command2 = nullptr; // "退出(&X)"
+    QLineEdit* m_text2 = nullptr;      // title line
+    QPlainTextEdit* m_text1 = nullptr; // the help text
     QString m_helpText;
 };
 

@@ -5,12 +5,15 @@
 #include "core/result_rows.h"
 #include "core/settings_file.h"
 #include "ui/common/button_field.h"
+#include "ui/common/entry_field.h"
 #include "ui/common/key_preview.h"
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
 #include "ui/common/text.h"
+#include "ui/exrights/exrights_window.h"
+#include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
-#include "ui/main/entry_field.h"
+#include "ui/settings/settings_dialog.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -22,40 +25,10 @@
 #include <QScopedValueRollback>
 #include <QScreen>
 #include <QWindow>
-#include <functional>
 
 namespace ym::ui {
 
 namespace {
-
-struct Selection {
-    std::size_t start;
-    std::size_t length;
-};
-
-// The selection as the key filter sees it: with nothing selected, an empty selection at
-// the caret.
-Selection SelectionOf(const QLineEdit* field) {
-    if (field->hasSelectedText()) {
-        return {static_cast<std::size_t>(field->selectionStart()),
-                static_cast<std::size_t>(field->selectedText().size())};
-    }
-    return {static_cast<std::size_t>(field->cursorPosition()), 0};
-}
-
-bool FractionKey(QLineEdit* field, char32_t ch, const std::function<void()>& commit) {
-    const Selection selection = SelectionOf(field);
-    switch (FilterFractionKey(ch, ToAscii(field->text()), selection.start, selection.length)) {
-    case KeyVerdict::Accept:
-        return true;
-    case KeyVerdict::Commit:
-        commit();
-        return false;
-    case KeyVerdict::Discard:
-        break;
-    }
-    return false;
-}
 
 // Message boxes, pop-ups and tool tips are not windows of the program in their own
 // right: the main window coming back from one of them has not been re-activated.
@@ -78,9 +51,9 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     buildControls();
 
-    m_text1->setKeyPress([this](char32_t ch) { return Text1_KeyPress(ch); });
-    m_text3->setKeyPress([this](char32_t ch) { return Text3_KeyPress(ch); });
-    m_text2->setKeyPress([this](char32_t ch) { return Text2_KeyPress(ch); });
+    connect(m_text1, &EntryField::enterPressed, this, &Form1::Text1_KeyPress);
+    connect(m_text3, &EntryField::enterPressed, this, &Form1::Text3_KeyPress);
+    connect(m_text2, &EntryField::enterPressed, this, &Form1::Text2_KeyPress);
     connect(m_text1, &EntryField::focusLost, this, [this] { Text1_Commit(); });
     connect(m_text3, &EntryField::focusLost, this, [this] { Text3_Commit(); });
     connect(m_text2, &EntryField::focusLost, this, [this] { Text2_Commit(); });
@@ -117,6 +90,8 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 }
 
 Form1::~Form1() {
+    delete m_settings.data();
+    delete m_form4;
     delete m_keyPreview;
 }
 
@@ -258,15 +233,40 @@ void Form1::startProgram(const QString& companion, const QString& startName,
 }
 
 void Form1::openExRights() {
-    // The ex-rights window is not part of this build yet.
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_form4.isNull()) {
+        m_form4 = new Form4(this);
+    }
+    m_form4->showNormal(); // also when its own "-" has minimised it
+    m_form4->raise();
+    m_form4->activateWindow();
+    showMinimized();
 }
 
 void Form1::openSettings() {
-    // The parameter settings dialog is not part of this build yet.
+    // Hidden and disabled until the dialog has closed, whichever way; each opening loads
+    // the dialog afresh from memory.
+    if (m_settings.isNull()) {
+        m_settings = new Form3(m_state);
+        connect(m_settings, &Form3::settingsChanged, this, &Form1::ApplyDisplayScheme);
+        connect(m_settings, &Form3::programEnded, this, &Form1::programEnded);
+        connect(m_settings, &Form3::closed, this, [this] {
+            m_settings = nullptr; // it unloads itself
+            setEnabled(true);
+            show();
+            activateWindow();
+        });
+    }
+    m_settings->show();
+    m_settings->activateWindow();
+    hide();
+    setEnabled(false);
 }
 
 void Form1::openAbout() {
-    // The about window is not part of this build yet.
+    // The about window enables the main window again when it closes.
+    setEnabled(false);
+    Form2::ShowAbout(this);
 }
 
 void Form1::Label13_Click() {
@@ -325,9 +325,9 @@ void Form1::Command5_Click() {
     m_state.BuyPrice = 0;
     m_state.SellPrice = 0;
     m_state.Quantity = 0;
-    m_text1->clear();
-    m_text2->clear();
-    m_text3->clear();
+    for (EntryField* field : {m_text1, m_text2, m_text3}) {
+        field->setProgramText(QString());
+    }
     m_text1->setFocus();
 }
 
@@ -423,113 +423,59 @@ void Form1::colorPanels() {
 
 // ---- Entry fields ---------------------------------------------------------------------
 
-bool Form1::Text1_KeyPress(char32_t ch) {
-    return FractionKey(m_text1, ch, [this] {
-        if (Text1_Commit()) {
-            focusAndSelect(m_text3);
-        }
-    });
-}
-
-bool Form1::Text3_KeyPress(char32_t ch) {
-    return FractionKey(m_text3, ch, [this] {
-        Text3_Commit();
-        focusAndSelect(m_text2);
-    });
-}
-
-bool Form1::Text2_KeyPress(char32_t ch) {
-    switch (FilterWholeKey(ch)) {
-    case KeyVerdict::Accept:
-        return true;
-    case KeyVerdict::Commit:
-        Text2_Commit();
-        m_text4->setFocus();
-        buttonFieldHovered(m_text4);
-        return false;
-    case KeyVerdict::Discard:
-        break;
+void Form1::Text1_KeyPress() {
+    if (Text1_Commit()) {
+        focusAndSelect(m_text3);
     }
-    return false;
+}
+
+void Form1::Text3_KeyPress() {
+    Text3_Commit();
+    focusAndSelect(m_text2);
+}
+
+void Form1::Text2_KeyPress() {
+    Text2_Commit();
+    m_text4->setFocus();
+    m_buttonFields->showHover(m_text4);
 }
 
 bool Form1::Text1_Commit() {
+    return commitField(m_text1, CommitBuyPrice, m_state.BuyPrice);
+}
+
+void Form1::Text3_Commit() {
+    commitField(m_text3, CommitSellPrice, m_state.SellPrice);
+}
+
+void Form1::Text2_Commit() {
+    commitField(m_text2, CommitQuantity, m_state.Quantity);
+}
+
+bool Form1::commitField(EntryField* field, FieldCommit (*commit)(std::string_view),
+                        double& stored) {
     // The message box of a refused price can take the focus from the field; that must
     // not commit the field a second time.
     if (m_committing) {
         return false;
     }
     const QScopedValueRollback guard(m_committing, true);
-    const FieldCommit commit = CommitBuyPrice(ToAscii(m_text1->text()));
-    if (commit.refused) {
+    const FieldCommit result = commit(ToAscii(field->text()));
+    if (result.refused) {
         ShowAppMessage(this, FromUtf8(kBuyPriceLimitMessage));
-        m_text1->clear();
+        field->setProgramText(QString());
         return false;
     }
-    m_state.BuyPrice = commit.value;
-    if (commit.newText) {
-        m_text1->setText(FromUtf8(*commit.newText));
+    stored = result.value;
+    if (result.newText) {
+        field->setProgramText(FromUtf8(*result.newText));
     }
     return true;
-}
-
-void Form1::Text3_Commit() {
-    if (m_committing) {
-        return;
-    }
-    const QScopedValueRollback guard(m_committing, true);
-    const FieldCommit commit = CommitSellPrice(ToAscii(m_text3->text()));
-    m_state.SellPrice = commit.value;
-    if (commit.newText) {
-        m_text3->setText(FromUtf8(*commit.newText));
-    }
-}
-
-void Form1::Text2_Commit() {
-    if (m_committing) {
-        return;
-    }
-    const QScopedValueRollback guard(m_committing, true);
-    const FieldCommit commit = CommitQuantity(ToAscii(m_text2->text()));
-    m_state.Quantity = commit.value;
-    if (commit.newText) {
-        m_text2->setText(FromUtf8(*commit.newText));
-    }
 }
 
 void Form1::focusAndSelect(EntryField* field) {
     field->setFocus();
     field->selectAll();
-}
-
-// ---- Button fields ---------------------------------------------------------------------
-
-void Form1::buttonFieldHovered(ButtonField* field) {
-    for (ButtonField* f : {m_text4, m_text5, m_text6}) {
-        if (QFrame* hover = f->hoverFrame()) {
-            hover->setVisible(f == field);
-        }
-    }
-}
-
-void Form1::buttonFieldFocused(ButtonField* field) {
-    for (ButtonField* f : {m_text4, m_text5, m_text6}) {
-        if (f != field && f->hoverFrame()) {
-            f->hoverFrame()->hide();
-        }
-    }
-}
-
-void Form1::hideHoverFrames() {
-    buttonFieldHovered(nullptr);
-}
-
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove &&
-        (watched == m_picture1 || watched == m_panels.a.picture || watched == m_panels.b.picture)) {
-        hideHoverFrames();
-    }
-    return QWidget::eventFilter(watched, event);
 }
 
 } // namespace ym::ui

@@ -2,9 +2,11 @@
 // button fields, its own title strip and the tool strip.
 #pragma once
 
+#include "core/entry_rules.h"
 #include "core/program_state.h"
 #include "ui/main/result_panels.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -19,7 +21,10 @@ class QWindow;
 namespace ym::ui {
 
 class ButtonField;
+class ButtonFieldGroup;
 class EntryField;
+class Form3;
+class Form4;
 class KeyPreview;
 
 class Form1 : public QWidget {
@@ -67,7 +72,6 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -75,22 +79,19 @@ private:
     void buildToolStrip();
     void buildInputPanel();
 
-    // Character handlers of the entry fields: true lets the character in.
-    bool Text1_KeyPress(char32_t ch);
-    bool Text3_KeyPress(char32_t ch);
-    bool Text2_KeyPress(char32_t ch);
+    // Enter in the entry fields (the fields filter every other key themselves).
+    void Text1_KeyPress();
+    void Text3_KeyPress();
+    void Text2_KeyPress();
     // Commits; false when the buy price was refused.
     bool Text1_Commit();
     void Text3_Commit();
     void Text2_Commit();
+    bool commitField(EntryField* field, FieldCommit (*commit)(std::string_view), double& stored);
     void focusAndSelect(EntryField* field);
 
     void Label13_Click();
     void Label15_Click();
-
-    void buttonFieldHovered(ButtonField* field);
-    void buttonFieldFocused(ButtonField* field);
-    void hideHoverFrames();
 
     // Steps of the display scheme, in the order start-up and ApplyDisplayScheme use.
     void resetPanelValues();
@@ -106,8 +107,9 @@ private:
     void startNotebook();
     void startProgram(const QString& companion, const QString& startName,
                       const QStringList& fallbacks, const QString& what);
-    // Windows still to come; the keys and tool buttons already lead here.
+    // The ex-rights window over the main window, which minimises itself meanwhile.
     void openExRights();
+    // Windows still to come; the keys and tool buttons already lead here.
     void openSettings();
     void openAbout();
 
@@ -115,6 +117,8 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
+    QPointer<Form3> m_settings; // the parameter settings dialog while it is open
+    QPointer<Form4> m_form4;    // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
@@ -139,6 +143,7 @@ private:
     ButtonField* m_text4 = nullptr;
     ButtonField* m_text5 = nullptr;
     ButtonField* m_text6 = nullptr;
+    ButtonFieldGroup* m_buttonFields = nullptr;
     QPushButton* m_command1 = nullptr;
     QPushButton* m_command5 = nullptr;
     QPushButton* m_command2 = nullptr;

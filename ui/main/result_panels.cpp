@@ -1,12 +1,13 @@
 #include "ui/main/result_panels.h"
 
 #include "ui/common/colors.h"
+#include "ui/common/controls.h"
 #include "ui/common/fonts.h"
 #include "ui/common/text.h"
 #include "ui/common/twips.h"
 
+#include <QFontMetrics>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 
 namespace ym::ui {
@@ -19,12 +20,16 @@ constexpr double kShadowRight = 120;
 constexpr double kShadowDown = 180;
 constexpr double kRowPitch = 320;
 constexpr double kRowHeight = 300;
+// The captions are at most six characters wide; the values take the rest of the row, so
+// that the largest amounts the fields admit show whole.
 constexpr double kCaptionLeft = 300;
-constexpr double kCaptionWidth = 2000;
-constexpr double kValueLeft = 2300;
-constexpr double kValueWidth = 2200;
+constexpr double kCaptionWidth = 1500;
+constexpr double kValueLeft = 1800;
+constexpr double kValueWidth = 2700;
 constexpr double kLineLeft = 240;
 constexpr double kLineWidth = 4320;
+constexpr double kRowPoints = 10.5;
+constexpr double kSmallestRowPoints = 6;
 
 // Where the rows, rules and currency notes of each panel sit, in twips from the
 // panel's top. The yuan panel puts its currency under the rows, the dollar panel above.
@@ -37,59 +42,48 @@ struct PanelGeometry {
 constexpr PanelGeometry kAGeometry{670, 550, 3990, 4150};
 constexpr PanelGeometry kBGeometry{790, 670, 4750, 250};
 
-QFrame* MakeLine(QWidget* parent, const QString& name, double top) {
-    auto* line = new QFrame(parent);
-    line->setObjectName(name);
-    line->setFrameShape(QFrame::NoFrame);
-    QRect r = TwipsRect(kLineLeft, top, kLineWidth, 15);
-    r.setHeight(1);
-    line->setGeometry(r);
-    line->setAutoFillBackground(true);
-    return line;
+QLabel* MakeRowLabel(QWidget* parent, const QString& name, const QString& text, const QRect& where,
+                     Qt::Alignment alignment) {
+    return MakeLabel(parent, name, text, where, SongFont(kRowPoints), alignment | Qt::AlignVCenter);
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& text, const QRect& where,
-                  Qt::Alignment alignment) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(where);
-    label->setFont(SongFont(10.5));
-    label->setAlignment(alignment | Qt::AlignVCenter);
-    return label;
-}
-
-void BuildRows(ResultPanel& panel, const QString& captionName, const QString& valueName,
+void BuildRows(ResultPanel& panel, const char* captionName, const char* valueName,
                double firstRow) {
     const std::vector<ResultRow> rows = ResetRows(panel.kind);
-    const int count = panel.kind == Panel::AShare ? 10 : 12;
-    for (int i = 0; i < count; ++i) {
-        const double top = firstRow + kRowPitch * i;
-        const QString caption = i < static_cast<int>(rows.size())
-                                    ? FromUtf8(rows[static_cast<std::size_t>(i)].caption)
-                                    : QString();
-        const QString value = i < static_cast<int>(rows.size())
-                                  ? FromUtf8(rows[static_cast<std::size_t>(i)].value)
-                                  : QString();
-        QLabel* c =
-            MakeLabel(panel.picture, captionName + QString::number(i), caption,
-                      TwipsRect(kCaptionLeft, top, kCaptionWidth, kRowHeight), Qt::AlignLeft);
-        QLabel* v = MakeLabel(panel.picture, valueName + QString::number(i), value,
-                              TwipsRect(kValueLeft, top, kValueWidth, kRowHeight), Qt::AlignRight);
-        if (caption == QStringLiteral("手续费合计：")) {
-            c->setToolTip(QStringLiteral("等于以上各项费用的总和"));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const double top = firstRow + kRowPitch * static_cast<double>(i);
+        const int index = static_cast<int>(i);
+        QLabel* caption =
+            MakeRowLabel(panel.picture, ArrayName(captionName, index), FromUtf8(rows[i].caption),
+                         TwipsRect(kCaptionLeft, top, kCaptionWidth, kRowHeight), Qt::AlignLeft);
+        QLabel* value =
+            MakeRowLabel(panel.picture, ArrayName(valueName, index), FromUtf8(rows[i].value),
+                         TwipsRect(kValueLeft, top, kValueWidth, kRowHeight), Qt::AlignRight);
+        if (rows[i].caption == "手续费合计：") {
+            caption->setToolTip(QStringLiteral("等于以上各项费用的总和"));
         }
-        panel.captions.push_back(c);
-        panel.values.push_back(v);
+        panel.captions.push_back(caption);
+        panel.values.push_back(value);
     }
 }
 
-QFrame* MakePicture(QWidget* parent, const QString& name, double left, double top) {
-    auto* picture = new QFrame(parent);
-    picture->setObjectName(name);
-    picture->setFrameShape(QFrame::NoFrame);
-    picture->setGeometry(TwipsRect(left, top, kPanelWidth, kPanelHeight));
-    picture->setAutoFillBackground(true);
-    return picture;
+QFrame* MakeResultPicture(QWidget* parent, const QString& name, double left, double top) {
+    return MakePanel(parent, name, TwipsRect(left, top, kPanelWidth, kPanelHeight), Qt::black);
+}
+
+// A value is never cut: one that does not fit its column at the row's size is written
+// smaller, step by step, until it does. Each size is the typeface's own for that size,
+// which may draw it differently.
+void SetWholeText(QLabel* label, const QString& text) {
+    double points = kRowPoints;
+    QFont font = SongFont(points);
+    while (points > kSmallestRowPoints &&
+           QFontMetrics(font).horizontalAdvance(text) > label->width()) {
+        points -= 0.5;
+        font = SongFont(points);
+    }
+    label->setFont(font);
+    label->setText(text);
 }
 
 void ColorRowFromSlot(ResultPanel& panel, const std::vector<ResultRow>& rows, int row,
@@ -103,37 +97,38 @@ void ColorRowFromSlot(ResultPanel& panel, const std::vector<ResultRow>& rows, in
 
 } // namespace
 
-QColor SchemeColor(ColorRef color) {
-    return ToQColor(color, QGuiApplication::palette());
-}
-
 ResultPanels BuildResultPanels(QWidget* parent, double left, double top) {
     ResultPanels panels;
-    panels.shadow =
-        MakePicture(parent, QStringLiteral("Picture4"), left + kShadowRight, top + kShadowDown);
-    SetBackground(panels.shadow, Qt::black);
+    panels.shadow = MakeResultPicture(parent, QStringLiteral("Picture4"), left + kShadowRight,
+                                      top + kShadowDown);
 
     panels.a.kind = Panel::AShare;
-    panels.a.picture = MakePicture(parent, QStringLiteral("Picture2_0"), left, top);
-    panels.a.lines = {MakeLine(panels.a.picture, QStringLiteral("Line3"), kAGeometry.topRule),
-                      MakeLine(panels.a.picture, QStringLiteral("Line4"), kAGeometry.bottomRule)};
-    BuildRows(panels.a, QStringLiteral("Label3_"), QStringLiteral("Label4_"), kAGeometry.firstRow);
-    panels.a.notes = {MakeLabel(
+    panels.a.picture = MakeResultPicture(parent, QStringLiteral("Picture2_0"), left, top);
+    panels.a.lines = {MakeLine(panels.a.picture, QStringLiteral("Line3"), kLineLeft,
+                               kAGeometry.topRule, kLineWidth),
+                      MakeLine(panels.a.picture, QStringLiteral("Line4"), kLineLeft,
+                               kAGeometry.bottomRule, kLineWidth)};
+    BuildRows(panels.a, "Label3", "Label4", kAGeometry.firstRow);
+    panels.a.notes = {MakeRowLabel(
         panels.a.picture, QStringLiteral("Label10"), QStringLiteral("交易币种:人民币(元)"),
         TwipsRect(kCaptionLeft, kAGeometry.notesTop, 4200, kRowHeight), Qt::AlignLeft)};
 
     panels.b.kind = Panel::BShare;
-    panels.b.picture = MakePicture(parent, QStringLiteral("Picture2_1"), left, top);
+    panels.b.picture = MakeResultPicture(parent, QStringLiteral("Picture2_1"), left, top);
     panels.b.notes = {
-        MakeLabel(panels.b.picture, QStringLiteral("Label5"), QStringLiteral("交易币种:"),
-                  TwipsRect(kCaptionLeft, kBGeometry.notesTop, 1000, kRowHeight), Qt::AlignLeft),
-        MakeLabel(panels.b.picture, QStringLiteral("Label9"),
-                  QStringLiteral("上海--美元USD,深圳--港币HKD"),
-                  TwipsRect(kCaptionLeft + 1000, kBGeometry.notesTop, 3200, kRowHeight),
-                  Qt::AlignLeft)};
-    panels.b.lines = {MakeLine(panels.b.picture, QStringLiteral("Line5_0"), kBGeometry.topRule),
-                      MakeLine(panels.b.picture, QStringLiteral("Line6_0"), kBGeometry.bottomRule)};
-    BuildRows(panels.b, QStringLiteral("Label7_"), QStringLiteral("Label8_"), kBGeometry.firstRow);
+        MakeRowLabel(panels.b.picture, QStringLiteral("Label5"), QStringLiteral("交易币种:"),
+                     TwipsRect(kCaptionLeft, kBGeometry.notesTop, 1000, kRowHeight), Qt::AlignLeft),
+        MakeRowLabel(panels.b.picture, QStringLiteral("Label9"),
+                     QStringLiteral("上海--美元USD,深圳--港币HKD"),
+                     TwipsRect(kCaptionLeft + 1000, kBGeometry.notesTop, 3200, kRowHeight),
+                     Qt::AlignLeft)};
+    panels.b.lines = {MakeLine(panels.b.picture, QStringLiteral("Line5_0"), kLineLeft,
+                               kBGeometry.topRule, kLineWidth),
+                      MakeLine(panels.b.picture, QStringLiteral("Line6_0"), kLineLeft,
+                               kBGeometry.bottomRule, kLineWidth)};
+    BuildRows(panels.b, "Label7", "Label8", kBGeometry.firstRow);
+    SetRowValues(panels.a, ResetRows(Panel::AShare));
+    SetRowValues(panels.b, ResetRows(Panel::BShare));
 
     panels.shadow->lower();
     return panels;
@@ -149,7 +144,11 @@ void ShowPanel(ResultPanels& panels, Panel shown) {
 void SetRowValues(ResultPanel& panel, const std::vector<ResultRow>& rows) {
     const std::size_t count = std::min(rows.size(), panel.values.size());
     for (std::size_t i = 0; i < count; ++i) {
-        panel.values[i]->setText(FromUtf8(rows[i].value));
+        const QString value = FromUtf8(rows[i].value);
+        SetWholeText(panel.values[i], value);
+        // A screen reader on the value reads the whole row: "纯利润 840.50元".
+        panel.values[i]->setAccessibleName(SpokenName(panel.captions[i]->text()) +
+                                           QLatin1Char(' ') + value);
     }
 }
 

@@ -53,8 +53,4 @@ void ColorBackground(ResultPanel& panel, const ColorTable& colors);
 void ColorLines(ResultPanel& panel, const ColorTable& colors);
 void ColorNotes(ResultPanel& panel, const ColorTable& colors);
 
-// A colour reference of the scheme resolved against the application's palette (system
-// colours 14 and 18 follow the desktop theme, not a widget's own recoloured palette).
-QColor SchemeColor(ColorRef color);
-
 } // namespace ym::ui

@@ -1,6 +1,8 @@
-#include "ui/main/entry_field.h"
+#include "ui/common/entry_field.h"
 
-#include <QAction>
+#include "ui/common/edit_menu.h"
+#include "ui/common/text.h"
+
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QFocusEvent>
@@ -31,12 +33,64 @@ bool IsEditingKey(QKeyEvent* event) {
            event->matches(QKeySequence::Redo);
 }
 
+// Switching to another window or a pop-up and back neither leaves nor enters the field.
+bool WithinTheWindow(const QFocusEvent* event) {
+    return event->reason() != Qt::ActiveWindowFocusReason &&
+           event->reason() != Qt::PopupFocusReason;
+}
+
+bool IsControl(char32_t ch) {
+    return ch < 0x20 || ch == 0x7F;
+}
+
+// Digits with at most one point where fractions are allowed: every text the filter lets
+// the user build (a point may end up first only by deleting what stood before it).
+bool IsNumberText(const QString& text, bool fractionAllowed) {
+    int points = 0;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('.')) {
+            ++points;
+        } else if (c < QLatin1Char('0') || c > QLatin1Char('9')) {
+            return false;
+        }
+    }
+    return points <= (fractionAllowed ? 1 : 0);
+}
+
 } // namespace
 
 EntryField::EntryField(QWidget* parent) : QLineEdit(parent) {
-    // Dropped or composed text would bypass the key handler.
+    // Dropped or composed text would bypass the filter.
     setAcceptDrops(false);
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    connect(this, &QLineEdit::textEdited, this, &EntryField::guardEdit);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (IsNumberText(text, m_fractionAllowed)) {
+            m_lastText = text;
+        }
+    });
+}
+
+KeyVerdict EntryField::verdict(char32_t ch) const {
+    if (!m_fractionAllowed) {
+        return FilterWholeKey(ch);
+    }
+    std::size_t start = static_cast<std::size_t>(cursorPosition());
+    std::size_t length = 0;
+    if (hasSelectedText()) {
+        start = static_cast<std::size_t>(selectionStart());
+        length = static_cast<std::size_t>(selectedText().size());
+    }
+    return FilterFractionKey(ch, ToAscii(text()), start, length);
+}
+
+bool EntryField::admits(char32_t ch) const {
+    if (verdict(ch) != KeyVerdict::Accept) {
+        return false;
+    }
+    // A typed character replaces the selection.
+    return ch == static_cast<char32_t>(kBackspace) ||
+           text().size() - selectedText().size() < m_lengthLimit;
 }
 
 void EntryField::insertFiltered(const QString& text) {
@@ -44,13 +98,21 @@ void EntryField::insertFiltered(const QString& text) {
         return;
     }
     for (const char32_t ch : text.toUcs4()) {
-        // A pasted line break must not commit the field behind the user's back.
-        if (ch < 0x20 || ch == 0x7F) {
-            continue;
-        }
-        if (admits(ch)) {
+        if (!IsControl(ch) && admits(ch)) {
             insert(QString::fromUcs4(&ch, 1));
         }
+    }
+}
+
+void EntryField::setProgramText(const QString& text) {
+    // setText, unlike clear() or insert(), starts a new undo history.
+    setText(text);
+    m_lastText = text;
+}
+
+void EntryField::guardEdit(const QString& text) {
+    if (!IsNumberText(text, m_fractionAllowed)) {
+        setProgramText(m_lastText);
     }
 }
 
@@ -58,10 +120,8 @@ void EntryField::keyPressEvent(QKeyEvent* event) {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (m_keyPress) {
-            m_keyPress(13);
-        }
         event->accept();
+        emit enterPressed();
         return;
     case Qt::Key_Backspace:
         if (admits(8)) {
@@ -92,9 +152,8 @@ void EntryField::keyPressEvent(QKeyEvent* event) {
     if (chars.size() == 1) {
         // Other control characters are discarded like any refused character.
         const char32_t ch = chars.front();
-        if (ch >= 0x20 && ch != 0x7F && admits(ch)) {
+        if (!IsControl(ch) && admits(ch)) {
             QLineEdit::keyPressEvent(event);
-            return;
         }
         event->accept();
         return;
@@ -103,26 +162,26 @@ void EntryField::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void EntryField::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    if (WithinTheWindow(event)) {
+        emit focusGained();
+    }
+}
+
 void EntryField::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
-    // Switching to another application or a pop-up does not leave the field.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) {
+    if (WithinTheWindow(event)) {
         emit focusLost();
     }
 }
 
+// The menu of any line edit, except that Paste goes through the filter.
 void EntryField::contextMenuEvent(QContextMenuEvent* event) {
-    QMenu* menu = createStandardContextMenu();
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (QAction* action : menu->actions()) {
-        if (action->objectName() == QLatin1String("edit-paste")) {
-            action->disconnect();
-            connect(action, &QAction::triggered, this, [this] {
-                insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
-            });
-        }
-    }
-    menu->popup(event->globalPos());
+    MakeEditMenu(this, [this] {
+        insertFiltered(QGuiApplication::clipboard()->text(QClipboard::Clipboard));
+    })->popup(event->globalPos());
+    event->accept();
 }
 
 void EntryField::mouseReleaseEvent(QMouseEvent* event) {
