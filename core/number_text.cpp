@@ -529,6 +529,48 @@ std::string FormatMask(double value, std::string_view mask) {
     return out;
 }
 
+double RoundToCents(double value) {
+    if (!std::isfinite(value)) {
+        return value;
+    }
+    const double scaled = std::fabs(value) * 100;
+    // Far from a half fen, the 15-digit form (within 5e-15 of the value, relatively) and
+    // the binary product round the same way; only near-ties need the decimal digits.
+    if (scaled < 0x1p50) {
+        const double whole = std::floor(scaled);
+        const double fraction = scaled - whole;
+        if (std::fabs(fraction - 0.5) > scaled * 1e-13) {
+            const double fen = fraction > 0.5 ? whole + 1 : whole;
+            if (fen == 0) {
+                return 0.0;
+            }
+            return value < 0 ? -fen / 100 : fen / 100;
+        }
+    }
+    Decimal15 d = ToDecimal15(value);
+    // Digits from the first one down to the fen.
+    const int keep = d.exponent + 3;
+    if (keep <= 0) {
+        const bool up = keep == 0 && d.digits[0] >= '5';
+        return !up ? 0.0 : (d.negative ? -0.01 : 0.01);
+    }
+    std::string digits = d.digits;
+    int exponent = d.exponent;
+    if (static_cast<int>(digits.size()) > keep) {
+        const bool up = digits[static_cast<std::size_t>(keep)] >= '5';
+        digits.resize(static_cast<std::size_t>(keep));
+        if (up && IncrementDigits(digits)) {
+            digits.insert(digits.begin(), '1');
+            ++exponent;
+        }
+    }
+    const std::string text =
+        digits + "e" + std::to_string(exponent + 1 - static_cast<int>(digits.size()));
+    double rounded = 0;
+    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    return d.negative ? -rounded : rounded;
+}
+
 namespace {
 
 // Round half to even on the binary value, inside [lo - 0.5, hi + 0.5).

@@ -36,6 +36,12 @@ std::string GeneralForm(double value);
 // 15-significant-digit decimal form; a value that rounds to zero shows no minus sign.
 std::string FormatMask(double value, std::string_view mask);
 
+// The value as a statement shows it, to the fen: rounded to two decimals half away from
+// zero on its 15-significant-digit decimal form, exactly as FormatMask rounds it, so that a
+// fee added up is the fee shown. A tie such as 12345 x 0.001 = 12.345 goes up although its
+// binary product may lie just below 12.345. Non-finite values come back unchanged.
+double RoundToCents(double value);
+
 inline constexpr std::string_view kYuanMask = "###,###,###,##0.00元";
 inline constexpr std::string_view kPercentMask = "###,###,###,##0.00 %";
 inline constexpr std::string_view kEntryMask = "######0.00##";

@@ -38,7 +38,8 @@ struct ProgramState {
     // Writes the selection into the settings file, as the exit action does.
     std::optional<SettingsMessage> SaveSelection() const;
 
-    FeeRules feeRules() const { return {rates, CurMarket, parameters.SettlementCap()}; }
+    // The classic fee rules of the selection.
+    FeeRules feeRules() const { return ClassicRates{rates, CurMarket, parameters.SettlementCap()}; }
 };
 
 } // namespace ym

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 namespace ym {
 
@@ -29,6 +30,18 @@ constexpr std::int16_t NumberOf(Market market) {
 constexpr std::int16_t NumberOf(SecurityType type) {
     return static_cast<std::int16_t>(type);
 }
+
+// The selectors' captions (UTF-8): "沪市", "深市"; "A 股", "债券", "基金", "证券投资基金", "B 股".
+std::string_view MarketName(Market market);
+std::string_view TypeName(SecurityType type);
+// The ASCII word of a type: "a", "bond", "fund", "sif", "b".
+std::string_view TypeKey(SecurityType type);
+
+// A market or type as a user names it on a command line or in a statement file: its number
+// ("1", "2"; "1".."5"), its ASCII word ("sh", "sz"; TypeKey), letters in either case, or
+// its caption ("沪市", also "上海", "沪"; "A 股", also without the blank).
+std::optional<Market> ParseMarket(std::string_view text);
+std::optional<SecurityType> ParseType(std::string_view text);
 
 // The number stored for a selection; a selection that names nothing is stored as -1,
 // what a missing key reads.

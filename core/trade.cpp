@@ -1,108 +1,85 @@
 #include "core/trade.h"
 
+#include "core/number_text.h"
+
 namespace ym {
 
 namespace {
 
-// The fees of one leg, itemised. Every term is computed from the leg's own amount, so a
-// leg without amount pays no rate-based fee; the transfer fee and the other charge do not
-// depend on the amount and are added by the caller.
-struct LegItems {
-    double amount = 0;
-    double commission = 0;
-    double stamp = 0;
-    double settlement = 0;
+// A leg's fees as the result shows them.
+struct ShownLeg {
+    LegCharges charges;
     double handling = 0;
     double regulator = 0;
+    double other = 0;
 };
 
-LegItems ComputeLegItems(const FeeRules& rules, double amount) {
-    const RateSet& r = rules.rates;
-    LegItems leg;
-    leg.amount = amount;
-    leg.commission = r.CommissionRate * amount;
-    leg.stamp = r.StampRate * amount;
-    leg.settlement = r.SettlementRate * amount;
-    leg.handling = r.HandlingRate * amount;
-    leg.regulator = r.RegulatorRate * amount;
-    // A leg that is not traded pays no minimum commission.
-    if (leg.commission != 0 && leg.commission < r.MinCommission) {
-        leg.commission = r.MinCommission;
+ShownLeg Show(const FeeRules& rules, const LegCharges& leg) {
+    ShownLeg shown{leg, leg[ChargeSlot::Handling], leg[ChargeSlot::Regulator], leg.other};
+    if (rules.exchangeFeesAsOther) {
+        shown.other = (shown.handling + shown.regulator) + shown.other;
+        shown.handling = 0;
+        shown.regulator = 0;
     }
-    // Only Shenzhen caps the settlement fee of a leg.
-    if (rules.market == Market::Shenzhen && leg.settlement >= rules.SettlementCap) {
-        leg.settlement = rules.SettlementCap;
-    }
-    return leg;
-}
-
-// The transfer fee is charged per share, with a minimum per leg; a type without a
-// transfer rate never pays the minimum.
-double ComputeLegTransfer(const FeeRules& rules, double quantity) {
-    double transfer = quantity * rules.rates.TransferRate;
-    if (transfer <= rules.rates.MinTransfer) {
-        transfer = transfer == 0 ? 0 : rules.rates.MinTransfer;
-    }
-    return transfer;
-}
-
-// The order of the additions is part of the result: a statement checked by hand adds
-// the fees in this order, and so must we to the last bit.
-double SumLeg(const LegItems& leg, double transfer, double other) {
-    return leg.stamp + leg.commission + transfer + leg.settlement + leg.handling + leg.regulator +
-           other;
+    return shown;
 }
 
 } // namespace
 
-double LegFees(const FeeRules& rules, double price, double quantity) {
-    const LegItems leg = ComputeLegItems(rules, price * quantity);
-    return SumLeg(leg, ComputeLegTransfer(rules, quantity), rules.rates.OtherFee);
-}
-
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     TradeResult res;
-    const double other = rules.rates.OtherFee;
+    // Sums of fees rounded to the fen are whole fen again; the rounding only takes the
+    // binary addition's noise off.
+    const auto add = [&](double a, double b) { return rules.toFen ? RoundToCents(a + b) : a + b; };
 
-    const LegItems buy = ComputeLegItems(rules, input.BuyPrice * input.Quantity);
-    const LegItems sell = ComputeLegItems(rules, input.SellPrice * input.Quantity);
-    res.BuyAmount = buy.amount;
-    res.SellAmount = sell.amount;
-    res.BuyCommission = buy.commission;
-    res.SellCommission = sell.commission;
-    res.BuyStamp = buy.stamp;
-    res.SellStamp = sell.stamp;
-    res.BuySettlement = buy.settlement;
-    res.SellSettlement = sell.settlement;
+    const ShownLeg buy = Show(rules, ChargeLeg(rules, Side::Buy, input.BuyPrice, input.Quantity));
+    const ShownLeg sell =
+        Show(rules, ChargeLeg(rules, Side::Sell, input.SellPrice, input.Quantity));
+    const LegCharges& b = buy.charges;
+    const LegCharges& s = sell.charges;
+    res.BuyAmount = b.amount;
+    res.SellAmount = s.amount;
+    res.BuyCommission = b[ChargeSlot::Commission];
+    res.SellCommission = s[ChargeSlot::Commission];
+    res.BuyStamp = b[ChargeSlot::Stamp];
+    res.SellStamp = s[ChargeSlot::Stamp];
+    res.BuySettlement = b[ChargeSlot::Settlement];
+    res.SellSettlement = s[ChargeSlot::Settlement];
     res.BuyHandling = buy.handling;
     res.SellHandling = sell.handling;
     res.BuyRegulator = buy.regulator;
     res.SellRegulator = sell.regulator;
 
-    res.CommissionTotal = sell.commission + buy.commission;
-    res.StampTotal = sell.stamp + buy.stamp;
-    res.SettlementTotal = sell.settlement + buy.settlement;
-    res.HandlingTotal = sell.handling + buy.handling;
-    res.RegulatorTotal = sell.regulator + buy.regulator;
+    res.CommissionTotal = add(res.SellCommission, res.BuyCommission);
+    res.StampTotal = add(res.SellStamp, res.BuyStamp);
+    res.SettlementTotal = add(res.SellSettlement, res.BuySettlement);
+    res.HandlingTotal = add(res.SellHandling, res.BuyHandling);
+    res.RegulatorTotal = add(res.SellRegulator, res.BuyRegulator);
 
-    res.LegTransfer = ComputeLegTransfer(rules, input.Quantity);
-    res.BuyLegFees = SumLeg(buy, res.LegTransfer, other);
-    res.SellLegFees = SumLeg(sell, res.LegTransfer, other);
+    res.BuyLegFees = b.total;
+    res.SellLegFees = s.total;
 
-    // A trade with one leg (or none) has no profit; its fixed charges are taken once.
+    // A trade with one leg (or none) has no profit; its fixed charges are taken once, from
+    // the leg that has an amount. Classic legs have equal transfer fees and other charges,
+    // so which leg makes no difference there, and x + x is 2x to the bit.
     const bool bothLegs = !(res.SellAmount == 0 || res.BuyAmount == 0);
+    const ShownLeg& lone = res.BuyAmount != 0 ? buy : sell;
+    res.LegTransfer = lone.charges[ChargeSlot::Transfer];
     if (bothLegs) {
-        res.TransferTotal = 2 * res.LegTransfer;
-        res.OtherTotal = 2 * other;
+        res.TransferTotal = add(s[ChargeSlot::Transfer], b[ChargeSlot::Transfer]);
+        res.OtherTotal = add(sell.other, buy.other);
     } else {
         res.NetProfit = 0;
         res.Yield = 0;
         res.TransferTotal = res.LegTransfer;
-        res.OtherTotal = other;
+        res.OtherTotal = lone.other;
     }
 
     res.FeesTotal = res.StampTotal + res.CommissionTotal + res.TransferTotal + res.SettlementTotal +
                     res.HandlingTotal + res.RegulatorTotal + res.OtherTotal;
+    if (rules.toFen) {
+        res.FeesTotal = RoundToCents(res.FeesTotal);
+    }
 
     if (bothLegs) {
         res.NetProfit = (res.SellAmount - res.BuyAmount) - res.FeesTotal;

@@ -1,20 +1,12 @@
 // The fees of a trade's round trip, its profit, yield and break-even sell price.
 #pragma once
 
-#include "core/fee_parameters.h"
+#include "core/fee_schedule.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace ym {
-
-// What the fees of one trade depend on: the current rate set, the market (the
-// settlement cap applies in Shenzhen only) and the Shenzhen settlement cap B28.
-struct FeeRules {
-    RateSet rates;
-    std::optional<Market> market = Market::Shenzhen;
-    double SettlementCap = 0;
-};
 
 struct TradeInput {
     double BuyPrice = 0;
@@ -31,6 +23,9 @@ struct TradeResult {
     double BuySettlement = 0, SellSettlement = 0;
     double BuyHandling = 0, SellHandling = 0;
     double BuyRegulator = 0, SellRegulator = 0;
+    // The transfer fee of one leg. Classic: the same for both legs (it is charged per
+    // share). Official: charged on the amount, so the buy leg's, or the sell leg's when
+    // only that leg has an amount.
     double LegTransfer = 0;
     double CommissionTotal = 0, StampTotal = 0, SettlementTotal = 0, HandlingTotal = 0,
            RegulatorTotal = 0;
@@ -43,12 +38,10 @@ struct TradeResult {
     double TotalPaid = 0;
     double TotalReceived = 0;
     // nullopt when no sell price ever breaks even (the sell-leg rates reach 1, or the
-    // trial price stops moving).
+    // trial price stops moving), or when a profit within rounding noise of zero outlasts the
+    // search's budget (sell-leg rates summing to 1 within about 1e-12).
     std::optional<double> BreakEvenPrice = 0.0;
 };
-
-// All fees of one leg at `price` for `quantity` shares.
-double LegFees(const FeeRules& rules, double price, double quantity);
 
 // The lowest sell price, in 0.01 steps above the buy price accumulated by repeated
 // floating-point addition, at which the trade does not lose: bit for bit what the
@@ -57,6 +50,11 @@ double LegFees(const FeeRules& rules, double price, double quantity);
 std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice, double quantity,
                                          std::int64_t* trials = nullptr);
 
+// Both legs through ChargeLeg. A one-legged trade (or one without amounts) takes its fixed
+// charges once. Where the rules show the handling and regulatory fees as "other" (the
+// official rules for every type but B shares, whose panel has no rows for them), the
+// Buy/SellHandling and Buy/SellRegulator fields and their totals stay 0 and the fees are in
+// OtherTotal; the leg totals and FeesTotal include them either way.
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 
 } // namespace ym

@@ -2,13 +2,14 @@
 
 #include "core/entry_rules.h"
 #include "core/exrights.h"
+#include "core/fee_model.h"
 #include "core/fee_parameters.h"
 #include "core/number_text.h"
-#include "core/profile_file.h"
 #include "core/program_state.h"
 #include "core/result_rows.h"
 #include "core/settings_file.h"
 #include "core/trade.h"
+#include "tools/calc_settings.h"
 
 #include <array>
 #include <charconv>
@@ -82,35 +83,6 @@ FieldCommit ReadShareCount(std::string_view text) {
     return commit;
 }
 
-std::string FileMessage(const fs::path& file, SettingsMessage message) {
-    return std::string(kProgramName) + ": " + file.string() + ":" +
-           std::string(MessageText(message));
-}
-
-// Reads the file given, or the one in the current directory, or keeps the defaults
-// (no selection stored). A file given by name that is missing or unreadable is an error:
-// silently computing with the defaults would pass off other rates as the user's.
-std::optional<std::string> LoadSettings(const std::optional<std::string>& ini, ProgramState& state,
-                                        bool& fromFile) {
-    state.settingsPath = ini ? fs::path(*ini) : SettingsPathInCurrentDirectory();
-    const profile::FileState found = profile::Inspect(state.settingsPath);
-    if (found == profile::FileState::Missing && !ini) {
-        fromFile = false;
-        state.parameters = FeeParameters::Defaults();
-        return std::nullopt;
-    }
-    // A FIFO, a folder or an oversized file where the settings file should be is as
-    // unreadable as a file without read permission: say so rather than use other rates.
-    if (found != profile::FileState::Readable) {
-        return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
-    }
-    fromFile = true;
-    if (const auto message = state.Load()) {
-        return FileMessage(state.settingsPath, *message);
-    }
-    return std::nullopt;
-}
-
 using ResultField = std::pair<std::string_view, double TradeResult::*>;
 
 constexpr std::array<ResultField, 27> kResultFields{{
@@ -143,8 +115,9 @@ constexpr std::array<ResultField, 27> kResultFields{{
     {"TotalReceived", &TradeResult::TotalReceived},
 }};
 
-std::string_view MarketName(Market market) {
-    return market == Market::Shanghai ? "沪市" : "深市";
+std::string FileMessage(const fs::path& file, SettingsMessage message) {
+    return std::string(kProgramName) + ": " + file.string() + ":" +
+           std::string(MessageText(message));
 }
 
 } // namespace
@@ -176,16 +149,16 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
         }
     }
 
-    ProgramState state;
-    bool fromFile = false;
-    if (auto message = LoadSettings(options.ini, state, fromFile)) {
+    CalcSettings settings;
+    if (auto message = LoadSettings(options.ini, settings, err)) {
         err << *message << '\n';
         return kExitFileError;
     }
+    ProgramState& state = settings.state;
     if (options.market) {
         state.CurMarket = ParseMarket(*options.market);
     } else if (!state.CurMarket) {
-        if (fromFile) {
+        if (settings.fromFile) {
             err << prefix << "note: the settings file stores no market; using "
                 << MarketName(kDefaultMarket) << '\n';
         }
@@ -194,13 +167,33 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
     if (options.type) {
         state.CurType = ParseType(*options.type);
     } else if (!state.CurType) {
-        if (fromFile) {
-            err << prefix << "note: the settings file stores no security type; using A 股\n";
+        if (settings.fromFile) {
+            err << prefix << "note: the settings file stores no security type; using "
+                << TypeName(kDefaultType) << '\n';
         }
         state.CurType = kDefaultType;
     }
     state.LoadCurrentRates();
-    const FeeRules rules = state.feeRules();
+    if (auto message = ApplyRuleOptions(options.rule, settings.model,
+                                        TradeCurrency(*state.CurMarket, *state.CurType))) {
+        err << prefix << *message << '\n';
+        return kExitBadInput;
+    }
+    if (options.date && settings.model.model == FeeModel::Classic) {
+        err << prefix
+            << "--date belongs to the official rules: the settings file chooses the "
+               "classic parameters\n";
+        return kExitBadInput;
+    }
+    const Date date = options.date ? *ParseDate(*options.date) : Today();
+    const std::optional<FeeRules> rules =
+        TradeFeeRules(settings.model,
+                      ClassicRates{state.rates, state.CurMarket, state.parameters.SettlementCap()},
+                      *state.CurMarket, *state.CurType, date);
+    if (!rules) {
+        err << prefix << kNoRulesMessage << '\n';
+        return kExitBadInput;
+    }
 
     TradeInput input;
     input.BuyPrice = buy.value;
@@ -208,7 +201,7 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
     input.Quantity = quantity.value;
     input.BuyFieldEmpty = buy.empty;
     input.SellFieldEmpty = sell.empty;
-    const TradeResult result = ComputeTrade(rules, input);
+    const TradeResult result = ComputeTrade(*rules, input);
 
     if (options.json) {
         out << "{\n";

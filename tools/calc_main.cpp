@@ -1,5 +1,6 @@
 // yuanmate-calc: the trade and ex-rights calculations of 交易小算盘 from the command line,
-// for checking a broker's statement in a script, and the settings file's start-up step.
+// the official fee rules, a broker's statement checked line by line, and the settings
+// file's start-up step.
 
 #include "tools/calc_commands.h"
 #include "tools/calc_options.h"
@@ -39,6 +40,12 @@ int main(int argc, char** argv) {
             break;
         case Command::Init:
             status = RunInit(std::cout, std::cerr);
+            break;
+        case Command::Rules:
+            status = RunRules(parsed.rules, std::cout, std::cerr);
+            break;
+        case Command::Batch:
+            status = RunBatch(parsed.batch, std::cin, std::cout, std::cerr);
             break;
         }
     } catch (const std::exception& e) {

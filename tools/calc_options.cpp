@@ -1,7 +1,9 @@
 #include "tools/calc_options.h"
 
 #include "core/entry_rules.h"
-#include "core/fee_parameters.h"
+#include "core/fee_model.h"
+#include "core/number_text.h"
+#include "core/trade_date.h"
 
 #include <algorithm>
 #include <array>
@@ -81,82 +83,77 @@ void RemoveLastCharacter(std::string& text) {
     text.erase(last);
 }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
+// One option of a command: its name and where its value goes, or, for a flag, which
+// switch it sets.
+template <class Options> struct OptionSpec {
+    std::string_view name;
+    std::optional<std::string>* (*value)(Options&) = nullptr;
+    bool* (*flag)(Options&) = nullptr;
+};
+
+template <class Options> using Slot = std::optional<std::string>* (*)(Options&);
+template <class Options> using Flag = bool* (*)(Options&);
+
+// The rule options, shared by trade and batch.
+template <class Options> constexpr std::array<OptionSpec<Options>, 5> RuleOptionSpecs() {
+    return {{
+        {"--rules", Slot<Options>([](Options& o) { return &o.rule.rules; })},
+        {"--commission", Slot<Options>([](Options& o) { return &o.rule.commission; })},
+        {"--min-commission", Slot<Options>([](Options& o) { return &o.rule.minCommission; })},
+        {"--no-minimum", nullptr, Flag<Options>([](Options& o) { return &o.rule.noMinimum; })},
+        {"--commission-includes-fees",
+         Slot<Options>([](Options& o) { return &o.rule.includesFees; })},
+    }};
+}
+
+template <class Options, std::size_t N, std::size_t M>
+constexpr std::array<OptionSpec<Options>, N + M> Join(const std::array<OptionSpec<Options>, N>& a,
+                                                      const std::array<OptionSpec<Options>, M>& b) {
+    std::array<OptionSpec<Options>, N + M> out{};
+    for (std::size_t i = 0; i < N; ++i) {
+        out[i] = a[i];
+    }
+    for (std::size_t i = 0; i < M; ++i) {
+        out[N + i] = b[i];
+    }
     return out;
 }
 
-struct OptionSpec {
-    std::string_view name;
-    bool takesValue;
-};
+constexpr auto kTradeOptions =
+    Join(std::array<OptionSpec<TradeOptions>, 8>{{
+             {"--ini", [](TradeOptions& o) { return &o.ini; }},
+             {"--market", [](TradeOptions& o) { return &o.market; }},
+             {"--type", [](TradeOptions& o) { return &o.type; }},
+             {"--buy", [](TradeOptions& o) { return &o.buy; }},
+             {"--sell", [](TradeOptions& o) { return &o.sell; }},
+             {"--qty", [](TradeOptions& o) { return &o.qty; }},
+             {"--date", [](TradeOptions& o) { return &o.date; }},
+             {"--json", nullptr, [](TradeOptions& o) { return &o.json; }},
+         }},
+         RuleOptionSpecs<TradeOptions>());
 
-constexpr std::array<OptionSpec, 7> kTradeOptions{{
-    {"--ini", true},
-    {"--market", true},
-    {"--type", true},
-    {"--buy", true},
-    {"--sell", true},
-    {"--qty", true},
-    {"--json", false},
+constexpr std::array<OptionSpec<ExRightsOptions>, 7> kExRightsOptions{{
+    {"--before", [](ExRightsOptions& o) { return &o.before; }},
+    {"--after", [](ExRightsOptions& o) { return &o.after; }},
+    {"--bonus", [](ExRightsOptions& o) { return &o.bonus; }},
+    {"--rights", [](ExRightsOptions& o) { return &o.rights; }},
+    {"--rights-price", [](ExRightsOptions& o) { return &o.rightsPrice; }},
+    {"--cash", [](ExRightsOptions& o) { return &o.cash; }},
+    {"--json", nullptr, [](ExRightsOptions& o) { return &o.json; }},
 }};
 
-constexpr std::array<OptionSpec, 7> kExRightsOptions{{
-    {"--before", true},
-    {"--after", true},
-    {"--bonus", true},
-    {"--rights", true},
-    {"--rights-price", true},
-    {"--cash", true},
-    {"--json", false},
+constexpr std::array<OptionSpec<RulesOptions>, 2> kRulesOptions{{
+    {"--date", [](RulesOptions& o) { return &o.date; }},
+    {"--json", nullptr, [](RulesOptions& o) { return &o.json; }},
 }};
 
-std::optional<std::string>* TradeSlot(TradeOptions& options, std::string_view name) {
-    if (name == "--ini") {
-        return &options.ini;
-    }
-    if (name == "--market") {
-        return &options.market;
-    }
-    if (name == "--type") {
-        return &options.type;
-    }
-    if (name == "--buy") {
-        return &options.buy;
-    }
-    if (name == "--sell") {
-        return &options.sell;
-    }
-    if (name == "--qty") {
-        return &options.qty;
-    }
-    return nullptr;
-}
-
-std::optional<std::string>* ExRightsSlot(ExRightsOptions& options, std::string_view name) {
-    if (name == "--before") {
-        return &options.before;
-    }
-    if (name == "--after") {
-        return &options.after;
-    }
-    if (name == "--bonus") {
-        return &options.bonus;
-    }
-    if (name == "--rights") {
-        return &options.rights;
-    }
-    if (name == "--rights-price") {
-        return &options.rightsPrice;
-    }
-    if (name == "--cash") {
-        return &options.cash;
-    }
-    return nullptr;
-}
+constexpr auto kBatchOptions =
+    Join(std::array<OptionSpec<BatchOptions>, 3>{{
+             {"--output", [](BatchOptions& o) { return &o.output; }},
+             {"--ini", [](BatchOptions& o) { return &o.ini; }},
+             {"--check", nullptr, [](BatchOptions& o) { return &o.check; }},
+         }},
+         RuleOptionSpecs<BatchOptions>());
 
 bool IsHelpWord(std::string_view arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
@@ -164,33 +161,42 @@ bool IsHelpWord(std::string_view arg) {
 
 const std::string kSeeHelp = " (see yuanmate-calc --help)";
 
-// Reads the options of one command into its slots. Values come either attached
-// ("--buy=10") or as the next argument; a next argument that is itself an option means
-// the value is missing, since no field accepts a text beginning with "-".
-template <std::size_t N, typename Options, typename SlotOf>
+// Reads the options of one command. Values come either attached ("--buy=10") or as the
+// next argument; a next argument that is itself an option means the value is missing,
+// since no field accepts a text beginning with "--". `positional`, when given, takes the
+// one argument that is no option ("-" included).
+template <class Options, std::size_t N>
 std::optional<std::string>
 ReadOptions(std::string_view command, std::span<const std::string_view> args,
-            const std::array<OptionSpec, N>& known, Options& options, SlotOf slotOf) {
+            const std::array<OptionSpec<Options>, N>& known, Options& options,
+            std::optional<std::string>* positional = nullptr) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
         if (!arg.starts_with("--")) {
-            return "unexpected argument " + Quoted(arg) + " for " + std::string(command) + kSeeHelp;
+            if (positional == nullptr || positional->has_value()) {
+                return "unexpected argument " + Quoted(arg) + " for " + std::string(command) +
+                       kSeeHelp;
+            }
+            *positional = std::string(arg);
+            continue;
         }
         const std::size_t equals = arg.find('=');
         const std::string_view name = arg.substr(0, equals);
-        const auto found = std::find_if(known.begin(), known.end(),
-                                        [&](const OptionSpec& s) { return s.name == name; });
+        const auto found =
+            std::find_if(known.begin(), known.end(),
+                         [&](const OptionSpec<Options>& s) { return s.name == name; });
         if (found == known.end()) {
             return "unknown option " + Quoted(name) + " for " + std::string(command) + kSeeHelp;
         }
-        if (!found->takesValue) {
+        if (found->flag != nullptr) {
             if (equals != std::string_view::npos) {
                 return std::string(name) + " takes no value";
             }
-            if (options.json) {
+            bool* flag = found->flag(options);
+            if (*flag) {
                 return std::string(name) + " given twice";
             }
-            options.json = true;
+            *flag = true;
             continue;
         }
         std::string_view value;
@@ -201,11 +207,59 @@ ReadOptions(std::string_view command, std::span<const std::string_view> args,
         } else {
             return std::string(name) + " needs a value";
         }
-        std::optional<std::string>* slot = slotOf(options, name);
+        std::optional<std::string>* slot = found->value(options);
         if (slot->has_value()) {
             return std::string(name) + " given twice";
         }
         *slot = std::string(value);
+    }
+    return std::nullopt;
+}
+
+// A value for a rate or amount field of the settings dialog: the whole text reads as one
+// number, as the dialog's keystroke check demands.
+std::optional<std::string> CheckTermsNumber(std::string_view option,
+                                            const std::optional<std::string>& text,
+                                            std::optional<std::string> (*problem)(double)) {
+    if (!text) {
+        return std::nullopt;
+    }
+    if (!IsNumeric(*text)) {
+        return std::string(option) + ": " + Quoted(*text) + " is not a number";
+    }
+    if (auto why = problem(Val(*text))) {
+        return std::string(option) + ": " + Quoted(*text) + ": " + *why;
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckRuleOptions(const RuleOptions& rule) {
+    if (rule.rules && *rule.rules != "classic" && *rule.rules != "official") {
+        return "--rules: " + Quoted(*rule.rules) + " is neither classic nor official";
+    }
+    if (rule.rules == "classic" && rule.GivesTerms()) {
+        return "the broker's terms (--commission, --min-commission, --no-minimum, "
+               "--commission-includes-fees) belong to --rules official";
+    }
+    if (auto e = CheckTermsNumber("--commission", rule.commission, &CommissionRateProblem)) {
+        return e;
+    }
+    if (auto e = CheckTermsNumber("--min-commission", rule.minCommission, &MinimumProblem)) {
+        return e;
+    }
+    if (rule.noMinimum && rule.minCommission) {
+        return "give either --min-commission or --no-minimum, not both";
+    }
+    if (rule.includesFees && *rule.includesFees != "yes" && *rule.includesFees != "no") {
+        return "--commission-includes-fees: " + Quoted(*rule.includesFees) +
+               " is neither yes nor no";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> CheckDate(const std::optional<std::string>& date) {
+    if (date && !ParseDate(*date)) {
+        return "--date: " + Quoted(*date) + " is not a date (YYYY-MM-DD)";
     }
     return std::nullopt;
 }
@@ -226,18 +280,28 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
     std::optional<std::string> error;
     if (command == "trade") {
         parsed.command = Command::Trade;
-        error = ReadOptions(command, rest, kTradeOptions, parsed.trade, TradeSlot);
-        if (!error && parsed.trade.market && !ParseMarket(*parsed.trade.market)) {
-            error = "--market: " + Quoted(*parsed.trade.market) +
+        TradeOptions& t = parsed.trade;
+        error = ReadOptions(command, rest, kTradeOptions, t);
+        if (!error && t.market && !ParseMarket(*t.market)) {
+            error = "--market: " + Quoted(*t.market) +
                     " is not a market (1 or sh for 沪市, 2 or sz for 深市)";
         }
-        if (!error && parsed.trade.type && !ParseType(*parsed.trade.type)) {
-            error = "--type: " + Quoted(*parsed.trade.type) +
+        if (!error && t.type && !ParseType(*t.type)) {
+            error = "--type: " + Quoted(*t.type) +
                     " is not a security type (1..5, a, bond, fund, sif, b)";
+        }
+        if (!error) {
+            error = CheckDate(t.date);
+        }
+        if (!error && t.date && t.rule.rules == "classic") {
+            error = "--date belongs to --rules official: the classic parameters have no date";
+        }
+        if (!error) {
+            error = CheckRuleOptions(t.rule);
         }
     } else if (command == "exrights") {
         parsed.command = Command::ExRights;
-        error = ReadOptions(command, rest, kExRightsOptions, parsed.exrights, ExRightsSlot);
+        error = ReadOptions(command, rest, kExRightsOptions, parsed.exrights);
         const ExRightsOptions& e = parsed.exrights;
         if (!error && e.before && e.after) {
             error = "give either --before or --after, not both";
@@ -247,6 +311,22 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         }
         if (!error && e.rightsPrice && !e.rights) {
             error = "--rights-price needs --rights (the rights shares per 10)";
+        }
+    } else if (command == "rules") {
+        parsed.command = Command::Rules;
+        error = ReadOptions(command, rest, kRulesOptions, parsed.rules);
+        if (!error) {
+            error = CheckDate(parsed.rules.date);
+        }
+    } else if (command == "batch") {
+        parsed.command = Command::Batch;
+        BatchOptions& b = parsed.batch;
+        error = ReadOptions(command, rest, kBatchOptions, b, &b.input);
+        if (!error && !b.input) {
+            error = "batch needs the statement file to read, or - for standard input";
+        }
+        if (!error) {
+            error = CheckRuleOptions(b.rule);
         }
     } else if (command == "init") {
         parsed.command = Command::Init;
@@ -260,29 +340,6 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         return *error;
     }
     return parsed;
-}
-
-std::optional<Market> ParseMarket(std::string_view text) {
-    const std::string word = Lower(text);
-    if (word == "sh") {
-        return Market::Shanghai;
-    }
-    if (word == "sz") {
-        return Market::Shenzhen;
-    }
-    return word.size() == 1 ? MarketFromNumber(word[0] - '0') : std::nullopt;
-}
-
-std::optional<SecurityType> ParseType(std::string_view text) {
-    static constexpr std::array<std::string_view, 5> kDigits{"1", "2", "3", "4", "5"};
-    static constexpr std::array<std::string_view, 5> kWords{"a", "bond", "fund", "sif", "b"};
-    const std::string word = Lower(text);
-    for (std::size_t i = 0; i < kWords.size(); ++i) {
-        if (word == kDigits[i] || word == kWords[i]) {
-            return TypeFromNumber(static_cast<int>(i) + 1);
-        }
-    }
-    return std::nullopt;
 }
 
 std::string FieldMessage(const FieldSpec& field, std::string_view what) {
@@ -357,6 +414,10 @@ std::string_view UsageText() {
 Usage:
   yuanmate-calc trade [--ini FILE] [--market 1|2|sh|sz] [--type 1..5|a|bond|fund|sif|b]
                       [--buy TEXT] [--sell TEXT] [--qty TEXT] [--json]
+                      [--rules classic|official] [--date YYYY-MM-DD] [BROKER TERMS]
+  yuanmate-calc rules [--date YYYY-MM-DD] [--json]
+  yuanmate-calc batch FILE|- [--output FILE] [--check] [--ini FILE]
+                      [--rules classic|official] [BROKER TERMS]
   yuanmate-calc exrights (--before P | --after P) [--bonus N] [--rights N [--rights-price P]]
                          [--cash C] [--json]
   yuanmate-calc init
@@ -365,9 +426,9 @@ Usage:
 trade
   Computes the fees, profit, yield, totals and break-even sell price of a trade, as the
   main window's calculate action does.
-  --ini FILE     the settings file to take the fee parameters and the stored selection
-                 from; without it ./Yuanmate5.ini when present, otherwise the defaults.
-                 The file is only read, never created or written.
+  --ini FILE     the settings file to take the fee parameters, the fee model and the
+                 stored selection from; without it ./Yuanmate5.ini when present,
+                 otherwise the defaults. The file is only read, never created or written.
   --market M     1 or sh: 沪市 (Shanghai); 2 or sz: 深市 (Shenzhen).
   --type T       1 or a: A 股; 2 or bond: 债券; 3 or fund: 基金;
                  4 or sif: 证券投资基金; 5 or b: B 股.
@@ -384,6 +445,51 @@ trade
                  round-trip form; BreakEvenPrice is null when no sell price breaks even.
   Without --json the rows of the result panel of the type are printed, one a line:
   the caption, a tab and the value as the panel shows it.
+
+Fee rules (trade and batch)
+  --rules classic    the nine rates of the settings file's parameters (经典参数).
+  --rules official   the exchanges' official fees in force on the trade date (官方规则;
+                     see the rules command) with the broker's terms below; each fee is
+                     rounded to the fen half up, as a statement shows it.
+                 Without --rules, the settings file's choice ([FEERULES]); classic when
+                 it has none.
+  --date D       trade: the trade date of the official rules, YYYY-MM-DD; today when
+                 left out. Dates before 2015-08-01 have no official rules.
+  BROKER TERMS (official rules; each replaces the settings file's term):
+  --commission RATE       the commission rate, 0 to 0.003 (the legal cap), e.g. 0.00025;
+                          typed as into a rate field of the settings dialog.
+  --min-commission M      the minimum commission per trade in the trade's currency
+                          (defaults: 5 yuan, 1 US dollar 沪市 B 股, 5 HK dollars 深市 B 股);
+                          batch: in every row's currency.
+  --no-minimum            no minimum (免五).
+  --commission-includes-fees yes|no
+                          whether the rate includes the handling and regulatory fees
+                          (含规费); with no, they are charged on top (default). On the
+                          A-share panel they show in the "其      它" row; the B-share
+                          panel has rows of its own.
+
+rules
+  Prints the official fees in force on a date (today when --date is left out): fee, types,
+  exchange, side, base, rate, minimum, cap, currency, whether a broker's commission may
+  include it, the period, the source and the mark (有据 sourced, 未确认 believed).
+  --json         the same as one JSON object with a "rows" array.
+
+batch
+  Checks a statement: reads a CSV of single trade legs from FILE (- for standard input),
+  UTF-8 or GBK, header names in English or Chinese:
+    date,market,type,side,price,quantity[,commission][,stamp][,transfer][,other]
+    日期,市场,类型,买卖,价格,数量[,佣金][,印花税][,过户费][,其它]
+  date YYYY-MM-DD or YYYYMMDD; market and type as trade takes them (also 沪市, 深市, A股 ...);
+  side buy/sell or 买/卖; price and quantity plain numbers. The fee columns, each optional,
+  hold what the broker charged. Other columns are ignored.
+  Writes a CSV in UTF-8 to standard output (or --output FILE): the columns read, then
+    commission_calc,stamp_calc,transfer_calc,handling_calc,regulatory_calc,other_calc,
+    fees_calc,amount_calc
+  (other_calc: the B-share settlement fee and the classic other charge), then for each
+  fee column given its _diff (charged minus computed; other is compared with handling,
+  regulatory and other together), then check: ok, or differs when a fee is more than one
+  fen off. A bad line is reported on standard error with its number and skipped.
+  --check        exit with status 3 when any line differs.
 
 exrights
   Computes the ex-rights (ex-dividend) price from the price before a distribution, or the
@@ -404,7 +510,8 @@ init
   Creates the default settings file Yuanmate5.ini in the current directory when there is
   none, as the program does at start-up; an existing file is left as it is.
 
-Exit status: 0 success; 1 the settings file could not be read or written; 2 bad input.
+Exit status: 0 success; 1 a file could not be read or written; 2 bad input (batch: a bad
+line was skipped); 3 batch --check found a fee that differs.
 )";
 }
 

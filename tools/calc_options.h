@@ -16,7 +16,18 @@ namespace ym::calc {
 
 inline constexpr std::string_view kProgramName = "yuanmate-calc";
 
-enum class Command { Help, Trade, ExRights, Init };
+enum class Command { Help, Trade, ExRights, Init, Rules, Batch };
+
+// Which fee rules a trade or a batch follows, and the broker's terms, as given.
+struct RuleOptions {
+    std::optional<std::string> rules; // "classic" or "official"
+    std::optional<std::string> commission;
+    std::optional<std::string> minCommission;
+    bool noMinimum = false;
+    std::optional<std::string> includesFees; // "yes" or "no"
+
+    bool GivesTerms() const { return commission || minCommission || noMinimum || includesFees; }
+};
 
 struct TradeOptions {
     std::optional<std::string> ini;
@@ -25,6 +36,8 @@ struct TradeOptions {
     std::optional<std::string> buy;
     std::optional<std::string> sell;
     std::optional<std::string> qty;
+    std::optional<std::string> date;
+    RuleOptions rule;
     bool json = false;
 };
 
@@ -38,10 +51,25 @@ struct ExRightsOptions {
     bool json = false;
 };
 
+struct RulesOptions {
+    std::optional<std::string> date;
+    bool json = false;
+};
+
+struct BatchOptions {
+    std::optional<std::string> input; // a file name, or "-" for standard input
+    std::optional<std::string> output;
+    std::optional<std::string> ini;
+    RuleOptions rule;
+    bool check = false;
+};
+
 struct ParsedCommand {
     Command command = Command::Help;
     TradeOptions trade;
     ExRightsOptions exrights;
+    RulesOptions rules;
+    BatchOptions batch;
 };
 
 // A failed parse carries the one-line message for stderr (without the program name).
@@ -49,11 +77,6 @@ using ParseOutcome = std::variant<ParsedCommand, std::string>;
 
 // `args` are the arguments after the program name.
 ParseOutcome ParseArguments(std::span<const std::string_view> args);
-
-// "1", "2", "sh", "sz" (letters in either case).
-std::optional<Market> ParseMarket(std::string_view text);
-// "1".."5", "a", "bond", "fund", "sif", "b" (letters in either case).
-std::optional<SecurityType> ParseType(std::string_view text);
 
 // An entry field as the user meets it: its caption, the option that fills it, how many
 // characters it holds and whether it admits a decimal point.

@@ -391,6 +391,37 @@ TEST(MaskProperty, CentsAndThirdDecimalsAgainstIntegerArithmetic) {
     }
 }
 
+// A fee rounded to the fen is the number the yuan mask shows: ties in the third decimal go
+// up however their binary product falls, k / 1000 as integers says which way, and a value
+// already in fen stays. Far from ties the fast path must agree with the decimal one.
+TEST(RoundToCents, AsTheMaskShowsIt) {
+    struct Case {
+        double value, fen;
+    };
+    for (const Case& c :
+         {Case{12345 * 0.001, 12.35}, Case{10010 * 0.0005, 5.01}, Case{2.675, 2.68},
+          Case{1.005, 1.01}, Case{0.125, 0.13}, Case{-2.675, -2.68}, Case{0.004999, 0},
+          Case{0.005, 0.01}, Case{50 * 0.0005, 0.03}, Case{10500 * 0.00001, 0.11}, Case{1e20, 1e20},
+          Case{123456789012345.678, 123456789012346}}) {
+        EXPECT_EQ(ym::RoundToCents(c.value), c.fen) << c.value;
+    }
+    EXPECT_TRUE(std::isnan(ym::RoundToCents(kNaN)));
+    EXPECT_EQ(ym::RoundToCents(kInf), kInf);
+
+    std::mt19937_64 rng(2023);
+    std::uniform_int_distribution<long long> mills(-10'000'000'000LL, 10'000'000'000LL);
+    std::uniform_real_distribution<double> exponent(-6, 14);
+    for (int i = 0; i < 20000; ++i) {
+        const long long k = mills(rng);
+        const long long rounded = ((k < 0 ? -k : k) + 5) / 10;
+        const double fen = static_cast<double>(k < 0 ? -rounded : rounded) / 100;
+        ASSERT_EQ(ym::RoundToCents(static_cast<double>(k) / 1000.0), fen) << k;
+        const double v = (i % 2 ? 1 : -1) * std::pow(10.0, exponent(rng));
+        std::string shown = FormatMask(v, "0.00");
+        ASSERT_EQ(ym::RoundToCents(v), Val(shown)) << v << " shown " << shown;
+    }
+}
+
 // ---------------------------------------------------------------------------------------
 // Integer conversion
 

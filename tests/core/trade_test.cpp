@@ -19,7 +19,7 @@ using testing::kEmpty;
 using testing::ShanghaiA;
 using testing::Typed;
 
-FeeRules WithOther(FeeRules r, double other) {
+ClassicRates WithOther(ClassicRates r, double other) {
     r.rates.OtherFee = other;
     return r;
 }
@@ -27,7 +27,7 @@ FeeRules WithOther(FeeRules r, double other) {
 TEST(TradeTest, PanelsReadAsOnTheStatement) {
     struct Case {
         const char* name;
-        FeeRules rules;
+        ClassicRates rules;
         TradeInput input;
         Panel panel;
         std::vector<const char*> values; // the panel's rows, top to bottom
@@ -148,7 +148,7 @@ TEST(TradeTest, ShenzhenCapCutsEachLegSeparately) {
 }
 
 TEST(TradeTest, MinimumCommissionPerLeg) {
-    FeeRules r = ShanghaiA();
+    ClassicRates r = ShanghaiA();
     r.rates.CommissionRate = 0.001;
     for (auto [price, qty, commission] : {
              std::tuple{10.0, 1000.0, 10.0},  // exactly the minimum stays
@@ -167,7 +167,7 @@ TEST(TradeTest, TransferFeeMinimum) {
              std::tuple{0.001, 2000.0, 2.0}, // above the minimum
              std::tuple{0.0, 1000.0, 0.0},   // no transfer rate never pays the minimum
          }) {
-        FeeRules r = ShanghaiA();
+        ClassicRates r = ShanghaiA();
         r.rates.TransferRate = rate;
         const TradeResult res = ComputeTrade(r, Typed(10, 11, qty));
         EXPECT_DOUBLE_EQ(res.LegTransfer, legTransfer) << rate << " " << qty;
@@ -183,13 +183,13 @@ TEST(TradeTest, LegFeesMatchTheStatementLegs) {
     std::uniform_real_distribution<double> qty(1, 1e7);
     std::uniform_int_distribution<int> pick(0, 3);
     for (int i = 0; i < 2000; ++i) {
-        FeeRules r = pick(rng) < 2 ? ShanghaiA() : DefaultB(Market::Shenzhen);
+        ClassicRates r = pick(rng) < 2 ? ShanghaiA() : DefaultB(Market::Shenzhen);
         r.rates.OtherFee = pick(rng);
         r.rates.MinCommission = 5.0 * pick(rng);
         const TradeInput in = Typed(price(rng), price(rng), std::round(qty(rng)));
         const TradeResult res = ComputeTrade(r, in);
-        EXPECT_EQ(LegFees(r, in.BuyPrice, in.Quantity), res.BuyLegFees);
-        EXPECT_EQ(LegFees(r, in.SellPrice, in.Quantity), res.SellLegFees);
+        EXPECT_EQ(LegFees(r, Side::Buy, in.BuyPrice, in.Quantity), res.BuyLegFees);
+        EXPECT_EQ(LegFees(r, Side::Sell, in.SellPrice, in.Quantity), res.SellLegFees);
         EXPECT_NEAR(res.FeesTotal, res.BuyLegFees + res.SellLegFees, 1e-9 * res.FeesTotal);
         EXPECT_NEAR(res.NetProfit, res.SellAmount - res.SellLegFees - res.TotalPaid,
                     1e-9 * (res.SellAmount + res.BuyAmount));
@@ -197,7 +197,7 @@ TEST(TradeTest, LegFeesMatchTheStatementLegs) {
 }
 
 TEST(TradeTest, NoBreakEvenWhenSellRatesReachOne) {
-    FeeRules r = ShanghaiA();
+    ClassicRates r = ShanghaiA();
     r.rates.StampRate = 1;
     const TradeResult res = ComputeTrade(r, Typed(10, 11, 1000));
     EXPECT_FALSE(res.BreakEvenPrice.has_value());

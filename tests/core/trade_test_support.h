@@ -8,8 +8,8 @@
 namespace ym::testing {
 
 // Shanghai A shares with the default rates.
-inline FeeRules ShanghaiA() {
-    FeeRules r;
+inline ClassicRates ShanghaiA() {
+    ClassicRates r;
     r.market = Market::Shanghai;
     r.rates.CommissionRate = 0.0035;
     r.rates.MinCommission = 10;
@@ -20,8 +20,8 @@ inline FeeRules ShanghaiA() {
 }
 
 // B shares with the default rates and the Shenzhen settlement cap of 500.
-inline FeeRules DefaultB(Market market = Market::Shenzhen) {
-    FeeRules r;
+inline ClassicRates DefaultB(Market market = Market::Shenzhen) {
+    ClassicRates r;
     r.market = market;
     r.SettlementCap = 500;
     r.rates.CommissionRate = 0.0043;
@@ -64,7 +64,7 @@ inline ReferenceBreakEven LiteralBreakEven(const FeeRules& rules, double buy, do
     if (buy == 0 || quantity == 0) {
         return {Outcome::Found, 0.0, 0};
     }
-    const double buyFees = LegFees(rules, buy, quantity);
+    const double buyFees = LegFees(rules, Side::Buy, buy, quantity);
     double t = buy;
     double profit;
     std::int64_t steps = 0;
@@ -78,7 +78,7 @@ inline ReferenceBreakEven LiteralBreakEven(const FeeRules& rules, double buy, do
         }
         t = next;
         ++steps;
-        profit = ((t - buy) * quantity - LegFees(rules, t, quantity)) - buyFees;
+        profit = ((t - buy) * quantity - LegFees(rules, Side::Sell, t, quantity)) - buyFees;
     } while (profit < 0);
     return {Outcome::Found, t, steps};
 }

@@ -85,16 +85,22 @@ public:
     // anything the program leaves here is its own doing.
     fs::path Work() const { return root_ / "work"; }
 
-    RunResult Run(Args args, const char* stdoutFile = nullptr) const {
+    // `input`: the bytes standard input gives (empty without it).
+    RunResult Run(Args args, const char* stdoutFile = nullptr,
+                  const std::string& input = {}) const {
         const fs::path outFile = stdoutFile ? fs::path(stdoutFile) : root_ / "capture" / "out";
         const fs::path errFile = root_ / "capture" / "err";
+        const fs::path inFile = root_ / "capture" / "in";
+        WriteBytes(inFile, input);
         const pid_t pid = ::fork();
         if (pid == 0) {
+            const int in = ::open(inFile.c_str(), O_RDONLY);
             const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-            if (out < 0 || err < 0 || ::chdir(Work().c_str()) != 0) {
+            if (in < 0 || out < 0 || err < 0 || ::chdir(Work().c_str()) != 0) {
                 ::_exit(127);
             }
+            ::dup2(in, STDIN_FILENO);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
             std::string exe = YM_CALC_EXE;
@@ -177,10 +183,11 @@ std::string IniFile(const std::map<std::string, std::string>& changes) {
 // outcome, only init may change what the folder holds: the bytes, the times, the names.
 RunResult RunUntouched(const std::string& args, const char* ini = nullptr,
                        const std::map<std::string, std::string>& changes = {},
-                       const char* directory = nullptr) {
+                       const char* directory = nullptr, const std::string& feeRules = {}) {
     ScratchFolder folder;
     if (ini != nullptr) {
-        WriteBytes(folder.Work() / ini, IniFile(changes));
+        WriteBytes(folder.Work() / ini,
+                   IniFile(changes) + (feeRules.empty() ? "" : "[FEERULES]\r\n" + feeRules));
     }
     if (directory != nullptr) {
         fs::create_directory(folder.Work() / directory);
@@ -230,14 +237,15 @@ struct OutputCase {
     Lines lines;
     const char* ini = nullptr; // a settings file written into the working folder first
     std::map<std::string, std::string> changes = {};
-    const char* note = ""; // a part of the one stderr line expected, or none
+    const char* note = "";     // a part of the one stderr line expected, or none
+    std::string feeRules = {}; // a [FEERULES] section's lines, appended to the file
 };
 
 class Output : public ::testing::TestWithParam<OutputCase> {};
 
 TEST_P(Output, PrintsTheExpectedLinesAndWritesNothing) {
     const OutputCase& c = GetParam();
-    const RunResult r = RunUntouched(c.args, c.ini, c.changes);
+    const RunResult r = RunUntouched(c.args, c.ini, c.changes, nullptr, c.feeRules);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     if (*c.note == '\0') {
         EXPECT_EQ(r.err, "");
@@ -330,6 +338,47 @@ INSTANTIATE_TEST_SUITE_P(
         // A stamp duty of 100 % can never be earned back: there is no break-even price.
         OutputCase{"NoBreakEven", YM_SHA "--buy 10 --sell 11 --qty 100",
                    A("|||||||||" + std::string(ym::kNoBreakEven)), "Yuanmate5.ini", {{"A3", "1"}}}),
+    kCaseName);
+
+// Today's official fees, worked out by hand: a 10,000-yuan Shanghai A-share buy at 2.5‱
+// pays the 5.00 minimum, a transfer fee of 0.10, and handling (0.34) and regulatory (0.20)
+// fees shown as "other"; the break-even sell price 10.02 covers both legs' 5.64 and 10.65.
+#define YM_OFFICIAL "--rules official --date 2026-12-06 "
+const std::string kOfficialBuy = "5.00元|0.00元|0.10元|0.54元|5.64元|0.00元|0.00 %|10,005.64元|0.00元|10.02元";
+
+INSTANTIATE_TEST_SUITE_P(
+    OfficialRules, Output,
+    ::testing::Values(
+        OutputCase{"AShareBuyPaysTheMinimum", YM_SHA YM_OFFICIAL "--buy 10 --qty 1000", A(kOfficialBuy)},
+        OutputCase{"CommissionIncludesTheFees", YM_SHA YM_OFFICIAL "--buy 10 --qty 1000 "
+                   "--commission-includes-fees yes", A("5.00元|0.00元|0.10元|0.00元|5.10元")},
+        OutputCase{"MinimumWaived", YM_SHA YM_OFFICIAL "--buy 10 --qty 1000 --no-minimum",
+                   A("2.50元|0.00元|0.10元|0.54元|3.14元")},
+        // The sell leg of 10,500: commission 5.00, stamp duty 0.05% 5.25, transfer 0.105 ->
+        // 0.11, handling 0.36 and regulatory 0.21.
+        OutputCase{"AShareRoundTrip", YM_SHA YM_OFFICIAL "--buy 10 --sell 10.5 --qty 1000",
+                   A("10.00元|5.25元|0.21元|1.11元|16.57元|483.43元|4.83 %|10,005.64元|10,489.07元|10.02元")},
+        // HK$ 2,000,000 and 2,400,000: the settlement fee of each leg hits the 500 cap.
+        OutputCase{"ShenzhenBSettlementCapped", "trade --market sz --type b " YM_OFFICIAL
+                   "--buy 10 --sell 12 --qty 200000", B("1,100.00元|1,200.00元|1,000.00元|150.04元|"
+                   "88.00元|0.00元|3,538.04元|396,461.96元")},
+        // US$ 50: a minimum of 2 dollars; settlement 0.025 -> 0.03.
+        OutputCase{"ShanghaiBMinimumInDollars", "trade --market sh --type b " YM_OFFICIAL
+                   "--buy 0.5 --qty 100 --min-commission 2", B("2.00元|0.00元|0.03元|0.00元|0.00元|"
+                   "0.00元|2.03元")},
+        // The settings file chooses the official rules with a 3‰ commission: 30.00.
+        OutputCase{"SettingsFileChoosesOfficial", YM_SHA "--date 2026-12-06 --buy 10 --qty 1000",
+                   A("30.00元|0.00元|0.10元|0.54元|30.64元"), "Yuanmate5.ini", {}, "",
+                   "Model=official\r\nCommissionRate= .003\r\n"},
+        // An option overrides the file's terms; --rules classic its model.
+        OutputCase{"OptionOverridesTheFileTerms", YM_SHA "--date 2026-12-06 --buy 10 --qty 1000 "
+                   "--commission 0.0001", A("5.00元|0.00元|0.10元|0.54元|5.64元"), "Yuanmate5.ini",
+                   {}, "", "Model=official\r\nCommissionRate= .003\r\n"},
+        OutputCase{"ClassicOverridesTheFile", YM_SHA "--rules classic --buy 10 --qty 1000",
+                   A(kBuyOnly), "Yuanmate5.ini", {}, "", "Model=official\r\n"},
+        OutputCase{"BadTermInTheFileIsNoted", YM_SHA "--date 2026-12-06 --buy 10 --qty 1000",
+                   A(kOfficialBuy), "Yuanmate5.ini", {}, "CommissionRate=0.01",
+                   "Model=official\r\nCommissionRate=0.01\r\n"}),
     kCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -443,6 +492,14 @@ INSTANTIATE_TEST_SUITE_P(
                  1e-9, {{"BuySettlement", 1000}, {"SellSettlement", 1200}, {"BuyHandling", 510},
                         {"SellHandling", 612}, {"BuyRegulator", 90}, {"SellRegulator", 108}}},
         // A stamp duty of 100 % can never be earned back: there is no break-even price.
+        // The official rules keep every field name; the handling and regulatory fees of an
+        // A-share trade are in OtherTotal (0.54 + 0.57), each leg's in its total.
+        JsonCase{"OfficialKeepsTheFieldNames", YM_JSON_SHA YM_OFFICIAL "--buy 10 --sell 10.5 --qty 1000",
+                 1e-9, {{"BuyCommission", 5}, {"SellStamp", 5.25}, {"BuyStamp", 0},
+                        {"BuyHandling", 0}, {"HandlingTotal", 0}, {"OtherTotal", 1.11},
+                        {"LegTransfer", 0.10}, {"TransferTotal", 0.21}, {"BuyLegFees", 5.64},
+                        {"SellLegFees", 10.93}, {"FeesTotal", 16.57}, {"NetProfit", 483.43},
+                        {"BreakEvenPrice", 10.02}}},
         JsonCase{"NoBreakEvenIsNull", YM_JSON_SHA "--buy 10 --sell 11 --qty 100", 0,
                  {{"BreakEvenPrice", NAN}, {"BuyAmount", 1000}}, {{"A3", "1"}}},
         JsonCase{"EveryDigitSurvives", YM_JSON_SHA "--buy 1.2346 --qty 3", 0,
@@ -554,7 +611,28 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoPrice", "exrights --bonus 3", "--before"},
         ErrorCase{"RightsPriceWithoutRights", "exrights --before 10 --rights-price 6",
                   "--rights-price"},
-        ErrorCase{"InitWithArgument", "init now", "\"now\""}),
+        ErrorCase{"InitWithArgument", "init now", "\"now\""},
+        ErrorCase{"RulesWord", "trade --rules fancy", "--rules: \"fancy\""},
+        ErrorCase{"CommissionAboveTheLegalCap", "trade --rules official --commission 0.004",
+                  "--commission: \"0.004\": a commission rate runs from 0 to the legal cap of 0.003",
+                  true},
+        ErrorCase{"CommissionNotANumber", "trade --rules official --commission 2.5‱",
+                  "--commission: \"2.5‱\" is not a number", true},
+        ErrorCase{"MinimumAndNoMinimum", "trade --rules official --min-commission 5 --no-minimum",
+                  "--no-minimum"},
+        ErrorCase{"IncludesFeesWord", "trade --rules official --commission-includes-fees maybe",
+                  "--commission-includes-fees"},
+        ErrorCase{"TermsWithClassic", "trade --rules classic --commission 0.0001",
+                  "--rules official"},
+        ErrorCase{"TermsWithAClassicFile", "trade --commission 0.0001 --buy 10", "--rules official"},
+        ErrorCase{"DateWithClassic", "trade --rules classic --date 2026-01-05", "--date"},
+        ErrorCase{"NoSuchDate", "trade --date 2026-02-30", "--date: \"2026-02-30\""},
+        ErrorCase{"BeforeTheOfficialRules", "trade --rules official --date 2015-07-31 --buy 10",
+                  "no official rules before 2015-08-01; use the classic parameters", true},
+        ErrorCase{"RulesBeforeTheFirstDay", "rules --date 2015-07-31",
+                  "no official rules before 2015-08-01; use the classic parameters", true},
+        ErrorCase{"BatchWithoutFile", "batch --check", "batch needs the statement file"},
+        ErrorCase{"BatchTwoFiles", "batch a.csv b.csv", "\"b.csv\""}),
     kCaseName);
 
 INSTANTIATE_TEST_SUITE_P(
@@ -562,6 +640,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ErrorCase{"IniMissing", "trade --ini nothing.ini --buy 10",
                   std::string(ym::MessageText(ym::SettingsMessage::ReadSelect1)), false, 1},
+        ErrorCase{"BatchFileMissing", "batch nothing.csv", "nothing.csv: cannot be opened", false, 1},
         ErrorCase{"IniIsAFolder", "trade --ini folder.ini --buy 10",
                   "  ## Error read select1!6003-3", false, 1, "folder.ini"},
         // Not the defaults in silence: the user's file is there but cannot be read.
@@ -587,8 +666,10 @@ TEST(Output, FullDiskIsNoSuccess) {
 
 TEST(Help, ListsEveryCommandAndOption) {
     const Args documented =
-        Split("trade exrights init --ini --market --type --buy --sell --qty "
-              "--json --before --after --bonus --rights --cash --rights-price --help");
+        Split("trade exrights init rules batch --ini --market --type --buy --sell --qty "
+              "--json --before --after --bonus --rights --cash --rights-price --help --rules "
+              "--date --commission --min-commission --no-minimum --commission-includes-fees "
+              "--output --check");
     for (const auto& [args, exitCode] : std::map<std::string, int>{
              {"--help", 0}, {"help", 0}, {"-h", 0}, {"trade --help", 0}, {"", 2}}) {
         SCOPED_TRACE(args);
@@ -600,6 +681,194 @@ TEST(Help, ListsEveryCommandAndOption) {
         for (const auto& word : documented) {
             EXPECT_NE(text.find(word), std::string::npos) << word;
         }
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// rules: the table of a day.
+
+TEST(Rules, TheTableOfADay) {
+    const RunResult before = RunUntouched("rules --date 2023-08-27");
+    ASSERT_EQ(before.exitCode, 0) << before.err;
+    // The last day of 1‰ stamp duty, then the first of 0.5‰; B shares' half unconfirmed.
+    EXPECT_NE(before.out.find("\n印花税\tA 股、B 股\t沪深\t卖\t成交金额\t1‰\t—\t—\t成交币种\t否\t"
+                              "2015-08-01 至 2023-08-27\t财税明电〔2008〕2号\t有据\n"),
+              std::string::npos)
+        << before.out;
+    EXPECT_EQ(LineCount(before.out), 2 + 12);
+    const RunResult after = RunUntouched("rules --date 2023-08-28");
+    EXPECT_NE(after.out.find("\n印花税\tA 股\t沪深\t卖\t成交金额\t0.5‰\t"), std::string::npos);
+    EXPECT_NE(after.out.find("\n印花税\tB 股\t沪深\t卖\t成交金额\t0.5‰\t"), std::string::npos);
+    EXPECT_NE(after.out.find("\n结算费\tB 股\t深市\t双向\t成交金额\t0.5‰\t—\t500 港元\t港元\t"),
+              std::string::npos);
+    EXPECT_EQ(LineCount(after.out), 2 + 14);
+
+    const RunResult json = RunUntouched("rules --date 2026-12-06 --json");
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    EXPECT_NE(json.out.find("{\"fee\": \"stamp\", \"types\": [\"a\"], \"exchange\": null, "
+                            "\"side\": \"sell\", \"base\": \"amount\", \"rate\": 5e-04, "
+                            "\"minimum\": null, \"cap\": null, \"currency\": null, "
+                            "\"broker_may_include\": false, \"first\": \"2023-08-28\", "
+                            "\"last\": null, \"source\": \"财政部 税务总局公告2023年第39号\", "
+                            "\"mark\": \"sourced\"}"),
+              std::string::npos)
+        << json.out;
+    std::size_t rows = 0;
+    for (std::size_t at = 0; (at = json.out.find("{\"fee\"", at)) != std::string::npos; ++at) {
+        ++rows;
+    }
+    EXPECT_EQ(rows, 14u);
+}
+
+// ---------------------------------------------------------------------------------------
+// batch: a statement checked line by line.
+
+struct BatchRun {
+    RunResult result;
+    std::string written; // the --output file, when asked for
+};
+
+// Runs batch in a fresh folder holding `statement` as s.csv (or giving it on standard
+// input when the arguments name "-").
+BatchRun Batch(const std::string& args, const std::string& statement,
+               const char* output = nullptr) {
+    ScratchFolder folder;
+    const bool fromInput = args.find(" - ") != std::string::npos || args.ends_with(" -");
+    if (!fromInput) {
+        WriteBytes(folder.Work() / "s.csv", statement);
+    }
+    BatchRun run;
+    run.result = folder.Run(Split(args), nullptr, fromInput ? statement : std::string());
+    if (output != nullptr) {
+        run.written = ReadBytes(folder.Work() / output);
+    }
+    return run;
+}
+
+const std::string kCalcHeader = "commission_calc,stamp_calc,transfer_calc,handling_calc,"
+                                "regulatory_calc,other_calc,fees_calc,amount_calc";
+
+// Official rules of 2026-12-04 at 2.5‱: the buy and the sell of the A-share round trip
+// above, and a Shenzhen B-share buy whose "other" is its settlement fee (500, capped),
+// handling (68.20) and regulatory fee (40.00).
+const std::string kStatement =
+    "date,market,type,side,price,quantity,commission,stamp,transfer,other\r\n"
+    "2026-12-04,sh,a,buy,10,1000,5.00,0.00,0.10,0.54\r\n"
+    "2026-12-04,sh,a,sell,10.5,1000,5.00,5.25,0.11,0.57\r\n"
+    "2026-12-04,sz,b,buy,10,200000,500.00,,,608.20\r\n";
+const std::string kChecked =
+    "date,market,type,side,price,quantity,commission,stamp,transfer,other," + kCalcHeader +
+    ",commission_diff,stamp_diff,transfer_diff,other_diff,check\n"
+    "2026-12-04,sh,a,buy,10,1000,5.00,0.00,0.10,0.54,"
+    "5.00,0.00,0.10,0.34,0.20,0.00,5.64,10000.00,0.00,0.00,0.00,0.00,ok\n"
+    "2026-12-04,sh,a,sell,10.5,1000,5.00,5.25,0.11,0.57,"
+    "5.00,5.25,0.11,0.36,0.21,0.00,10.93,10500.00,0.00,0.00,0.00,0.00,ok\n"
+    "2026-12-04,sz,b,buy,10,200000,500.00,,,608.20,"
+    "500.00,0.00,0.00,68.20,40.00,500.00,1108.20,2000000.00,0.00,,,0.00,ok\n";
+
+TEST(Batch, StatementThatMatches) {
+    for (const std::string args : {"batch s.csv --rules official --check",
+                                   "batch --check - --rules official --commission 0.00025"}) {
+        const BatchRun run = Batch(args, kStatement);
+        EXPECT_EQ(run.result.exitCode, 0) << args << "\n" << run.result.err;
+        EXPECT_EQ(run.result.err, "") << args;
+        EXPECT_EQ(run.result.out, kChecked) << args;
+    }
+    const BatchRun written =
+        Batch("batch s.csv --rules official --output checked.csv", kStatement, "checked.csv");
+    EXPECT_EQ(written.result.out, "");
+    EXPECT_EQ(written.written, kChecked);
+}
+
+// A stamp duty 0.05 too high differs; a transfer fee one fen off is within tolerance.
+TEST(Batch, CheckFindsTheWrongFee) {
+    const std::string statement = "date,market,type,side,price,quantity,stamp,transfer\n"
+                                  "2026-12-04,sh,a,sell,10.5,1000,5.30,0.12\n"
+                                  "2026-12-04,sh,a,sell,10,1000,5.00,0.10\n";
+    const std::string expected =
+        "date,market,type,side,price,quantity,stamp,transfer," + kCalcHeader +
+        ",stamp_diff,transfer_diff,check\n"
+        "2026-12-04,sh,a,sell,10.5,1000,5.30,0.12,5.00,5.25,0.11,0.36,0.21,0.00,10.93,10500.00,"
+        "0.05,0.01,differs\n"
+        "2026-12-04,sh,a,sell,10,1000,5.00,0.10,5.00,5.00,0.10,0.34,0.20,0.00,10.64,10000.00,"
+        "0.00,0.00,ok\n";
+    const BatchRun checked = Batch("batch s.csv --rules official --check", statement);
+    EXPECT_EQ(checked.result.exitCode, 3);
+    EXPECT_EQ(checked.result.out, expected);
+    const BatchRun listed = Batch("batch s.csv --rules official", statement);
+    EXPECT_EQ(listed.result.exitCode, 0);
+    EXPECT_EQ(listed.result.out, expected);
+}
+
+// 日期,市场,类型,买卖,价格,数量,佣金 and 沪市, A股, 买 in GBK, as a Chinese spreadsheet saves it;
+// the output is UTF-8.
+TEST(Batch, GbkStatement) {
+    const std::string gbk = "\xC8\xD5\xC6\xDA,\xCA\xD0\xB3\xA1,\xC0\xE0\xD0\xCD,\xC2\xF2\xC2\xF4,"
+                            "\xBC\xDB\xB8\xF1,\xCA\xFD\xC1\xBF,\xD3\xB6\xBD\xF0\r\n"
+                            "2026-12-04,\xBB\xA6\xCA\xD0,A\xB9\xC9,\xC2\xF2,10,1000,5.00\r\n";
+    const BatchRun run = Batch("batch s.csv --rules official --check", gbk);
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+    EXPECT_EQ(run.result.out, "日期,市场,类型,买卖,价格,数量,佣金," + kCalcHeader +
+                                  ",commission_diff,check\n"
+                                  "2026-12-04,沪市,A股,买,10,1000,5.00,"
+                                  "5.00,0.00,0.10,0.34,0.20,0.00,5.64,10000.00,0.00,ok\n");
+}
+
+// Bad lines are named on standard error and skipped; the others are still checked.
+TEST(Batch, BadLinesAreSkipped) {
+    const std::string statement = "date,market,type,side,price,quantity,note\n"
+                                  "2026-12-04,sh,a,buy,10,1000,first\n"
+                                  "2026-02-30,sh,a,buy,10,1000\n"
+                                  "\n"
+                                  "2026-12-04,hk,a,buy,10,1000\n"
+                                  "2015-07-31,sh,a,buy,10,1000\n"
+                                  "2026-12-04,sz,a,buy,10\n"
+                                  "20261204,sz,a,sell,10,1000,\"last, quoted\"\n";
+    const BatchRun run = Batch("batch s.csv --rules official --check", statement);
+    EXPECT_EQ(run.result.exitCode, 2);
+    EXPECT_EQ(run.result.out, "date,market,type,side,price,quantity," + kCalcHeader +
+                                  ",check\n"
+                                  "2026-12-04,sh,a,buy,10,1000,5.00,0.00,0.10,0.34,0.20,0.00,5.64,"
+                                  "10000.00,ok\n"
+                                  "20261204,sz,a,sell,10,1000,5.00,5.00,0.10,0.34,0.20,0.00,10.64,"
+                                  "10000.00,ok\n");
+    const Lines expected = {
+        "yuanmate-calc: note: column \"note\" ignored",
+        "yuanmate-calc: line 3: date \"2026-02-30\" is not a date (YYYY-MM-DD or YYYYMMDD); "
+        "skipped",
+        "yuanmate-calc: line 5: market \"hk\" is not a market (sh, sz, 1, 2, 沪市, 深市); skipped",
+        "yuanmate-calc: line 6: no official rules before 2015-08-01; use the classic parameters; "
+        "skipped",
+        "yuanmate-calc: line 7: has 5 fields, the header 6 or more; skipped"};
+    Lines got;
+    std::istringstream in(run.result.err);
+    for (std::string l; std::getline(in, l);) {
+        got.push_back(l);
+    }
+    EXPECT_EQ(got, expected);
+}
+
+// The classic parameters (the defaults: 0.35% commission, 0.4% stamp duty both ways, 0.001
+// per share with a minimum of 1) unrounded, shown to the fen: 35.035 + 40.04 + 1.00 =
+// 76.075, shown 76.08.
+TEST(Batch, ClassicParameters) {
+    const BatchRun run =
+        Batch("batch s.csv --rules classic", "date,market,type,side,price,quantity\n"
+                                             "2026-12-04,sh,a,buy,10.01,1000\n");
+    EXPECT_EQ(run.result.exitCode, 0) << run.result.err;
+    EXPECT_EQ(run.result.out, "date,market,type,side,price,quantity," + kCalcHeader +
+                                  ",check\n2026-12-04,sh,a,buy,10.01,1000,35.04,40.04,1.00,0.00,"
+                                  "0.00,0.00,76.08,10010.00,ok\n");
+}
+
+TEST(Batch, HeaderThatWillNotDo) {
+    for (const std::string& statement :
+         {std::string(), std::string("date,market,type\n1,2,3\n"),
+          std::string("date,date,market,type,side,price,quantity\n")}) {
+        const BatchRun run = Batch("batch s.csv", statement);
+        EXPECT_EQ(run.result.exitCode, 2) << statement;
+        EXPECT_EQ(run.result.out, "") << statement;
+        EXPECT_EQ(LineCount(run.result.err), 1) << run.result.err;
     }
 }
 

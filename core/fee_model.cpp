@@ -1,0 +1,38 @@
+#include "core/fee_model.h"
+
+#include "core/number_text.h"
+
+#include <cmath>
+
+namespace ym {
+
+std::string ModelLabel(const FeeModelSettings& settings, const Date& tradeDate) {
+    if (settings.model == FeeModel::Classic) {
+        return std::string(kClassicModelName);
+    }
+    return std::string(kOfficialModelName) + " " + FormatDate(tradeDate);
+}
+
+std::optional<FeeRules> TradeFeeRules(const FeeModelSettings& settings, const ClassicRates& classic,
+                                      Market market, SecurityType type, const Date& tradeDate) {
+    if (settings.model == FeeModel::Classic) {
+        return FeeRules(classic);
+    }
+    return OfficialFeeRules(tradeDate, market, type, settings.terms);
+}
+
+std::optional<std::string> CommissionRateProblem(double rate) {
+    if (!(rate >= 0 && rate <= kCommissionCap)) {
+        return "a commission rate runs from 0 to the legal cap of " + GeneralForm(kCommissionCap);
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> MinimumProblem(double minimum) {
+    if (!(minimum >= 0 && minimum <= kMostMinimum)) {
+        return "a minimum commission runs from 0 to " + GeneralForm(kMostMinimum);
+    }
+    return std::nullopt;
+}
+
+} // namespace ym

@@ -1,0 +1,138 @@
+#include "core/fee_model_file.h"
+
+#include "core/number_text.h"
+#include "core/profile_file.h"
+
+#include <array>
+#include <optional>
+
+namespace ym {
+
+namespace {
+
+constexpr std::size_t kValueBuffer = 256;
+
+constexpr std::string_view kModelKey = "Model";
+constexpr std::array<std::string_view, 2> kModelWords{"classic", "official"};
+
+using Check = std::optional<std::string> (*)(double);
+
+struct NumberKey {
+    std::string_view key;
+    double BrokerTerms::*member;
+    Check check;
+};
+
+constexpr std::array<NumberKey, 4> kNumberKeys{{
+    {"CommissionRate", &BrokerTerms::commissionRate, &CommissionRateProblem},
+    {"MinCommission", &BrokerTerms::minimumYuan, &MinimumProblem},
+    {"MinCommissionUSD", &BrokerTerms::minimumUsDollar, &MinimumProblem},
+    {"MinCommissionHKD", &BrokerTerms::minimumHkDollar, &MinimumProblem},
+}};
+
+struct FlagKey {
+    std::string_view key;
+    bool BrokerTerms::*member;
+};
+
+constexpr std::array<FlagKey, 2> kFlagKeys{{
+    {"NoMinimum", &BrokerTerms::minimumWaived},
+    {"IncludesFees", &BrokerTerms::includesExchangeFees},
+}};
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+// The value of a key, or nullopt when the key is missing (or the file unreadable).
+std::optional<std::string> Read(const std::filesystem::path& file, std::string_view key,
+                                bool& unreadable) {
+    std::string value;
+    // A default no value can equal: the profile functions trim values, so a line break
+    // never survives in one.
+    constexpr std::string_view kMissing = "\n";
+    if (profile::ReadString(file, kSectionFeeRules, key, kMissing, value, kValueBuffer) < 0) {
+        unreadable = true;
+        return std::nullopt;
+    }
+    if (value == "\n" || value.empty()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace
+
+FeeModelRead ReadFeeModel(const std::filesystem::path& file) {
+    FeeModelRead read;
+    const std::optional<std::string> model = Read(file, kModelKey, read.unreadable);
+    if (!model) {
+        return read;
+    }
+    read.present = true;
+    const std::string word = Lower(*model);
+    if (word == kModelWords[1]) {
+        read.settings.model = FeeModel::Official;
+    } else if (word != kModelWords[0]) {
+        read.problems.push_back(std::string(kModelKey) + "=" + *model +
+                                ": not a model (classic or official); the classic model is used");
+    }
+    BrokerTerms& terms = read.settings.terms;
+    for (const NumberKey& k : kNumberKeys) {
+        const std::optional<std::string> text = Read(file, k.key, read.unreadable);
+        if (!text) {
+            continue;
+        }
+        const std::optional<double> value = IsNumeric(*text) ? TryVal(*text) : std::nullopt;
+        std::optional<std::string> problem =
+            value ? k.check(*value) : std::optional<std::string>("not a number");
+        if (problem) {
+            read.problems.push_back(std::string(k.key) + "=" + *text + ": " + *problem +
+                                    "; the default " + GeneralForm(terms.*k.member) + " is used");
+        } else {
+            terms.*k.member = *value;
+        }
+    }
+    for (const FlagKey& k : kFlagKeys) {
+        if (const std::optional<std::string> text = Read(file, k.key, read.unreadable)) {
+            if (*text == "0" || *text == "1") {
+                terms.*k.member = *text == "1";
+            } else {
+                read.problems.push_back(std::string(k.key) + "=" + *text +
+                                        ": not 0 or 1; 0 is used");
+            }
+        }
+    }
+    if (read.unreadable) {
+        return FeeModelRead{FeeModelSettings{}, read.present, true, {}};
+    }
+    return read;
+}
+
+std::vector<std::string> FeeModelLines(const FeeModelSettings& settings) {
+    std::vector<std::string> lines;
+    lines.push_back(std::string(kModelKey) + "=" +
+                    std::string(kModelWords[settings.model == FeeModel::Official ? 1 : 0]));
+    for (const NumberKey& k : kNumberKeys) {
+        lines.push_back(std::string(k.key) + "=" + Str(settings.terms.*k.member));
+    }
+    for (const FlagKey& k : kFlagKeys) {
+        lines.push_back(std::string(k.key) + "=" + (settings.terms.*k.member ? "1" : "0"));
+    }
+    return lines;
+}
+
+bool SaveFeeModel(const std::filesystem::path& file, const FeeModelSettings& settings) {
+    if (settings.model == FeeModel::Classic && !ReadFeeModel(file).present) {
+        return true;
+    }
+    return profile::WriteSection(file, kSectionFeeRules, FeeModelLines(settings));
+}
+
+} // namespace ym

@@ -1,0 +1,388 @@
+#include "core/statement_csv.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+
+namespace ym::statement {
+
+namespace {
+
+// The GBK code and code point of every character the headers and values can hold.
+struct GbkChar {
+    std::uint16_t gbk;
+    char32_t code;
+};
+constexpr std::array<GbkChar, 44> kGbkWords{{
+    {0xB3A1, 0x573A}, {0xB3C9, 0x6210}, {0xB3F6, 0x51FA}, {0xB7BD, 0x65B9}, {0xB7D1, 0x8D39},
+    {0xB8F1, 0x683C}, {0xB9C9, 0x80A1}, {0xB9FD, 0x8FC7}, {0xBAA3, 0x6D77}, {0xBBA6, 0x6CAA},
+    {0xBBA7, 0x6237}, {0xBBA8, 0x82B1}, {0xBBF9, 0x57FA}, {0xBCDB, 0x4EF7}, {0xBDBB, 0x4EA4},
+    {0xBDF0, 0x91D1}, {0xBEF9, 0x5747}, {0xC0E0, 0x7C7B}, {0xC1BF, 0x91CF}, {0xC2F2, 0x4E70},
+    {0xC2F4, 0x5356}, {0xC6DA, 0x671F}, {0xC6E4, 0x5176}, {0xC8AF, 0x5238}, {0xC8D5, 0x65E5},
+    {0xC8EB, 0x5165}, {0xC9CF, 0x4E0A}, {0xC9EE, 0x6DF1}, {0xCAD0, 0x5E02}, {0xCAFD, 0x6570},
+    {0xCBB0, 0x7A0E}, {0xCBFB, 0x4ED6}, {0xCBFC, 0x5B83}, {0xCDB6, 0x6295}, {0xCFF2, 0x5411},
+    {0xD0CD, 0x578B}, {0xD2D7, 0x6613}, {0xD3A1, 0x5370}, {0xD3B6, 0x4F63}, {0xD3C3, 0x7528},
+    {0xD5AE, 0x503A}, {0xD6A4, 0x8BC1}, {0xD7CA, 0x8D44}, {0xDBDA, 0x5733},
+}};
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// The length of the valid UTF-8 sequence at `i`, or 0.
+std::size_t Utf8Length(std::string_view s, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    if (lead < 0x80) {
+        return 1;
+    }
+    std::size_t length = 0;
+    char32_t code = 0;
+    char32_t minimum = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2, code = lead & 0x1F, minimum = 0x80;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3, code = lead & 0x0F, minimum = 0x800;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4, code = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (s.size() - i < length) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(s[i + k]);
+        if ((next & 0xC0) != 0x80) {
+            return 0;
+        }
+        code = (code << 6) | (next & 0x3F);
+    }
+    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+        return 0;
+    }
+    return length;
+}
+
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t length = Utf8Length(s, i);
+        if (length == 0) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+std::string FromGbk(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 2);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            out.push_back(s[i]);
+            continue;
+        }
+        char32_t code = kReplacement;
+        // A lead byte takes the next byte with it, whatever it is, except the end of a line:
+        // a broken pair must not swallow the line break.
+        if (lead >= 0x81 && lead <= 0xFE && i + 1 < s.size() && s[i + 1] != '\n' &&
+            s[i + 1] != '\r') {
+            const auto pair =
+                static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(s[i + 1]));
+            const auto found =
+                std::lower_bound(kGbkWords.begin(), kGbkWords.end(), pair,
+                                 [](const GbkChar& g, std::uint16_t key) { return g.gbk < key; });
+            if (found != kGbkWords.end() && found->gbk == pair) {
+                code = found->code;
+            }
+            ++i;
+        }
+        AppendUtf8(out, code);
+    }
+    return out;
+}
+
+std::string Lower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+struct ColumnName {
+    std::string_view name;
+    Column column;
+};
+
+constexpr std::array<ColumnName, 30> kColumnNames{{
+    {"date", Column::Date},         {"日期", Column::Date},
+    {"成交日期", Column::Date},     {"交易日期", Column::Date},
+    {"market", Column::Market},     {"市场", Column::Market},
+    {"type", Column::Type},         {"类型", Column::Type},
+    {"证券类型", Column::Type},     {"side", Column::Side},
+    {"买卖", Column::Side},         {"买卖方向", Column::Side},
+    {"方向", Column::Side},         {"price", Column::Price},
+    {"价格", Column::Price},        {"成交价格", Column::Price},
+    {"成交均价", Column::Price},    {"quantity", Column::Quantity},
+    {"qty", Column::Quantity},      {"数量", Column::Quantity},
+    {"成交数量", Column::Quantity}, {"commission", Column::Commission},
+    {"佣金", Column::Commission},   {"stamp", Column::Stamp},
+    {"印花税", Column::Stamp},      {"transfer", Column::Transfer},
+    {"过户费", Column::Transfer},   {"other", Column::Other},
+    {"其它", Column::Other},        {"其他", Column::Other},
+}};
+
+constexpr std::array<std::string_view, kColumns> kColumnKeys{
+    "date",     "market",     "type",  "side",     "price",
+    "quantity", "commission", "stamp", "transfer", "other"};
+
+struct SideWord {
+    std::string_view word;
+    Side side;
+};
+constexpr std::array<SideWord, 8> kSideWords{{
+    {"buy", Side::Buy},
+    {"b", Side::Buy},
+    {"买", Side::Buy},
+    {"买入", Side::Buy},
+    {"sell", Side::Sell},
+    {"s", Side::Sell},
+    {"卖", Side::Sell},
+    {"卖出", Side::Sell},
+}};
+
+// A plain decimal: digits with at most one point (a digit on at least one side), an
+// optional minus sign where negatives are allowed; no exponent, no grouping.
+std::optional<double> PlainNumber(std::string_view text, bool negativeAllowed) {
+    std::string_view digits = text;
+    if (negativeAllowed && !digits.empty() && digits.front() == '-') {
+        digits.remove_prefix(1);
+    }
+    std::size_t points = 0;
+    std::size_t count = 0;
+    for (char c : digits) {
+        if (c == '.') {
+            ++points;
+        } else if (c >= '0' && c <= '9') {
+            ++count;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (count == 0 || points > 1) {
+        return std::nullopt;
+    }
+    double value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string Quote(std::string_view text) {
+    return "\"" + std::string(text) + "\"";
+}
+
+} // namespace
+
+std::string_view ColumnKey(Column column) {
+    return kColumnKeys[static_cast<std::size_t>(column)];
+}
+
+Decoded Decode(std::string_view bytes) {
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kBom)) {
+        bytes.remove_prefix(kBom.size());
+        return {std::string(bytes), false};
+    }
+    if (IsUtf8(bytes)) {
+        return {std::string(bytes), false};
+    }
+    return {FromGbk(bytes), true};
+}
+
+std::optional<Record> Reader::Next() {
+    for (;;) {
+        if (pos_ >= text_.size()) {
+            return std::nullopt;
+        }
+        Record record;
+        record.line = line_;
+        std::string field;
+        bool quoted = false;    // inside quotes
+        bool wasQuoted = false; // the field began with a quote
+        bool ended = false;
+        auto finishField = [&] {
+            record.fields.push_back(wasQuoted ? field : std::string(Trim(field)));
+            field.clear();
+            wasQuoted = false;
+        };
+        while (pos_ < text_.size() && !ended) {
+            const char c = text_[pos_++];
+            if (quoted) {
+                if (c == '"') {
+                    if (pos_ < text_.size() && text_[pos_] == '"') {
+                        field.push_back('"');
+                        ++pos_;
+                    } else {
+                        quoted = false;
+                    }
+                } else {
+                    if (c == '\n' || (c == '\r' && (pos_ >= text_.size() || text_[pos_] != '\n'))) {
+                        ++line_;
+                    }
+                    field.push_back(c);
+                }
+            } else if (c == '"' && Trim(field).empty()) {
+                field.clear();
+                quoted = true;
+                wasQuoted = true;
+            } else if (c == ',') {
+                finishField();
+            } else if (c == '\n' || c == '\r') {
+                if (c == '\r' && pos_ < text_.size() && text_[pos_] == '\n') {
+                    ++pos_;
+                }
+                ++line_;
+                ended = true;
+            } else if (!wasQuoted) {
+                field.push_back(c);
+            } else if (c != ' ' && c != '\t') {
+                field.push_back(c); // text after a closing quote stays part of the field
+            }
+        }
+        if (quoted) {
+            unclosed_ = true;
+        }
+        const bool lastQuoted = wasQuoted;
+        finishField();
+        const bool blank = record.fields.size() == 1 && record.fields[0].empty() && !lastQuoted;
+        if (!blank || quoted) {
+            return record;
+        }
+    }
+}
+
+std::variant<Header, std::string> ParseHeader(const std::vector<std::string>& fields) {
+    Header header;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const std::string name = Lower(fields[i]);
+        const auto found = std::find_if(kColumnNames.begin(), kColumnNames.end(),
+                                        [&](const ColumnName& c) { return c.name == name; });
+        if (found == kColumnNames.end()) {
+            header.ignored.push_back(fields[i]);
+            continue;
+        }
+        auto& slot = header.at[static_cast<std::size_t>(found->column)];
+        if (slot) {
+            return "the header names the column " + std::string(ColumnKey(found->column)) +
+                   " twice (" + Quote(fields[*slot]) + " and " + Quote(fields[i]) + ")";
+        }
+        slot = i;
+    }
+    std::string missing;
+    for (std::size_t c = 0; c < kFirstCharged; ++c) {
+        if (!header.at[c]) {
+            missing += (missing.empty() ? "" : ", ") + std::string(kColumnKeys[c]);
+        }
+    }
+    if (!missing.empty()) {
+        return "the header lacks the column(s) " + missing +
+               " (date,market,type,side,price,quantity; or 日期,市场,类型,买卖,价格,数量)";
+    }
+    return header;
+}
+
+std::variant<Leg, std::string> ParseLeg(const Header& header,
+                                        const std::vector<std::string>& fields) {
+    auto field = [&](Column c) -> std::string_view {
+        const auto at = header.at[static_cast<std::size_t>(c)];
+        return at && *at < fields.size() ? std::string_view(fields[*at]) : std::string_view();
+    };
+    // Exports often drop empty fields at the end of a line: only the required columns
+    // must be there.
+    std::size_t needed = 0;
+    for (std::size_t c = 0; c < kFirstCharged; ++c) {
+        needed = std::max(needed, *header.at[c] + 1);
+    }
+    if (fields.size() < needed) {
+        return "has " + std::to_string(fields.size()) + " fields, the header " +
+               std::to_string(needed) + " or more";
+    }
+    Leg leg;
+    const auto date = ParseDate(field(Column::Date));
+    if (!date) {
+        return "date " + Quote(field(Column::Date)) + " is not a date (YYYY-MM-DD or YYYYMMDD)";
+    }
+    leg.date = *date;
+    const auto market = ParseMarket(field(Column::Market));
+    if (!market) {
+        return "market " + Quote(field(Column::Market)) +
+               " is not a market (sh, sz, 1, 2, 沪市, 深市)";
+    }
+    leg.market = *market;
+    const auto type = ParseType(field(Column::Type));
+    if (!type) {
+        return "type " + Quote(field(Column::Type)) +
+               " is not a security type (a, bond, fund, sif, b, 1..5, A股 ...)";
+    }
+    leg.type = *type;
+    const std::string side = Lower(field(Column::Side));
+    const auto sideWord = std::find_if(kSideWords.begin(), kSideWords.end(),
+                                       [&](const SideWord& w) { return w.word == side; });
+    if (sideWord == kSideWords.end()) {
+        return "side " + Quote(field(Column::Side)) +
+               " is neither buy nor sell (buy, sell, 买, 卖)";
+    }
+    leg.side = sideWord->side;
+    const auto price = PlainNumber(field(Column::Price), false);
+    if (!price || !(*price > 0)) {
+        return "price " + Quote(field(Column::Price)) + " is not a plain number above 0";
+    }
+    leg.price = *price;
+    const auto quantity = PlainNumber(field(Column::Quantity), false);
+    if (!quantity || !(*quantity > 0) || std::floor(*quantity) != *quantity) {
+        return "quantity " + Quote(field(Column::Quantity)) + " is not a whole number above 0";
+    }
+    leg.quantity = *quantity;
+    for (std::size_t i = 0; i < kChargedColumns; ++i) {
+        const auto column = static_cast<Column>(kFirstCharged + i);
+        const std::string_view text = field(column);
+        if (text.empty()) {
+            continue;
+        }
+        leg.charged[i] = PlainNumber(text, true);
+        if (!leg.charged[i]) {
+            return std::string(ColumnKey(column)) + " " + Quote(text) + " is not a plain number";
+        }
+    }
+    return leg;
+}
+
+} // namespace ym::statement

@@ -1,0 +1,105 @@
+// Reading a statement CSV: single trade legs, one a line, with the fees a broker charged
+// if the file gives them. The input may be UTF-8 (with or without a byte-order mark) or
+// GBK; headers in English or Chinese. Pure functions over bytes, so that a fuzzer can drive
+// them.
+#pragma once
+
+#include "core/fee_schedule.h"
+#include "core/selection.h"
+#include "core/trade_date.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace ym::statement {
+
+enum class Column : std::uint8_t {
+    Date,
+    Market,
+    Type,
+    Side,
+    Price,
+    Quantity,
+    Commission, // the fees charged, each optional
+    Stamp,
+    Transfer,
+    Other,
+};
+inline constexpr std::size_t kColumns = 10;
+inline constexpr std::size_t kFirstCharged = static_cast<std::size_t>(Column::Commission);
+inline constexpr std::size_t kChargedColumns = kColumns - kFirstCharged;
+
+// The English name of a column ("date", ..., "other"), as the output's header uses it.
+std::string_view ColumnKey(Column column);
+
+// The input as UTF-8 text: a byte-order mark dropped; text that is not valid UTF-8 read as
+// GBK. GBK characters outside the words of the headers and values read as U+FFFD: only
+// columns the reader ignores can hold them.
+struct Decoded {
+    std::string text;
+    bool gbk = false;
+};
+Decoded Decode(std::string_view bytes);
+
+// One record: its fields, and the line it starts on (from 1).
+struct Record {
+    std::size_t line = 0;
+    std::vector<std::string> fields;
+};
+
+// Splits text into records: fields separated by commas, optionally in double quotes (a
+// doubled quote inside is one), records ended by LF, CR LF or CR outside quotes; blanks
+// around a field are dropped, blank lines skipped.
+class Reader {
+public:
+    explicit Reader(std::string_view text) : text_(text) {}
+    // The next record, or nullopt at the end. A record with an unclosed quote runs to the
+    // end of the text and is returned with `unclosed` set.
+    std::optional<Record> Next();
+    bool unclosed() const { return unclosed_; }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t line_ = 1;
+    bool unclosed_ = false;
+};
+
+struct Header {
+    std::array<std::optional<std::size_t>, kColumns> at{}; // the field of each column
+    std::vector<std::string> ignored;                      // names of fields not understood
+
+    bool Has(Column c) const { return at[static_cast<std::size_t>(c)].has_value(); }
+};
+
+// The header record: every required column (date to quantity) once, each fee column at
+// most once. Names in English (any letter case) or Chinese: 日期, 市场, 类型, 买卖, 价格,
+// 数量, 佣金, 印花税, 过户费, 其它 (and a few usual variants, e.g. 成交价格, 其他).
+// Returns the message for a header that will not do.
+std::variant<Header, std::string> ParseHeader(const std::vector<std::string>& fields);
+
+struct Leg {
+    Date date;
+    Market market = Market::Shanghai;
+    SecurityType type = SecurityType::AShare;
+    Side side = Side::Buy;
+    double price = 0;
+    double quantity = 0;
+    std::array<std::optional<double>, kChargedColumns> charged{}; // Commission..Other
+};
+
+// One data record under a header: the date (YYYY-MM-DD or YYYYMMDD), the market and the
+// type as ParseMarket and ParseType take them, the side (buy, sell, b, s, 买, 卖, 买入, 卖出),
+// a price above 0 and a whole quantity above 0 as plain decimals, and each charged fee as
+// a plain decimal or empty (or left off the end of the line). Returns the message for a
+// record that will not do.
+std::variant<Leg, std::string> ParseLeg(const Header& header,
+                                        const std::vector<std::string>& fields);
+
+} // namespace ym::statement
