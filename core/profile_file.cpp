@@ -1,12 +1,14 @@
 #include "core/profile_file.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdint>
 #include <random>
 #include <system_error>
 #include <utility>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -317,24 +319,120 @@ std::optional<std::filesystem::path> ReplacementTarget(const std::filesystem::pa
     return file;
 }
 
-// The number of bytes written before a write failed; all of them on success.
-std::size_t WriteAll(int fd, std::string_view bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
-
 bool IsDirectory(const struct stat& st) {
     return S_ISDIR(st.st_mode);
+}
+
+class PosixFileSteps final : public FileSteps {
+public:
+    Creation Create(const std::filesystem::path& file,
+                    std::optional<std::filesystem::perms> permissions, Handle& handle) override {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            return errno == EEXIST ? Creation::NameTaken : Creation::Failed;
+        }
+        if (permissions && ::fchmod(fd, static_cast<mode_t>(*permissions)) != 0) {
+            ::close(fd);
+            ::unlink(file.c_str());
+            return Creation::Failed;
+        }
+        handle = fd;
+        return Creation::Created;
+    }
+
+    std::size_t Write(Handle handle, std::string_view bytes) override {
+        std::size_t done = 0;
+        while (done < bytes.size()) {
+            const ssize_t n =
+                ::write(static_cast<int>(handle), bytes.data() + done, bytes.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) {
+                    continue;
+                }
+                break;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
+    bool Flush(Handle handle) override { return ::fsync(static_cast<int>(handle)) == 0; }
+
+    bool Close(Handle handle) override { return ::close(static_cast<int>(handle)) == 0; }
+
+    bool Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
+        return ::rename(from.c_str(), to.c_str()) == 0;
+    }
+
+    bool FlushFolder(const std::filesystem::path& folder) override {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0) {
+            return false;
+        }
+        const bool flushed = ::fsync(fd) == 0;
+        return (::close(fd) == 0) && flushed;
+    }
+
+    bool Remove(const std::filesystem::path& file) override { return ::unlink(file.c_str()) == 0; }
+};
+
+FileSteps* g_fileSteps = nullptr; // set by UseFileSteps
+
+FileSteps& CurrentFileSteps() {
+    return g_fileSteps ? *g_fileSteps : SystemFileSteps();
+}
+
+constexpr std::string_view kTemporaryMark = ".tmp";
+
+// "." + name + ".tmp" + process id + "-" + a random number: hidden, unlikely to be taken,
+// and naming the process that may still be writing it.
+std::string TemporaryName(const std::string& name, unsigned number) {
+    return "." + name + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" +
+           std::to_string(number);
+}
+
+// The process named by a temporary file of ours for `name`; nullopt for any other name.
+std::optional<pid_t> TemporaryOwner(std::string_view entry, const std::string& name) {
+    const std::string head = "." + name + std::string(kTemporaryMark);
+    if (entry.substr(0, head.size()) != head) {
+        return std::nullopt;
+    }
+    entry.remove_prefix(head.size());
+    const std::size_t dash = entry.find('-');
+    const auto allDigits = [](std::string_view s) {
+        return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+    };
+    if (dash == std::string_view::npos || !allDigits(entry.substr(0, dash)) ||
+        !allDigits(entry.substr(dash + 1))) {
+        return std::nullopt;
+    }
+    pid_t pid = 0;
+    const auto [end, ec] = std::from_chars(entry.data(), entry.data() + dash, pid);
+    if (ec != std::errc{} || pid <= 0) {
+        return std::nullopt;
+    }
+    return pid;
+}
+
+// Signal 0 tests for a process without touching it; one of another user answers EPERM.
+bool IsRunningElsewhere(pid_t pid) {
+    return pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH);
+}
+
+// What replacements killed half way left behind. A failed removal is left for the next one.
+void RemoveStaleTemporaries(FileSteps& steps, const std::filesystem::path& folder,
+                            const std::string& name) {
+    std::error_code ec;
+    std::vector<std::filesystem::path> stale;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        const std::optional<pid_t> owner = TemporaryOwner(entry.path().filename().string(), name);
+        if (owner && !IsRunningElsewhere(*owner)) {
+            stale.push_back(entry.path());
+        }
+    }
+    for (const std::filesystem::path& file : stale) {
+        steps.Remove(file);
+    }
 }
 
 } // namespace
@@ -510,6 +608,7 @@ bool WriteSection(const std::filesystem::path& file, std::string_view section,
 }
 
 Replacement ReplaceFileAtomically(const std::filesystem::path& file, std::string_view bytes) {
+    FileSteps& steps = CurrentFileSteps();
     const Replacement notAtAll;
     if (bytes.size() > kMaxFileSize) {
         return notAtAll; // it could never be read back
@@ -533,56 +632,55 @@ Replacement ReplaceFileAtomically(const std::filesystem::path& file, std::string
     }
     // stat never opens, so a FIFO or a device in the way is refused without waiting.
     struct stat oldStat {};
-    bool hadFile = false;
+    std::optional<std::filesystem::perms> keep;
     if (::stat(target->c_str(), &oldStat) == 0) {
         if (!S_ISREG(oldStat.st_mode) || (oldStat.st_mode & kAnyWriteBit) == 0 ||
             ::access(target->c_str(), W_OK) != 0) {
             return notAtAll;
         }
-        hadFile = true;
+        keep = static_cast<std::filesystem::perms>(oldStat.st_mode & 07777);
     } else if (errno != ENOENT) {
         return notAtAll;
     }
 
+    const std::string name = target->filename().string();
+    RemoveStaleTemporaries(steps, folder, name);
     std::random_device entropy;
     std::filesystem::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        temporary = folder / ("." + target->filename().string() + ".tmp" +
-                              std::to_string(::getpid()) + "-" + std::to_string(entropy()));
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            return notAtAll;
-        }
+    FileSteps::Handle handle = -1;
+    FileSteps::Creation created = FileSteps::Creation::NameTaken;
+    for (int attempt = 0; attempt < 16 && created == FileSteps::Creation::NameTaken; ++attempt) {
+        temporary = folder / TemporaryName(name, entropy());
+        created = steps.Create(temporary, keep, handle);
     }
-    if (fd < 0) {
+    if (created != FileSteps::Creation::Created) {
         return notAtAll;
     }
 
-    const std::size_t written = WriteAll(fd, bytes);
-    if (written < bytes.size()) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        return Replacement{false, written};
-    }
-    bool ok = !hadFile || ::fchmod(fd, oldStat.st_mode & 07777) == 0;
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target->c_str()) == 0;
+    const std::size_t written = steps.Write(handle, bytes);
+    bool ok = written == bytes.size() && steps.Flush(handle);
+    ok = steps.Close(handle) && ok;
+    ok = ok && steps.Rename(temporary, *target);
     if (!ok) {
-        ::unlink(temporary.c_str());
-        return notAtAll;
+        steps.Remove(temporary);
+        return Replacement{false, written < bytes.size() ? written : 0};
     }
-
-    // The new name is in place; flushing the folder makes it survive a power cut. A
-    // file system that cannot flush a folder has nothing more to offer, and the old
-    // bytes are gone either way, so this step no longer decides the result.
-    const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    // Its failure does not undo the rename: see the header.
+    steps.FlushFolder(folder);
     return Replacement{true, bytes.size()};
+}
+
+FileSteps& SystemFileSteps() {
+    static PosixFileSteps steps;
+    return steps;
+}
+
+UseFileSteps::UseFileSteps(FileSteps& steps) : previous_(g_fileSteps) {
+    g_fileSteps = &steps;
+}
+
+UseFileSteps::~UseFileSteps() {
+    g_fileSteps = previous_;
 }
 
 } // namespace ym::profile

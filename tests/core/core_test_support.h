@@ -44,8 +44,8 @@ inline std::string Hex(const std::string& s) {
 // A fresh folder, removed with everything in it (permissions restored first).
 class TempDir {
 public:
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "ym_core_XXXXXX").string();
+    explicit TempDir(const fs::path& base = fs::temp_directory_path()) {
+        std::string tmpl = (base / "ym_core_XXXXXX").string();
         path_ = mkdtemp(tmpl.data());
     }
     ~TempDir() {
