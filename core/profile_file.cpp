@@ -1,5 +1,6 @@
 #include "core/profile_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
@@ -14,13 +15,15 @@
 
 namespace ym::profile {
 
-using detail::Encoding;
+using detail::CharSet;
 using detail::Line;
 using detail::LineKind;
 
 namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
 constexpr std::string_view kCrLf = "\r\n";
 constexpr mode_t kAnyWriteBit = S_IWUSR | S_IWGRP | S_IWOTH;
 constexpr mode_t kAnyReadBit = S_IRUSR | S_IRGRP | S_IROTH;
@@ -35,8 +38,8 @@ bool IsGbkLead(unsigned char c) {
 
 // Length of the character starting at `i`: two for a GBK pair, otherwise one byte. UTF-8
 // needs no pairing here because none of its multi-byte sequences holds an ASCII byte.
-std::size_t CharLength(std::string_view s, std::size_t i, Encoding enc) {
-    if (enc == Encoding::Gbk && IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
+std::size_t CharLength(std::string_view s, std::size_t i, CharSet enc) {
+    if (enc == CharSet::Gbk && IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) {
         return 2;
     }
     return 1;
@@ -54,13 +57,137 @@ std::string_view Trim(std::string_view s) {
     return s.substr(b, e - b);
 }
 
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+// UTF-8 as RFC 3629 has it: shortest forms only, no surrogates, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    std::size_t i = 0;
+    while (i < s.size()) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t more = 0;
+        unsigned char low = 0x80; // the range of the byte after the lead
+        unsigned char high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            more = 1;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            more = 2;
+            low = c == 0xE0 ? 0xA0 : 0x80;
+            high = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            more = 3;
+            low = c == 0xF0 ? 0x90 : 0x80;
+            high = c == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            return false;
+        }
+        if (s.size() - i <= more) {
+            return false;
+        }
+        for (std::size_t k = 1; k <= more; ++k) {
+            const auto b = static_cast<unsigned char>(s[i + k]);
+            if (b < (k == 1 ? low : 0x80) || b > (k == 1 ? high : 0xBF)) {
+                return false;
+            }
+        }
+        i += more + 1;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    const auto put = [&out](std::uint32_t b) { out.push_back(static_cast<char>(b)); };
+    if (cp < 0x80) {
+        put(cp);
+    } else if (cp < 0x800) {
+        put(0xC0 | (cp >> 6));
+        put(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        put(0xE0 | (cp >> 12));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    } else {
+        put(0xF0 | (cp >> 18));
+        put(0x80 | ((cp >> 12) & 0x3F));
+        put(0x80 | ((cp >> 6) & 0x3F));
+        put(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16 units (an even number of bytes) as UTF-8. A surrogate without its partner takes
+// the three bytes of its own value, so that ToUtf16 gives back every unit as it was.
+std::string FromUtf16(std::string_view bytes, bool bigEndian) {
+    const auto unit = [&](std::size_t i) -> std::uint32_t {
+        const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
+        const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
+        return bigEndian ? (b0 << 8 | b1) : (b1 << 8 | b0);
+    };
+    const std::size_t units = bytes.size() / 2;
+    std::string out;
+    out.reserve(bytes.size() * 3 / 2);
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < units && unit(i + 1) >= 0xDC00 &&
+            unit(i + 1) <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
+            ++i;
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
+// The reverse of FromUtf16. Its text is UTF-8 apart from lone surrogates, as the writes
+// take UTF-8 only; a byte that starts no character would become U+FFFD.
+std::string ToUtf16(std::string_view text, bool bigEndian) {
+    std::string out;
+    out.reserve(text.size() * 2);
+    const auto put = [&](std::uint32_t u) {
+        const char hi = static_cast<char>(u >> 8);
+        const char lo = static_cast<char>(u & 0xFF);
+        out.push_back(bigEndian ? hi : lo);
+        out.push_back(bigEndian ? lo : hi);
+    };
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t more = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        std::uint32_t cp = more == 0 ? c : (c & (0x3F >> more));
+        bool whole = (c < 0x80 || more > 0) && text.size() - i > more;
+        for (std::size_t k = 1; whole && k <= more; ++k) {
+            const auto b = static_cast<unsigned char>(text[i + k]);
+            whole = (b & 0xC0) == 0x80;
+            cp = cp << 6 | (b & 0x3F);
+        }
+        if (!whole) {
+            put(0xFFFD);
+            ++i;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            put(0xD800 + ((cp - 0x10000) >> 10));
+            put(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            put(cp);
+        }
+        i += more + 1;
+    }
+    return out;
+}
+
 char FoldAscii(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // Names match regardless of ASCII letter case only. A GBK pair is compared as it stands:
 // folding its trail byte would make 丄 (81 41) equal 乤 (81 61).
-bool SameName(std::string_view a, std::string_view b, Encoding enc) {
+bool SameName(std::string_view a, std::string_view b, CharSet enc) {
     if (a.size() != b.size()) {
         return false;
     }
@@ -80,11 +207,11 @@ bool SameName(std::string_view a, std::string_view b, Encoding enc) {
 }
 
 // Cuts `s` to at most `limit` bytes without splitting a character.
-std::size_t CutAtCharacter(std::string_view s, std::size_t limit, Encoding enc) {
+std::size_t CutAtCharacter(std::string_view s, std::size_t limit, CharSet enc) {
     if (s.size() <= limit) {
         return s.size();
     }
-    if (enc == Encoding::Utf8) {
+    if (enc == CharSet::Utf8) {
         std::size_t n = limit;
         while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) {
             --n;
@@ -114,7 +241,7 @@ std::optional<std::string_view> ValueOf(const Line& line) {
 }
 
 // A line as the reader sees it; every line of a profile, read or written, is made here.
-Line MakeLine(std::string text, std::string ending, Encoding enc) {
+Line MakeLine(std::string text, std::string ending, CharSet enc) {
     Line line{std::move(text), std::move(ending)};
     const std::string_view raw = line.text;
     const auto setName = [&](std::string_view name) {
@@ -169,7 +296,7 @@ struct SectionRange {
 };
 
 std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view section,
-                                        Encoding enc) {
+                                        CharSet enc) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), section, enc)) {
             continue;
@@ -185,7 +312,7 @@ std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::str
 
 // The first entry of that name in the first section of that name.
 std::optional<std::size_t> FindEntry(const std::vector<Line>& lines, std::string_view section,
-                                     std::string_view key, Encoding enc) {
+                                     std::string_view key, CharSet enc) {
     if (const auto range = FindSection(lines, section, enc)) {
         for (std::size_t i = range->header + 1; i < range->end; ++i) {
             if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), key, enc)) {
@@ -204,7 +331,7 @@ void TerminateLastLine(std::vector<Line>& lines) {
 }
 
 void InsertLines(std::vector<Line>& lines, std::size_t at, const std::vector<std::string>& texts,
-                 Encoding enc) {
+                 CharSet enc) {
     if (at > 0 && lines[at - 1].ending.empty()) {
         lines[at - 1].ending = std::string(kCrLf);
     }
@@ -217,7 +344,7 @@ void InsertLines(std::vector<Line>& lines, std::size_t at, const std::vector<std
 }
 
 void AppendSection(std::vector<Line>& lines, std::string_view section,
-                   const std::vector<std::string>& texts, Encoding enc) {
+                   const std::vector<std::string>& texts, CharSet enc) {
     TerminateLastLine(lines);
     std::vector<std::string> all;
     all.reserve(texts.size() + 1);
@@ -444,11 +571,29 @@ FileState Inspect(const std::filesystem::path& file) {
 
 Profile Profile::Parse(std::string_view bytes) {
     Profile p;
-    if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
-        p.prefix_ = std::string(kUtf8Bom);
+    std::string decoded;
+    const bool utf16le = bytes.starts_with(kUtf16LeBom);
+    if (bytes.starts_with(kUtf8Bom)) {
         p.encoding_ = Encoding::Utf8;
-        bytes.remove_prefix(kUtf8Bom.size());
+        p.bom_ = std::string(kUtf8Bom);
+    } else if (utf16le || bytes.starts_with(kUtf16BeBom)) {
+        p.encoding_ = utf16le ? Encoding::Utf16Le : Encoding::Utf16Be;
+        p.bom_ = std::string(bytes.substr(0, kUtf16LeBom.size()));
+        std::string_view units = bytes.substr(p.bom_.size());
+        if (units.size() % 2 != 0) {
+            p.tail_ = std::string(units.substr(units.size() - 1));
+            units.remove_suffix(1);
+        }
+        decoded = FromUtf16(units, !utf16le);
+    } else if (!IsAscii(bytes) && IsUtf8(bytes)) {
+        p.encoding_ = Encoding::Utf8;
     }
+    if (p.encoding_ == Encoding::Utf16Le || p.encoding_ == Encoding::Utf16Be) {
+        bytes = decoded;
+    } else {
+        bytes.remove_prefix(p.bom_.size());
+    }
+    const CharSet charSet = p.charSet();
     std::size_t start = 0;
     while (start < bytes.size()) {
         std::size_t end = start;
@@ -461,7 +606,7 @@ Profile Profile::Parse(std::string_view bytes) {
                 (bytes[next] == '\r' && next + 1 < bytes.size() && bytes[next + 1] == '\n') ? 2 : 1;
         }
         p.lines_.push_back(MakeLine(std::string(bytes.substr(start, end - start)),
-                                    std::string(bytes.substr(end, next - end)), p.encoding_));
+                                    std::string(bytes.substr(end, next - end)), charSet));
         start = next;
     }
     return p;
@@ -483,26 +628,27 @@ std::optional<Profile> Profile::Load(const std::filesystem::path& file) {
 std::string Profile::ReadString(std::string_view section, std::string_view key,
                                 std::string_view defaultValue, std::size_t bufferSize) const {
     const std::size_t limit = bufferSize == 0 ? 0 : bufferSize - 1;
-    if (const auto at = FindEntry(lines_, section, key, encoding_)) {
+    if (const auto at = FindEntry(lines_, section, key, charSet())) {
         if (const auto value = ValueOf(lines_[*at])) {
-            return std::string(value->substr(0, CutAtCharacter(*value, limit, encoding_)));
+            return std::string(value->substr(0, CutAtCharacter(*value, limit, charSet())));
         }
     }
     std::string_view d = defaultValue;
     while (!d.empty() && d.back() == ' ') {
         d.remove_suffix(1);
     }
-    return std::string(d.substr(0, CutAtCharacter(d, limit, Encoding::Gbk)));
+    return std::string(d.substr(0, CutAtCharacter(d, limit, charSet())));
 }
 
 bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
-    if (HasLineBreak(section) || !IsWritableKey(key) || HasLineBreak(value)) {
+    if (HasLineBreak(section) || !IsWritableKey(key) || HasLineBreak(value) || !IsText(section) ||
+        !IsText(key) || !IsText(value)) {
         return false;
     }
     const std::string lineText = std::string(key) + "=" + std::string(value);
-    const auto range = FindSection(lines_, section, encoding_);
+    const auto range = FindSection(lines_, section, charSet());
     if (!range) {
-        AppendSection(lines_, section, {lineText}, encoding_);
+        AppendSection(lines_, section, {lineText}, charSet());
         return true;
     }
     // A new key goes after the section's last entry, ahead of any blank lines or comments
@@ -512,30 +658,30 @@ bool Profile::WriteKey(std::string_view section, std::string_view key, std::stri
         if (lines_[i].kind != LineKind::Entry) {
             continue;
         }
-        if (SameName(NameOf(lines_[i]), Trim(key), encoding_)) {
-            lines_[i] = MakeLine(lineText, std::string(kCrLf), encoding_);
+        if (SameName(NameOf(lines_[i]), Trim(key), charSet())) {
+            lines_[i] = MakeLine(lineText, std::string(kCrLf), charSet());
             TerminateLastLine(lines_);
             return true;
         }
         insertAt = i + 1;
     }
-    InsertLines(lines_, insertAt, {lineText}, encoding_);
+    InsertLines(lines_, insertAt, {lineText}, charSet());
     TerminateLastLine(lines_);
     return true;
 }
 
 bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
-    if (HasLineBreak(section)) {
+    if (HasLineBreak(section) || !IsText(section)) {
         return false;
     }
     for (const std::string& l : lines) {
-        if (HasLineBreak(l)) {
+        if (HasLineBreak(l) || !IsText(l)) {
             return false;
         }
     }
-    const auto range = FindSection(lines_, section, encoding_);
+    const auto range = FindSection(lines_, section, charSet());
     if (!range) {
-        AppendSection(lines_, section, lines, encoding_);
+        AppendSection(lines_, section, lines, charSet());
         return true;
     }
     // The new entries take the place of the first old one; comments and blank lines stay
@@ -556,30 +702,45 @@ bool Profile::WriteSection(std::string_view section, const std::vector<std::stri
                  lines_.begin() + static_cast<std::ptrdiff_t>(range->end));
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(base),
                   std::make_move_iterator(kept.begin()), std::make_move_iterator(kept.end()));
-    InsertLines(lines_, base + firstEntry.value_or(0), lines, encoding_);
+    InsertLines(lines_, base + firstEntry.value_or(0), lines, charSet());
     TerminateLastLine(lines_);
     return true;
 }
 
 std::optional<std::size_t> Profile::EntryEnd(std::string_view section, std::string_view key) const {
-    const auto at = FindEntry(lines_, section, key, encoding_);
+    const auto at = FindEntry(lines_, section, key, charSet());
     if (!at) {
         return std::nullopt;
     }
-    std::size_t end = prefix_.size();
+    std::string text;
     for (std::size_t i = 0; i <= *at; ++i) {
-        end += lines_[i].text.size() + lines_[i].ending.size();
+        text += lines_[i].text + lines_[i].ending;
     }
-    return end;
+    return bom_.size() + Encoded(std::move(text)).size();
 }
 
 std::string Profile::Bytes() const {
-    std::string out = prefix_;
+    std::string text;
     for (const Line& l : lines_) {
-        out += l.text;
-        out += l.ending;
+        text += l.text;
+        text += l.ending;
     }
-    return out;
+    return bom_ + Encoded(std::move(text)) + tail_;
+}
+
+CharSet Profile::charSet() const {
+    return encoding_ == Encoding::Gbk ? CharSet::Gbk : CharSet::Utf8;
+}
+
+bool Profile::IsText(std::string_view text) const {
+    return charSet() == CharSet::Gbk || IsUtf8(text);
+}
+
+std::string Profile::Encoded(std::string text) const {
+    if (encoding_ == Encoding::Utf16Le || encoding_ == Encoding::Utf16Be) {
+        return ToUtf16(text, encoding_ == Encoding::Utf16Be);
+    }
+    return text;
 }
 
 long ReadString(const std::filesystem::path& file, std::string_view section, std::string_view key,

@@ -1,8 +1,9 @@
-// Windows-style profile files ("[section]" and "key=value" lines), byte-oriented:
-// names and values are GBK bytes and are never re-encoded here. Section and key names
-// match case-insensitively for ASCII letters only, so a GBK trail byte is never folded.
-// Lines the reader does not understand, comments and unknown sections survive every
-// write untouched, and every write replaces the file atomically.
+// Windows-style profile files ("[section]" and "key=value" lines). A file is read in its
+// own encoding and written back in it; names and values are passed as the file's text:
+// GBK bytes in a GBK file, UTF-8 in every other. Section and key names match
+// case-insensitively for ASCII letters only, so a GBK trail byte is never folded. Lines
+// the reader does not understand, comments and unknown sections survive every write
+// untouched, and every write replaces the file atomically.
 #pragma once
 
 #include <cstddef>
@@ -30,10 +31,17 @@ enum class FileState {
 };
 FileState Inspect(const std::filesystem::path& file);
 
+// A file's encoding, found from its bytes: a byte-order mark first (UTF-8, UTF-16 LE or
+// BE); without one, UTF-8 when the bytes are valid UTF-8 and not all ASCII (GBK text with
+// Chinese in it practically never is); otherwise GBK. UTF-16 text is handled as UTF-8 and
+// turned back into UTF-16 on writing, each unit as it was (a surrogate without its
+// partner included); an odd last byte stays at the end of the file.
+enum class Encoding { Gbk, Utf8, Utf16Le, Utf16Be };
+
 namespace detail {
-// A file with a UTF-8 byte-order mark is UTF-8 throughout; every other file is GBK, where
-// a lead byte and the byte after it form one character whatever that second byte is.
-enum class Encoding { Gbk, Utf8 };
+// The text of a profile: in GBK a lead byte and the byte after it form one character
+// whatever that second byte is; in UTF-8 no byte of a multi-byte character is ASCII.
+enum class CharSet { Gbk, Utf8 };
 enum class LineKind { Blank, Comment, Header, Entry };
 
 // One physical line with what the reader makes of it. The name (of a section or key) and
@@ -61,11 +69,16 @@ public:
     // nullopt when the file is there but Inspect finds it Unreadable, or its reading fails.
     static std::optional<Profile> Load(const std::filesystem::path& file);
 
+    // A new file's is GBK; text in every other encoding is passed as UTF-8.
+    Encoding encoding() const { return encoding_; }
+
     // The value of the first `key` in the first `section`, at most `bufferSize` - 1 bytes
     // cut at a character boundary; a missing section or key (or a key without "=") gives
     // `defaultValue` without its trailing blanks, cut the same way.
     std::string ReadString(std::string_view section, std::string_view key,
                            std::string_view defaultValue, std::size_t bufferSize) const;
+    // Both refuse text that would break the file: a line break, a key that reads back as
+    // something else, and in a file of UTF-8 text anything that is not UTF-8.
     bool WriteKey(std::string_view section, std::string_view key, std::string_view value);
     bool WriteSection(std::string_view section, const std::vector<std::string>& lines);
 
@@ -75,8 +88,13 @@ public:
     std::string Bytes() const;
 
 private:
-    std::string prefix_; // the byte-order mark, when there is one
-    detail::Encoding encoding_ = detail::Encoding::Gbk;
+    detail::CharSet charSet() const;
+    bool IsText(std::string_view text) const; // in the profile's text encoding
+    std::string Encoded(std::string text) const;
+
+    Encoding encoding_ = Encoding::Gbk;
+    std::string bom_;  // the byte-order mark, when there is one
+    std::string tail_; // a last byte of a UTF-16 file that makes no whole unit
     std::vector<detail::Line> lines_;
 };
 

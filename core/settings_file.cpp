@@ -14,6 +14,8 @@ namespace {
 
 constexpr std::string_view kReadDefault = "-1";
 constexpr std::size_t kReadBufferSize = 255;
+// A default no value can equal: a value never holds a line break.
+constexpr std::string_view kAbsent = "\n";
 
 // A missing or unusable selection or scheme number falls back to what a new file holds.
 constexpr std::int16_t kDefaultSelect1 = 2;
@@ -89,14 +91,29 @@ struct SaveItem {
     SettingsMessage failure;
 };
 
-std::vector<SaveItem> SaveItems(const FeeParameters& parameters, const DisplayScheme& scheme) {
+// The two Chinese section names as a file spells them: GBK bytes in a GBK file, UTF-8 in
+// every other (whose text the profile hands over as UTF-8).
+struct MarketSections {
+    std::string_view shanghai;
+    std::string_view shenzhen;
+};
+
+MarketSections SectionsOf(const profile::Profile& file) {
+    if (file.encoding() == profile::Encoding::Gbk) {
+        return {kSectionShanghai, kSectionShenzhen};
+    }
+    return {"\xE4\xB8\x8A\xE6\xB5\xB7", "\xE6\xB7\xB1\xE5\x9C\xB3"};
+}
+
+std::vector<SaveItem> SaveItems(const FeeParameters& parameters, const DisplayScheme& scheme,
+                                MarketSections sections) {
     std::vector<SaveItem> items;
     for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
-        items.push_back({kSectionShanghai, NumberedKey("A", i + 1), Str(parameters.shanghai[i]),
+        items.push_back({sections.shanghai, NumberedKey("A", i + 1), Str(parameters.shanghai[i]),
                          false, SettingsMessage::ChangeShanghai});
     }
     for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
-        items.push_back({kSectionShenzhen, NumberedKey("B", i + 1), Str(parameters.shenzhen[i]),
+        items.push_back({sections.shenzhen, NumberedKey("B", i + 1), Str(parameters.shenzhen[i]),
                          false, SettingsMessage::ChangeShenzhen});
     }
     items.push_back(
@@ -139,6 +156,21 @@ ColorRef ToColorOr(std::string_view text, ColorRef fallback) {
         return fallback;
     }
     return *c;
+}
+
+// A fee parameter as start-up reads it; a key that is missing (read as -1) or holds a
+// number no double can take (read as 0) is noted.
+double ReadParameter(const profile::Profile& file, std::string_view section, const std::string& key,
+                     SettingsRead& read) {
+    const std::string text = file.ReadString(section, key, kAbsent, kReadBufferSize);
+    if (text == kAbsent) {
+        read.missingParameters.push_back(key);
+        return Val(kReadDefault);
+    }
+    if (!TryVal(text)) {
+        read.unreadableParameters.push_back(key);
+    }
+    return Val(text);
 }
 
 SettingsRead Failed(SettingsMessage message) {
@@ -261,13 +293,14 @@ SettingsRead ReadSettings(const std::filesystem::path& file) {
                           kPresetSchemes[0][k]);
         }
     }
+    const MarketSections sections = SectionsOf(*profile);
     for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
         s.parameters.shanghai[i] =
-            Val(ReadValue(*profile, kSectionShanghai, NumberedKey("A", i + 1)));
+            ReadParameter(*profile, sections.shanghai, NumberedKey("A", i + 1), result);
     }
     for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
         s.parameters.shenzhen[i] =
-            Val(ReadValue(*profile, kSectionShenzhen, NumberedKey("B", i + 1)));
+            ReadParameter(*profile, sections.shenzhen, NumberedKey("B", i + 1), result);
     }
 
     s.scheme.FillFromNumber(s.scheme.Color, fileColors);
@@ -286,11 +319,11 @@ std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, 
 std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const FeeParameters& parameters,
                                               const DisplayScheme& scheme) {
-    const std::vector<SaveItem> items = SaveItems(parameters, scheme);
     std::optional<profile::Profile> profile = profile::Profile::Load(file);
     if (!profile) {
-        return items.front().failure;
+        return SettingsMessage::ChangeShanghai;
     }
+    const std::vector<SaveItem> items = SaveItems(parameters, scheme, SectionsOf(*profile));
     for (const SaveItem& item : items) {
         const bool applied =
             item.wholeSection ? profile->WriteSection(item.section, {item.key + "=" + item.value})

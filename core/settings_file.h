@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ym {
 
@@ -70,12 +71,19 @@ struct StoredSettings {
 struct SettingsRead {
     StoredSettings settings;
     std::optional<SettingsMessage> error; // set: the values read are to be dropped
+    // Fee parameter keys ("A1" .. "B28", in that order) that the file lacks, read as -1,
+    // and those whose number no double can take ("1e400", "&H" and 20 digits), read as 0:
+    // start-up tells the user once, the values stay as read.
+    std::vector<std::string> missingParameters;
+    std::vector<std::string> unreadableParameters;
 };
 
 // Reads the file once and takes, in the fixed order, Select1, Select2, Color,
 // SColor1..10 (Color 4 only), A1..A27, B1..B28, then fills the colour tables from the
 // scheme number. A file that cannot be read (no read permission, not a regular file, more
-// than profile::kMaxFileSize bytes) fails on the first of them: ReadSelect1.
+// than profile::kMaxFileSize bytes) fails on the first of them: ReadSelect1. A file in
+// UTF-8 or UTF-16 is read by the UTF-8 spelling of its section names, and its writers
+// keep it in its encoding.
 SettingsRead ReadSettings(const std::filesystem::path& file);
 
 // The exit action's write of the "Select" section, one atomic write like every other.

@@ -159,6 +159,32 @@ TEST(Profile, OneParseAnswersEveryLookUp) {
     }
 }
 
+// A byte-order mark first; without one, valid UTF-8 that is not all ASCII is UTF-8.
+TEST(Profile, FindsTheEncodingFromTheBytes) {
+    using ym::profile::Encoding;
+    const std::pair<std::string, Encoding> cases[] = {
+        {"", Encoding::Gbk},
+        {"[s]\r\nk=v\r\n", Encoding::Gbk},
+        {"[" + kShanghai + "]", Encoding::Gbk},
+        {"[" + kUtf8Zhong + "]", Encoding::Utf8},
+        {kBom + "[s]", Encoding::Utf8},
+        {kBom + "[" + kShanghai + "]", Encoding::Utf8},
+        {std::string("\xFF\xFE[\0", 4), Encoding::Utf16Le},
+        {std::string("\xFE\xFF\0[", 4), Encoding::Utf16Be},
+        {"\xF0\x9F\x98\x80", Encoding::Utf8}, // beyond the first plane
+        {"\xC0\xAF", Encoding::Gbk},          // "/" in two bytes
+        {"\xE0\x80\xAF", Encoding::Gbk},      // and in three
+        {"\xED\xA0\x80", Encoding::Gbk},      // a surrogate
+        {"\xF4\x90\x80\x80", Encoding::Gbk},  // beyond U+10FFFF
+        {"\x80k", Encoding::Gbk},             // a trail byte first
+        {"k=" + kUtf8Zhong.substr(0, 2), Encoding::Gbk},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        EXPECT_EQ(Profile::Parse(bytes).encoding(), expected) << Hex(bytes);
+        EXPECT_EQ(Hex(Profile::Parse(bytes).Bytes()), Hex(bytes));
+    }
+}
+
 // A settings file holds a few kilobytes: a file of kMaxFileSize bytes is read and may be
 // rewritten at that size, one byte more and it is neither read nor replaced.
 TEST(FileSize, TheLimitHoldsForReadingAndWriting) {

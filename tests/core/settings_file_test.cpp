@@ -22,6 +22,8 @@ using ym::SettingsMessage;
 
 const std::string kSh = "\xC9\xCF\xBA\xA3"; // 上海
 const std::string kSz = "\xC9\xEE\xDB\xDA"; // 深圳
+const std::string kShUtf8 = "\xE4\xB8\x8A\xE6\xB5\xB7";
+const std::string kSzUtf8 = "\xE6\xB7\xB1\xE5\x9C\xB3";
 
 // A new settings file, byte for byte.
 const std::string kShanghaiSection = "[" + kSh +
@@ -460,14 +462,17 @@ std::string SaveKeyByKey(std::string bytes, const ym::FeeParameters& p,
         EXPECT_TRUE(edit(file));
         bytes = file.Bytes();
     };
+    const bool gbk = ym::profile::Profile::Parse(bytes).encoding() == ym::profile::Encoding::Gbk;
     for (std::size_t i = 0; i < p.shanghai.size(); ++i) {
         write([&](ym::profile::Profile& f) {
-            return f.WriteKey(kSh, "A" + std::to_string(i + 1), ym::Str(p.shanghai[i]));
+            return f.WriteKey(gbk ? kSh : kShUtf8, "A" + std::to_string(i + 1),
+                              ym::Str(p.shanghai[i]));
         });
     }
     for (std::size_t i = 0; i < p.shenzhen.size(); ++i) {
         write([&](ym::profile::Profile& f) {
-            return f.WriteKey(kSz, "B" + std::to_string(i + 1), ym::Str(p.shenzhen[i]));
+            return f.WriteKey(gbk ? kSz : kSzUtf8, "B" + std::to_string(i + 1),
+                              ym::Str(p.shenzhen[i]));
         });
     }
     write([&](ym::profile::Profile& f) {
@@ -492,8 +497,8 @@ TEST(SaveParameters, OneWriteLeavesTheBytesOfTheWritesOneByOne) {
         {"hand-edited", kHandEdited},
         {"empty", ""},
         {"BOM, CR lines, sections reordered, no last break",
-         "\xEF\xBB\xBF[showcolor]\rColor=1\r; keep\rSColor3=&HFF&\r[" + kSz + "]\rb28=1\r[" + kSh +
-             "]\r A27 = 2 "},
+         "\xEF\xBB\xBF[showcolor]\rColor=1\r; keep\rSColor3=&HFF&\r[" + kSzUtf8 + "]\rb28=1\r[" +
+             kShUtf8 + "]\r A27 = 2 "},
         {"duplicate sections and keys, blank lines and comments at section ends",
          "[" + kSh + "]\r\nA1=1\r\na1=2\r\n\r\n; next\r\n[" + kSh +
              "]\r\nA2=3\r\n[SHOWCOLOR]\r\nColor=4\r\nSColor1=5\r\n[SHOWCOLOR]\r\nSColor2=6\r\n"},
