@@ -551,10 +551,12 @@ void RemoveStaleTemporaries(FileSteps& steps, const std::filesystem::path& folde
                             const std::string& name) {
     std::error_code ec;
     std::vector<std::filesystem::path> stale;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
-        const std::optional<pid_t> owner = TemporaryOwner(entry.path().filename().string(), name);
+    // Stepped with an error code: a listing that breaks off ends the search, never the save.
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::optional<pid_t> owner = TemporaryOwner(it->path().filename().string(), name);
         if (owner && !IsRunningElsewhere(*owner)) {
-            stale.push_back(entry.path());
+            stale.push_back(it->path());
         }
     }
     for (const std::filesystem::path& file : stale) {

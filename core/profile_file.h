@@ -98,7 +98,7 @@ private:
     std::vector<detail::Line> lines_;
 };
 
-// Reads one value into `out`, at most `bufferSize` - 1 bytes (cut at a GBK character
+// Reads one value into `out`, at most `bufferSize` - 1 bytes (cut at a character
 // boundary). A missing file, section or key gives `defaultValue` without its trailing
 // blanks. Returns the number of bytes in `out`, or -1 when the file exists but cannot
 // be read.
@@ -129,7 +129,7 @@ struct Replacement {
 // Replaces `file` by `bytes` atomically: a temporary file in the same folder, flushed,
 // renamed over the old one, then the folder flushed. A symbolic link stays a link: its
 // target is replaced. On failure the old file (or the absence of one) stays as it was and
-// the temporary file is removed.
+// the temporary file is removed (or, when even that fails, left to the next replacement).
 //
 // Success means every reader now finds the new bytes. The folder's flush only guards the
 // new name against a power cut; when it fails the rename stands all the same and cannot be
