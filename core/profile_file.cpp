@@ -642,7 +642,7 @@ std::string Profile::ReadString(std::string_view section, std::string_view key,
     return std::string(d.substr(0, CutAtCharacter(d, limit, charSet())));
 }
 
-bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
+bool Profile::SetKey(std::string_view section, std::string_view key, std::string_view value) {
     if (HasLineBreak(section) || !IsWritableKey(key) || HasLineBreak(value) || !IsText(section) ||
         !IsText(key) || !IsText(value)) {
         return false;
@@ -672,7 +672,7 @@ bool Profile::WriteKey(std::string_view section, std::string_view key, std::stri
     return true;
 }
 
-bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
+bool Profile::SetSection(std::string_view section, const std::vector<std::string>& lines) {
     if (HasLineBreak(section) || !IsText(section)) {
         return false;
     }
@@ -707,6 +707,34 @@ bool Profile::WriteSection(std::string_view section, const std::vector<std::stri
     InsertLines(lines_, base + firstEntry.value_or(0), lines, charSet());
     TerminateLastLine(lines_);
     return true;
+}
+
+bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
+    if (!SetKey(section, key, value)) {
+        return false;
+    }
+    FollowEncoding(std::string(section) + std::string(key) + std::string(value));
+    return true;
+}
+
+bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
+    if (!SetSection(section, lines)) {
+        return false;
+    }
+    std::string added(section);
+    for (const std::string& l : lines) {
+        added += l;
+    }
+    FollowEncoding(added);
+    return true;
+}
+
+// UTF-8 text written into a file of ASCII only makes the file UTF-8: read from now on as
+// the written file will be read.
+void Profile::FollowEncoding(std::string_view added) {
+    if (encoding_ == Encoding::Gbk && !IsAscii(added) && IsUtf8(added)) {
+        *this = Parse(Bytes());
+    }
 }
 
 std::optional<std::size_t> Profile::EntryEnd(std::string_view section, std::string_view key) const {

@@ -88,6 +88,9 @@ public:
     std::string Bytes() const;
 
 private:
+    bool SetKey(std::string_view section, std::string_view key, std::string_view value);
+    bool SetSection(std::string_view section, const std::vector<std::string>& lines);
+    void FollowEncoding(std::string_view added);
     detail::CharSet charSet() const;
     bool IsText(std::string_view text) const; // in the profile's text encoding
     std::string Encoded(std::string text) const;

@@ -185,6 +185,21 @@ TEST(Profile, FindsTheEncodingFromTheBytes) {
     }
 }
 
+// In a GBK file the bytes AD 5D of "[中]" would pair up and swallow the "]"; once the
+// file holds UTF-8 text it is read as UTF-8, in memory as on the next reading.
+TEST(Profile, Utf8TextMakesAnAsciiFileUtf8AtOnce) {
+    TempDir dir;
+    const fs::path file = dir.path() / "t.ini";
+    Profile edited = Profile::Parse("[s]\r\n");
+    Put(file, edited.Bytes());
+    for (const char* key : {"a", "b"}) {
+        ASSERT_TRUE(edited.WriteKey(kUtf8Zhong, key, "1"));
+        ASSERT_TRUE(WriteKey(file, kUtf8Zhong, key, "1"));
+    }
+    EXPECT_EQ(Hex(edited.Bytes()), Hex("[s]\r\n[" + kUtf8Zhong + "]\r\na=1\r\nb=1\r\n"));
+    EXPECT_EQ(Hex(Get(file)), Hex(edited.Bytes()));
+}
+
 // A settings file holds a few kilobytes: a file of kMaxFileSize bytes is read and may be
 // rewritten at that size, one byte more and it is neither read nor replaced.
 TEST(FileSize, TheLimitHoldsForReadingAndWriting) {
