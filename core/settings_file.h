@@ -72,8 +72,8 @@ struct SettingsRead {
     StoredSettings settings;
     std::optional<SettingsMessage> error; // set: the values read are to be dropped
     // Fee parameter keys ("A1" .. "B28", in that order) that the file lacks, read as -1,
-    // and those whose number no double can take ("1e400", "&H" and 20 digits), read as 0:
-    // start-up tells the user once, the values stay as read.
+    // and those whose number no double can take ("1e400", "&H" and 20 digits), read as 0,
+    // for start-up to tell the user once; the values stay as read.
     std::vector<std::string> missingParameters;
     std::vector<std::string> unreadableParameters;
 };

@@ -115,6 +115,7 @@ std::vector<Writer> Writers() {
     ym::FeeParameters parameters = ym::FeeParameters::Defaults();
     parameters.shanghai[0] = 0.005;
     ym::DisplayScheme scheme;
+    scheme.CustomColor = ym::kPresetSchemes[2];
     scheme.SetFromSaved(4);
     const std::string defaults = ym::DefaultSettingsBytes();
     return {
@@ -396,6 +397,8 @@ TEST(DiskFull, ASaveThatRunsOutOfRoomKeepsTheOldFileAndSaysSo) {
 // killed save's temporary file may stay; the next save removes it.
 TEST(KilledSave, TheFileIsAlwaysTheWholeOldOrTheWholeNewVersion) {
     constexpr int kRounds = 240;
+    // In memory where there is such a folder: a kill needs no flush to the disk to keep what
+    // was written, and without the disk's flushes the rounds stay quick.
     TempDir dir(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path());
     const fs::path file = dir.file();
     ym::FeeParameters sets[2] = {ym::FeeParameters::Defaults(), ym::FeeParameters::Defaults()};
