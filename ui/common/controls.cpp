@@ -15,7 +15,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSvgRenderer>
 
 namespace ym::ui {
@@ -162,14 +161,21 @@ ClickLabel* MakeWindowButton(QWidget* parent, const QString& name, const QString
 }
 
 QString SpokenName(const QString& caption) {
-    QString name = caption;
-    name.remove(QRegularExpression(QStringLiteral("\\s")));
-    const qsizetype colon = name.indexOf(QRegularExpression(QStringLiteral("[:：]")));
-    if (colon >= 0) {
-        name.truncate(colon);
+    QString name;
+    for (const QChar c : caption) {
+        if (c == QLatin1Char(':') || c == QChar(0xFF1A)) { // ":" or "："
+            break;
+        }
+        if (!c.isSpace() && c != QLatin1Char('&')) {
+            name += c;
+        }
     }
-    name.remove(QRegularExpression(QStringLiteral("\\([^()]*\\)$")));
-    name.remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1Char(')'))) {
+        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+        if (open >= 0) {
+            name.truncate(open);
+        }
+    }
     return name;
 }
 

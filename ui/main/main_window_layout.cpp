@@ -111,8 +111,11 @@ void Form1::buildToolStrip() {
         auto* button = new QToolButton(m_picture3);
         button->setObjectName(QStringLiteral("Command6_%1").arg(i));
         button->setGeometry(TwipsRect(tool.left, 18, 510, 350));
-        button->setIcon(QIcon(QString::fromLatin1(tool.icon)));
-        button->setIconSize(TwipsSize(330, 300));
+        // Drawn here from the SVG: an icon made from the file would load Qt's icon engine
+        // and image-format plugins at start-up for five small pictures.
+        const QSize iconSize = TwipsSize(330, 300);
+        button->setIcon(QIcon(RenderSvg(QString::fromLatin1(tool.icon), iconSize)));
+        button->setIconSize(iconSize);
         button->setToolTip(QString::fromUtf8(tool.hint));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
