@@ -310,7 +310,12 @@ void Form1::Command1_Click() {
     input.Quantity = m_state.Quantity;
     input.BuyFieldEmpty = m_text1->text().isEmpty();
     input.SellFieldEmpty = m_text3->text().isEmpty();
-    const TradeResult result = ComputeTrade(m_state.feeRules(), input);
+    const std::optional<FeeRules> rules = m_state.feeRules();
+    if (!rules) {
+        ShowNotice(this, FromUtf8(kNoRulesMessage));
+        return;
+    }
+    const TradeResult result = ComputeTrade(*rules, input);
     for (ResultPanel* panel : {&m_panels.a, &m_panels.b}) {
         const std::vector<ResultRow> rows = PanelRows(panel->kind, result);
         SetRowValues(*panel, rows);
