@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -105,6 +106,17 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
     combo->addItems(items);
     combo->setCurrentIndex(-1);
     return combo;
+}
+
+QDateEdit* MakeDateEdit(QWidget* parent, const QString& name, const QRect& where,
+                        const QFont& font) {
+    auto* edit = Placed(new QDateEdit(parent), name, where);
+    edit->setFont(font);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+    edit->setCalendarPopup(true);
+    edit->setKeyboardTracking(false);
+    return edit;
 }
 
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
