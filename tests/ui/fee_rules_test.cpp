@@ -59,8 +59,8 @@ QWidget* Dialog() {
     return nullptr;
 }
 
-// One run of the program in a folder of its own, started from `bytes` (nothing: a new
-// file); restart() runs it again on the file the first run left.
+// One run of the program in a folder of its own, started from a settings file's `bytes`;
+// restart() runs it again on the file the first run left.
 struct Session {
     TempWorkingDirectory dir;
     RecordingMessages messages;
@@ -332,6 +332,20 @@ private slots:
         // Results of another day's rules are cleared; a refused day leaves them.
         QCOMPARE(s.values({0}).front(),
                  c.official && !c.refused ? QStringLiteral("0.00元") : commission);
+    }
+
+    // The calendar opens from the keyboard too, and Enter takes the day chosen in it.
+    void calendarFromTheKeyboard() {
+        Session s;
+        QVERIFY(s.start(OfficialFile("Model=official\r\n")));
+        QTest::keyClick(Focused(), Qt::Key_T, Qt::AltModifier);
+        QTest::keyClick(Focused(), Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(Focused(), Qt::Key_Left);
+        QTest::keyClick(Focused(), Qt::Key_Return);
+        QVERIFY(QApplication::activePopupWidget() == nullptr);
+        const QString yesterday = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
+        QCOMPARE(s.modelLabel(), "官方规则 " + yesterday);
     }
 
     // The table of the fees in force on a day: the A-share stamp duty halves on 2023-08-28,

@@ -2,6 +2,7 @@
 
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/date_field.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/title_strip.h"
 #include "ui/common/twips.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
@@ -108,13 +108,12 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
     return combo;
 }
 
-QDateEdit* MakeDateEdit(QWidget* parent, const QString& name, const QRect& where,
-                        const QFont& font) {
-    auto* edit = Placed(new QDateEdit(parent), name, where);
+DateField* MakeDateField(QWidget* parent, const QString& name, const QRect& where,
+                         const QFont& font) {
+    auto* edit = Placed(new DateField(parent), name, where);
     edit->setFont(font);
     edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     edit->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
-    edit->setCalendarPopup(true);
     edit->setKeyboardTracking(false);
     return edit;
 }

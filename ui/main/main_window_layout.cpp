@@ -3,6 +3,7 @@
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
 #include "ui/common/controls.h"
+#include "ui/common/date_field.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/fonts.h"
 #include "ui/common/title_strip.h"
@@ -132,8 +133,8 @@ void Form1::buildToolStrip() {
     QLabel* dateCaption =
         MakeLabel(m_picture3, QStringLiteral("Label19"), QStringLiteral("交易日(&T):"),
                   TwipsRect(5640, 60, 930, 300), font, Qt::AlignRight | Qt::AlignVCenter);
-    m_dtPicker1 =
-        MakeDateEdit(m_picture3, QStringLiteral("DTPicker1"), TwipsRect(6600, 45, 1380, 330), font);
+    m_dtPicker1 = MakeDateField(m_picture3, QStringLiteral("DTPicker1"),
+                                TwipsRect(6600, 45, 1380, 330), font);
     Caption(dateCaption, m_dtPicker1);
     // Reached by Tab after the selectors, or by Alt+T.
     setTabOrder(m_option7, m_dtPicker1);

@@ -4,6 +4,7 @@
 #include "core/official_rules.h"
 #include "core/rule_table.h"
 #include "ui/common/controls.h"
+#include "ui/common/date_field.h"
 #include "ui/common/dates.h"
 #include "ui/common/fonts.h"
 #include "ui/common/text.h"
@@ -134,8 +135,8 @@ QWidget* Form3::buildFeeRulesPage() {
 
     QLabel* dayCaption = MakeLabel(page, QStringLiteral("Label15"), QStringLiteral("费率表日期:"),
                                    TwipsRect(150, kDayTop, 1350, kRowHeight), font);
-    m_dtPicker1 = MakeDateEdit(page, QStringLiteral("DTPicker1"),
-                               TwipsRect(1500, kDayTop - 15, 1500, kRowHeight + 30), font);
+    m_dtPicker1 = MakeDateField(page, QStringLiteral("DTPicker1"),
+                                TwipsRect(1500, kDayTop - 15, 1500, kRowHeight + 30), font);
     Caption(dayCaption, m_dtPicker1);
     MakeLabel(
         page, QStringLiteral("Label16"),
