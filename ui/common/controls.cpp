@@ -2,6 +2,7 @@
 
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/date_field.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/title_strip.h"
 #include "ui/common/twips.h"
@@ -104,6 +105,16 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
     combo->addItems(items);
     combo->setCurrentIndex(-1);
     return combo;
+}
+
+DateField* MakeDateField(QWidget* parent, const QString& name, const QRect& where,
+                         const QFont& font) {
+    auto* edit = Placed(new DateField(parent), name, where);
+    edit->setFont(font);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+    edit->setKeyboardTracking(false);
+    return edit;
 }
 
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
