@@ -112,7 +112,7 @@ private:
                       const QStringList& fallbacks, const QString& what);
     // The ex-rights window over the main window, which minimises itself meanwhile.
     void openExRights();
-    // Windows still to come; the keys and tool buttons already lead here.
+    // The secondary windows, from their keys and tool buttons.
     void openSettings();
     void openAbout();
 
