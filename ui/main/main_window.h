@@ -110,9 +110,10 @@ private:
     void startNotebook();
     void startProgram(const QString& companion, const QString& startName,
                       const QStringList& fallbacks, const QString& what);
-    // The ex-rights window over the main window, which minimises itself meanwhile.
+    // The secondary windows, from their keys and tool buttons: the ex-rights window over
+    // the minimised main window, the settings dialog over the hidden one, the about window
+    // over the disabled one.
     void openExRights();
-    // The secondary windows, from their keys and tool buttons.
     void openSettings();
     void openAbout();
 
