@@ -1,6 +1,7 @@
 // The trade calculator program: one copy at a time, the main window, its event loop.
 #include "core/program_state.h"
 #include "ui/common/artwork.h"
+#include "ui/common/fonts.h"
 #include "ui/common/platform.h"
 #include "ui/common/translations.h"
 #include "ui/main/main_window.h"
@@ -18,6 +19,10 @@ int main(int argc, char* argv[]) {
     }
 
     ym::ui::InstallQtTranslation();
+    // Controls without a typeface of their own (tool tips, the hidden access-key buttons)
+    // use the windows' Song face too, rather than a sans face that borrows its Chinese
+    // from yet another font file.
+    QApplication::setFont(ym::ui::SongFont(9));
     ym::ui::RegisterArtwork();
     ym::ProgramState state;
     ym::ui::Form1 form(state);

@@ -50,18 +50,13 @@ std::string Lower(std::string_view text) {
     return out;
 }
 
-// The value of a key, or nullopt when the key is missing (or the file unreadable).
-std::optional<std::string> Read(const std::filesystem::path& file, std::string_view key,
-                                bool& unreadable) {
-    std::string value;
+// The value of a key, or nullopt when the key is missing or empty.
+std::optional<std::string> Read(const profile::Profile& file, std::string_view key) {
     // A default no value can equal: the profile functions trim values, so a line break
     // never survives in one.
     constexpr std::string_view kMissing = "\n";
-    if (profile::ReadString(file, kSectionFeeRules, key, kMissing, value, kValueBuffer) < 0) {
-        unreadable = true;
-        return std::nullopt;
-    }
-    if (value == "\n" || value.empty()) {
+    std::string value = file.ReadString(kSectionFeeRules, key, kMissing, kValueBuffer);
+    if (value == kMissing || value.empty()) {
         return std::nullopt;
     }
     return value;
@@ -70,8 +65,17 @@ std::optional<std::string> Read(const std::filesystem::path& file, std::string_v
 } // namespace
 
 FeeModelRead ReadFeeModel(const std::filesystem::path& file) {
+    if (const std::optional<profile::Profile> profile = profile::Profile::Load(file)) {
+        return ReadFeeModel(*profile);
+    }
     FeeModelRead read;
-    const std::optional<std::string> model = Read(file, kModelKey, read.unreadable);
+    read.unreadable = true;
+    return read;
+}
+
+FeeModelRead ReadFeeModel(const profile::Profile& file) {
+    FeeModelRead read;
+    const std::optional<std::string> model = Read(file, kModelKey);
     if (!model) {
         return read;
     }
@@ -85,7 +89,7 @@ FeeModelRead ReadFeeModel(const std::filesystem::path& file) {
     }
     BrokerTerms& terms = read.settings.terms;
     for (const NumberKey& k : kNumberKeys) {
-        const std::optional<std::string> text = Read(file, k.key, read.unreadable);
+        const std::optional<std::string> text = Read(file, k.key);
         if (!text) {
             continue;
         }
@@ -100,7 +104,7 @@ FeeModelRead ReadFeeModel(const std::filesystem::path& file) {
         }
     }
     for (const FlagKey& k : kFlagKeys) {
-        if (const std::optional<std::string> text = Read(file, k.key, read.unreadable)) {
+        if (const std::optional<std::string> text = Read(file, k.key)) {
             if (*text == "0" || *text == "1") {
                 terms.*k.member = *text == "1";
             } else {
@@ -108,9 +112,6 @@ FeeModelRead ReadFeeModel(const std::filesystem::path& file) {
                                         ": not 0 or 1; 0 is used");
             }
         }
-    }
-    if (read.unreadable) {
-        return FeeModelRead{FeeModelSettings{}, read.present, true, {}};
     }
     return read;
 }
@@ -129,10 +130,22 @@ std::vector<std::string> FeeModelLines(const FeeModelSettings& settings) {
 }
 
 bool SaveFeeModel(const std::filesystem::path& file, const FeeModelSettings& settings) {
+    std::optional<profile::Profile> profile = profile::Profile::Load(file);
+    if (!profile) {
+        return false;
+    }
+    if (settings.model == FeeModel::Classic && !ReadFeeModel(*profile).present) {
+        return true;
+    }
+    return SaveFeeModel(*profile, settings) &&
+           profile::ReplaceFileAtomically(file, profile->Bytes()).done;
+}
+
+bool SaveFeeModel(profile::Profile& file, const FeeModelSettings& settings) {
     if (settings.model == FeeModel::Classic && !ReadFeeModel(file).present) {
         return true;
     }
-    return profile::WriteSection(file, kSectionFeeRules, FeeModelLines(settings));
+    return file.WriteSection(kSectionFeeRules, FeeModelLines(settings));
 }
 
 } // namespace ym

@@ -15,6 +15,7 @@
 #pragma once
 
 #include "core/fee_model.h"
+#include "core/profile_file.h"
 
 #include <filesystem>
 #include <string>
@@ -34,6 +35,8 @@ struct FeeModelRead {
 };
 
 FeeModelRead ReadFeeModel(const std::filesystem::path& file);
+// The same from a file already parsed, so that start-up reads the file once.
+FeeModelRead ReadFeeModel(const profile::Profile& file);
 
 // The section's lines, "key=value" each, in the order above.
 std::vector<std::string> FeeModelLines(const FeeModelSettings& settings);
@@ -42,5 +45,8 @@ std::vector<std::string> FeeModelLines(const FeeModelSettings& settings);
 // user going back to the classic model keeps their terms); otherwise leaves the file
 // alone. False when the file could not be written.
 bool SaveFeeModel(const std::filesystem::path& file, const FeeModelSettings& settings);
+// The same edit on a parsed file, for a save that writes more than this section at once.
+// False when the section could not be written into it.
+bool SaveFeeModel(profile::Profile& file, const FeeModelSettings& settings);
 
 } // namespace ym

@@ -16,12 +16,25 @@ void ProgramState::TakeStored(const StoredSettings& stored) {
     CurType = TypeFromNumber(stored.Select2);
     scheme = stored.scheme;
     parameters = stored.parameters;
+    feeModelProblems = stored.feeModel.problems;
+    feeModel = stored.feeModel.settings;
+    if (!feeModelProblems.empty()) {
+        feeModel.model = FeeModel::Classic;
+    }
 }
 
 void ProgramState::LoadCurrentRates() {
     if (CurType) {
         rates = CurrentRates(parameters, CurMarket, *CurType);
     }
+}
+
+std::optional<FeeRules> ProgramState::feeRules() const {
+    const ClassicRates classic{rates, CurMarket, parameters.SettlementCap()};
+    if (!CurMarket || !CurType) {
+        return FeeRules(classic);
+    }
+    return TradeFeeRules(feeModel, classic, *CurMarket, *CurType, tradeDate);
 }
 
 std::optional<SettingsMessage> ProgramState::SaveSelection() const {

@@ -1,16 +1,20 @@
 // The program-wide data shared by the windows: the settings path, the fee parameters, the
-// current rate set, the selection, the display scheme and the stored inputs of the
-// calculator. One instance lives for the whole run.
+// current rate set, the selection, the display scheme, the fee model with the trade date,
+// and the stored inputs of the calculator. One instance lives for the whole run.
 #pragma once
 
 #include "core/display_scheme.h"
+#include "core/fee_model.h"
 #include "core/fee_parameters.h"
 #include "core/selection.h"
 #include "core/settings_file.h"
 #include "core/trade.h"
+#include "core/trade_date.h"
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace ym {
 
@@ -22,6 +26,15 @@ struct ProgramState {
     std::optional<Market> CurMarket;
     std::optional<SecurityType> CurType;
     DisplayScheme scheme;
+    // The classic parameters, or the official rules of the trade date with the broker's
+    // terms.
+    FeeModelSettings feeModel;
+    // Why the stored fee model was not taken: a section with a value that is not
+    // admissible falls back to the classic model as a whole, rather than computing
+    // official fees with terms the user never set. Empty when it was taken.
+    std::vector<std::string> feeModelProblems;
+    // The day the trade is made; the caller supplies today, nothing here reads the clock.
+    Date tradeDate;
 
     // Stored inputs: the numbers last committed from the entry fields.
     double BuyPrice = 0;
@@ -38,8 +51,10 @@ struct ProgramState {
     // Writes the selection into the settings file, as the exit action does.
     std::optional<SettingsMessage> SaveSelection() const;
 
-    // The classic fee rules of the selection.
-    FeeRules feeRules() const { return ClassicRates{rates, CurMarket, parameters.SettlementCap()}; }
+    // The fee rules of the selection under the fee model on the trade date; nullopt for an
+    // official trade before kFirstRuleDate (say kNoRulesMessage). Without a market and a
+    // type there are no official rules to pick: the classic rates, all 0 then, apply.
+    std::optional<FeeRules> feeRules() const;
 };
 
 } // namespace ym

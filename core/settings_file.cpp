@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 namespace ym {
@@ -82,14 +83,27 @@ std::string SectionBytes(const DefaultSection& s) {
 
 // One item of the settings dialog's save, in the order of writing: A1..A27, B1..B28, the
 // "SHOWCOLOR" section rewritten whole with its Color line, SColor1..10 for the custom
-// scheme only (a preset scheme thus leaves no SColor key in the file).
+// scheme only (a preset scheme thus leaves no SColor key in the file), then the fee
+// model's section rewritten whole when it is to be written at all.
 struct SaveItem {
     std::string_view section;
-    std::string key;
-    std::string value;
-    bool wholeSection;
+    std::string key;   // the key written; for a whole section, its last key
+    std::string value; // the value of a single key
+    // Not empty: the section is rewritten whole with these lines.
+    std::vector<std::string> sectionLines;
     SettingsMessage failure;
 };
+
+SaveItem KeyItem(std::string_view section, std::string key, std::string value,
+                 SettingsMessage failure) {
+    return {section, std::move(key), std::move(value), {}, failure};
+}
+
+SaveItem SectionItem(std::string_view section, std::vector<std::string> lines,
+                     SettingsMessage failure) {
+    const std::string& last = lines.back();
+    return {section, last.substr(0, last.find('=')), {}, std::move(lines), failure};
+}
 
 // The two Chinese section names as a file spells them: GBK bytes in a GBK file, UTF-8 in
 // every other (whose text the profile hands over as UTF-8).
@@ -109,23 +123,61 @@ std::vector<SaveItem> SaveItems(const FeeParameters& parameters, const DisplaySc
                                 MarketSections sections) {
     std::vector<SaveItem> items;
     for (std::size_t i = 0; i < kShanghaiParameterCount; ++i) {
-        items.push_back({sections.shanghai, NumberedKey("A", i + 1), Str(parameters.shanghai[i]),
-                         false, SettingsMessage::ChangeShanghai});
+        items.push_back(KeyItem(sections.shanghai, NumberedKey("A", i + 1),
+                                Str(parameters.shanghai[i]), SettingsMessage::ChangeShanghai));
     }
     for (std::size_t i = 0; i < kShenzhenParameterCount; ++i) {
-        items.push_back({sections.shenzhen, NumberedKey("B", i + 1), Str(parameters.shenzhen[i]),
-                         false, SettingsMessage::ChangeShenzhen});
+        items.push_back(KeyItem(sections.shenzhen, NumberedKey("B", i + 1),
+                                Str(parameters.shenzhen[i]), SettingsMessage::ChangeShenzhen));
     }
-    items.push_back(
-        {kSectionShowColor, "Color", Str(scheme.Color), true, SettingsMessage::SaveShowColor});
+    items.push_back(SectionItem(kSectionShowColor, {"Color=" + Str(scheme.Color)},
+                                SettingsMessage::SaveShowColor));
     if (scheme.Color == kCustomScheme) {
         for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
-            items.push_back({kSectionShowColor, NumberedKey("SColor", k + 1),
-                             Str(scheme.CustomColor[k]), false,
-                             SettingsMessage::ChangeCustomColor});
+            items.push_back(KeyItem(kSectionShowColor, NumberedKey("SColor", k + 1),
+                                    Str(scheme.CustomColor[k]),
+                                    SettingsMessage::ChangeCustomColor));
         }
     }
     return items;
+}
+
+std::optional<SettingsMessage> SaveItemsAtOnce(const std::filesystem::path& file,
+                                               const FeeParameters& parameters,
+                                               const DisplayScheme& scheme,
+                                               const FeeModelSettings* model) {
+    std::optional<profile::Profile> profile = profile::Profile::Load(file);
+    if (!profile) {
+        return SettingsMessage::ChangeShanghai;
+    }
+    std::vector<SaveItem> items = SaveItems(parameters, scheme, SectionsOf(*profile));
+    // A user who never chose the official model gets no section of it.
+    if (model != nullptr &&
+        (model->model == FeeModel::Official || ReadFeeModel(*profile).present)) {
+        items.push_back(
+            SectionItem(kSectionFeeRules, FeeModelLines(*model), SettingsMessage::SaveFeeRules));
+    }
+    for (const SaveItem& item : items) {
+        const bool applied = item.sectionLines.empty()
+                                 ? profile->WriteKey(item.section, item.key, item.value)
+                                 : profile->WriteSection(item.section, item.sectionLines);
+        if (!applied) {
+            return item.failure;
+        }
+    }
+    const profile::Replacement r = profile::ReplaceFileAtomically(file, profile->Bytes());
+    if (r.done) {
+        return std::nullopt;
+    }
+    // Nothing was saved. The message names the first item, in the order of writing, whose
+    // line was not written in full; that is A1 when the file could not be written at all.
+    for (const SaveItem& item : items) {
+        const std::optional<std::size_t> end = profile->EntryEnd(item.section, item.key);
+        if (!end || *end > r.written) {
+            return item.failure;
+        }
+    }
+    return items.front().failure;
 }
 
 // One read as start-up does it: default "-1", a 255-byte buffer.
@@ -213,6 +265,8 @@ std::string_view MessageText(SettingsMessage message) {
         return "  ## Error save showcolor!6005-5";
     case SettingsMessage::ChangeCustomColor:
         return "  ## Error change showcolor!6005-5-1";
+    case SettingsMessage::SaveFeeRules:
+        return "  ## Error save feerules!6005-6";
     }
     return {};
 }
@@ -304,6 +358,7 @@ SettingsRead ReadSettings(const std::filesystem::path& file) {
     }
 
     s.scheme.FillFromNumber(s.scheme.Color, fileColors);
+    s.feeModel = ReadFeeModel(*profile);
     return result;
 }
 
@@ -319,32 +374,14 @@ std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, 
 std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const FeeParameters& parameters,
                                               const DisplayScheme& scheme) {
-    std::optional<profile::Profile> profile = profile::Profile::Load(file);
-    if (!profile) {
-        return SettingsMessage::ChangeShanghai;
-    }
-    const std::vector<SaveItem> items = SaveItems(parameters, scheme, SectionsOf(*profile));
-    for (const SaveItem& item : items) {
-        const bool applied =
-            item.wholeSection ? profile->WriteSection(item.section, {item.key + "=" + item.value})
-                              : profile->WriteKey(item.section, item.key, item.value);
-        if (!applied) {
-            return item.failure;
-        }
-    }
-    const profile::Replacement r = profile::ReplaceFileAtomically(file, profile->Bytes());
-    if (r.done) {
-        return std::nullopt;
-    }
-    // Nothing was saved. The message names the first item, in the order of writing, whose
-    // line was not written in full; that is A1 when the file could not be written at all.
-    for (const SaveItem& item : items) {
-        const std::optional<std::size_t> end = profile->EntryEnd(item.section, item.key);
-        if (!end || *end > r.written) {
-            return item.failure;
-        }
-    }
-    return items.front().failure;
+    return SaveItemsAtOnce(file, parameters, scheme, nullptr);
+}
+
+std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
+                                              const FeeParameters& parameters,
+                                              const DisplayScheme& scheme,
+                                              const FeeModelSettings& model) {
+    return SaveItemsAtOnce(file, parameters, scheme, &model);
 }
 
 } // namespace ym

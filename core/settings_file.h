@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/display_scheme.h"
+#include "core/fee_model_file.h"
 #include "core/fee_parameters.h"
 
 #include <cstdint>
@@ -25,21 +26,22 @@ inline constexpr std::string_view kSectionSelect = "Select";
 inline constexpr std::string_view kSectionShowColor = "SHOWCOLOR";
 
 enum class SettingsMessage {
-    CreateShanghai,   // 6002-1
-    CreateShenzhen,   // 6002-2
-    CreateSelect,     // 6002-3
-    CreateShowColor,  // 6002-4
-    ReadShanghai,     // 6003-1
-    ReadShenzhen,     // 6003-2
-    ReadSelect1,      // 6003-3
-    ReadSelect2,      // 6003-4
-    ReadColor,        // 6003-5
-    ReadCustomColor,  // 6003-5-1
-    SaveSelect,       // 6004
-    ChangeShanghai,   // 6005
-    ChangeShenzhen,   // 6005
-    SaveShowColor,    // 6005-5
-    ChangeCustomColor // 6005-5-1
+    CreateShanghai,    // 6002-1
+    CreateShenzhen,    // 6002-2
+    CreateSelect,      // 6002-3
+    CreateShowColor,   // 6002-4
+    ReadShanghai,      // 6003-1
+    ReadShenzhen,      // 6003-2
+    ReadSelect1,       // 6003-3
+    ReadSelect2,       // 6003-4
+    ReadColor,         // 6003-5
+    ReadCustomColor,   // 6003-5-1
+    SaveSelect,        // 6004
+    ChangeShanghai,    // 6005
+    ChangeShenzhen,    // 6005
+    SaveShowColor,     // 6005-5
+    ChangeCustomColor, // 6005-5-1
+    SaveFeeRules       // 6005-6
 };
 
 // The exact text of a message ("  ## Error creat shanghai!6002-1"); shown titled "警告".
@@ -66,6 +68,8 @@ struct StoredSettings {
     std::int16_t Select2 = 0;
     DisplayScheme scheme;
     FeeParameters parameters;
+    // The fee model's section, from the same reading (never `unreadable` here).
+    FeeModelRead feeModel;
 };
 
 struct SettingsRead {
@@ -80,10 +84,10 @@ struct SettingsRead {
 
 // Reads the file once and takes, in the fixed order, Select1, Select2, Color,
 // SColor1..10 (Color 4 only), A1..A27, B1..B28, then fills the colour tables from the
-// scheme number. A file that cannot be read (no read permission, not a regular file, more
-// than profile::kMaxFileSize bytes) fails on the first of them: ReadSelect1. A file in
-// UTF-8 or UTF-16 is read by the UTF-8 spelling of its section names, and its writers
-// keep it in its encoding.
+// scheme number, and takes the fee model's section from the same reading. A file that
+// cannot be read (no read permission, not a regular file, more than profile::kMaxFileSize
+// bytes) fails on the first of them: ReadSelect1. A file in UTF-8 or UTF-16 is read by the
+// UTF-8 spelling of its section names, and its writers keep it in its encoding.
 SettingsRead ReadSettings(const std::filesystem::path& file);
 
 // The exit action's write of the "Select" section, one atomic write like every other.
@@ -98,5 +102,13 @@ std::optional<SettingsMessage> SaveSelection(const std::filesystem::path& file, 
 std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const FeeParameters& parameters,
                                               const DisplayScheme& scheme);
+// The same, with the fee model's section last in the same write: it is written whole
+// (SaveFeeRules when it is not written in full) when `model` is official or the file has
+// the section already, so the file of a user who never chose the official model keeps the
+// bytes the save above gives it.
+std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
+                                              const FeeParameters& parameters,
+                                              const DisplayScheme& scheme,
+                                              const FeeModelSettings& model);
 
 } // namespace ym

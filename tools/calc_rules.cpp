@@ -1,6 +1,7 @@
 // yuanmate-calc rules: the official fees in force on a date, with their sources.
 #include "core/number_text.h"
 #include "core/official_rules.h"
+#include "core/rule_table.h"
 #include "tools/calc_commands.h"
 #include "tools/calc_settings.h"
 
@@ -15,27 +16,15 @@ constexpr std::array<SecurityType, 5> kTypes{SecurityType::AShare, SecurityType:
                                              SecurityType::Fund, SecurityType::InvestmentFund,
                                              SecurityType::BShare};
 
-std::string Types(const OfficialFeeRow& row, std::string_view separator, bool keys) {
+// The JSON list of a row's types: "\"a\", \"b\"".
+std::string TypeKeys(const OfficialFeeRow& row) {
     std::string out;
     for (SecurityType type : kTypes) {
         if (row.Covers(type)) {
-            out += (out.empty() ? "" : std::string(separator));
-            out += keys ? "\"" + std::string(TypeKey(type)) + "\"" : std::string(TypeName(type));
+            out += (out.empty() ? "\"" : ", \"") + std::string(TypeKey(type)) + "\"";
         }
     }
     return out;
-}
-
-std::string PerMille(double rate) {
-    return rate == 0 ? "0" : GeneralForm(rate * 1000) + "‰";
-}
-
-std::string Amount(double value, const OfficialFeeRow& row) {
-    if (value == 0) {
-        return "—";
-    }
-    return GeneralForm(value) +
-           (row.currency ? " " + std::string(CurrencyName(*row.currency)) : "");
 }
 
 // A JSON string: quotes, backslashes and control characters escaped.
@@ -64,15 +53,15 @@ void PrintText(const Date& date, const std::vector<const OfficialFeeRow*>& rows,
                std::ostream& out) {
     out << "# 官方规则 " << FormatDate(date) << "（表格核对至 " << FormatDate(kRulesCheckedOn)
         << "）\n";
-    out << "费用\t品种\t交易所\t方向\t基数\t费率\t最低\t上限\t币种\t可含于佣金\t期间\t来源\t依据\n";
+    const auto line = [&out](auto cell) {
+        for (const RuleColumn column : kRuleColumns) {
+            out << (column == kRuleColumns.front() ? "" : "\t") << cell(column);
+        }
+        out << '\n';
+    };
+    line(RuleColumnName);
     for (const OfficialFeeRow* r : rows) {
-        out << FeeName(r->fee) << '\t' << Types(*r, "、", false) << '\t'
-            << ExchangeName(r->exchange) << '\t' << SideName(r->side) << '\t' << BaseName(r->base)
-            << '\t' << PerMille(r->rate) << '\t' << Amount(r->minimum, *r) << '\t'
-            << Amount(r->cap, *r) << '\t' << (r->currency ? CurrencyName(*r->currency) : "成交币种")
-            << '\t' << (r->brokerMayInclude ? "是" : "否") << '\t' << FormatDate(r->first) << " 至 "
-            << (r->last ? FormatDate(*r->last) : "今") << '\t' << r->source << '\t'
-            << EvidenceName(r->mark) << '\n';
+        line([r](RuleColumn column) { return RuleCell(*r, column); });
     }
 }
 
@@ -83,7 +72,7 @@ void PrintJson(const Date& date, const std::vector<const OfficialFeeRow*>& rows,
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const OfficialFeeRow& r = *rows[i];
         out << (i == 0 ? "\n" : ",\n") << "    {\"fee\": " << JsonString(FeeKey(r.fee))
-            << ", \"types\": [" << Types(r, ", ", true) << "], \"exchange\": "
+            << ", \"types\": [" << TypeKeys(r) << "], \"exchange\": "
             << (r.exchange ? JsonString(r.exchange == Market::Shanghai ? "sh" : "sz") : "null")
             << ", \"side\": " << JsonString(SideKey(r.side))
             << ", \"base\": " << JsonString(BaseKey(r.base)) << ", \"rate\": " << JsonNumber(r.rate)

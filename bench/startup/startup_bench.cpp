@@ -3,10 +3,11 @@
 // memory at that moment. Runs alternate between the two so that a busy machine weighs on
 // both alike; prints minimum, median and maximum of each and the ratios of the medians.
 //
-//   startup_bench [--runs N] PROGRAM YARDSTICK
+//   startup_bench [--runs N] [--settings FILE] PROGRAM YARDSTICK
 //
 // Needs a display (run it under xvfb-run). Each program is started in a fresh temporary
-// folder, so the calculator creates its settings file there as on a first start.
+// folder, so the calculator creates its settings file there as on a first start; with
+// --settings, FILE is copied there first, as on every later start.
 #include <xcb/xcb.h>
 
 #include <algorithm>
@@ -52,8 +53,8 @@ std::optional<pid_t> WindowPid(xcb_connection_t* connection, xcb_window_t window
         return std::nullopt;
     }
     xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection,
-        xcb_get_property(connection, 0, window, atom->atom, XCB_ATOM_CARDINAL, 0, 1), nullptr);
+        connection, xcb_get_property(connection, 0, window, atom->atom, XCB_ATOM_CARDINAL, 0, 1),
+        nullptr);
     std::free(atom);
     std::optional<pid_t> pid;
     if (reply != nullptr && xcb_get_property_value_length(reply) == 4) {
@@ -63,38 +64,54 @@ std::optional<pid_t> WindowPid(xcb_connection_t* connection, xcb_window_t window
     return pid;
 }
 
-std::optional<Sample> StartOnce(xcb_connection_t* connection, const std::string& program) {
+std::optional<Sample> StartOnce(xcb_connection_t* connection, const std::string& program,
+                                const std::string& settings) {
     char folder[] = "/tmp/ym-startup-XXXXXX";
     if (mkdtemp(folder) == nullptr) {
         return std::nullopt;
     }
+    if (!settings.empty()) {
+        std::filesystem::copy_file(settings, std::string(folder) + "/Yuanmate5.ini");
+    }
+    // A runtime folder of its own: no other running copy's lock can keep it from starting.
+    const std::string runtime = std::string(folder) + "/run";
+    std::filesystem::create_directory(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
     const auto start = Clock::now();
     const pid_t child = fork();
     if (child == 0) {
-        if (chdir(folder) != 0) {
+        if (chdir(folder) != 0 || setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1) != 0) {
             _exit(127);
         }
         execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         _exit(127);
     }
     std::optional<Sample> sample;
-    while (!sample) {
-        xcb_generic_event_t* event = xcb_wait_for_event(connection);
+    bool exited = false;
+    while (!sample && !exited) {
+        xcb_generic_event_t* event = xcb_poll_for_event(connection);
         if (event == nullptr) {
-            break;
+            if (xcb_connection_has_error(connection)) {
+                break;
+            }
+            exited = waitpid(child, nullptr, WNOHANG) == child;
+            usleep(200);
+            continue;
         }
         if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
             const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
             if (WindowPid(connection, map->window) == child) {
-                sample = Sample{
-                    std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
-                    PeakMiB(child)};
+                sample =
+                    Sample{std::chrono::duration<double, std::milli>(Clock::now() - start).count(),
+                           PeakMiB(child)};
             }
         }
         std::free(event);
     }
-    kill(child, SIGTERM);
-    waitpid(child, nullptr, 0);
+    if (!exited) {
+        kill(child, SIGTERM);
+        waitpid(child, nullptr, 0);
+    }
     std::filesystem::remove_all(folder);
     return sample;
 }
@@ -112,24 +129,29 @@ void Report(const char* name, std::vector<Sample> samples, double& medianMs, dou
     const auto mib = by(&Sample::peakMiB);
     medianMs = ms[ms.size() / 2];
     medianMiB = mib[mib.size() / 2];
-    std::printf("%-40s first map %7.1f ms (min %.1f, max %.1f)   peak %6.1f MiB (min %.1f, max %.1f)\n",
-                name, medianMs, ms.front(), ms.back(), medianMiB, mib.front(), mib.back());
+    std::printf(
+        "%-40s first map %7.1f ms (min %.1f, max %.1f)   peak %6.1f MiB (min %.1f, max %.1f)\n",
+        name, medianMs, ms.front(), ms.back(), medianMiB, mib.front(), mib.back());
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
     int runs = 15;
+    std::string settings;
     std::vector<std::string> programs;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
             runs = std::max(1, std::atoi(argv[++i]));
+        } else if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc) {
+            settings = std::filesystem::absolute(argv[++i]).string();
         } else {
-            programs.emplace_back(argv[i]);
+            programs.push_back(std::filesystem::absolute(argv[i]).string());
         }
     }
     if (programs.size() != 2) {
-        std::fprintf(stderr, "usage: startup_bench [--runs N] PROGRAM YARDSTICK\n");
+        std::fprintf(stderr,
+                     "usage: startup_bench [--runs N] [--settings FILE] PROGRAM YARDSTICK\n");
         return 2;
     }
     xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
@@ -145,7 +167,7 @@ int main(int argc, char* argv[]) {
     std::vector<Sample> samples[2];
     for (int run = 0; run < runs + 1; ++run) {
         for (int p = 0; p < 2; ++p) {
-            const std::optional<Sample> s = StartOnce(connection, programs[p]);
+            const std::optional<Sample> s = StartOnce(connection, programs[p], settings);
             if (!s) {
                 std::fprintf(stderr, "startup_bench: %s showed no window\n", programs[p].c_str());
                 return 1;

@@ -101,6 +101,7 @@ TEST(MessageText, ExactTexts) {
         {SettingsMessage::ChangeShenzhen, "  ## Error change shenzhen!6005"},
         {SettingsMessage::SaveShowColor, "  ## Error save showcolor!6005-5"},
         {SettingsMessage::ChangeCustomColor, "  ## Error change showcolor!6005-5-1"},
+        {SettingsMessage::SaveFeeRules, "  ## Error save feerules!6005-6"},
     };
     for (const auto& [message, text] : cases) {
         EXPECT_EQ(ym::MessageText(message), text);
@@ -522,6 +523,91 @@ TEST(SaveParameters, OneWriteLeavesTheBytesOfTheWritesOneByOne) {
             EXPECT_EQ(Hex(Get(dir.file())), Hex(SaveKeyByKey(bytes, parameters, scheme)));
             EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"Yuanmate5.ini"});
         }
+    }
+}
+
+ym::FeeModelSettings OfficialModel() {
+    ym::FeeModelSettings model;
+    model.model = ym::FeeModel::Official;
+    model.terms.commissionRate = 0.0001;
+    model.terms.minimumWaived = true;
+    return model;
+}
+
+// With the fee model the one write leaves the bytes of the parameters' save followed by
+// the section's own save; the file of a user who never chose the official model keeps the
+// bytes of the parameters' save alone.
+TEST(SaveParameters, FeeModelSectionGoesIntoTheSameWrite) {
+    ym::FeeModelSettings backToClassic = OfficialModel();
+    backToClassic.model = ym::FeeModel::Classic;
+    const struct {
+        const char* what;
+        std::string before;
+        ym::FeeModelSettings model;
+        bool written;
+    } cases[] = {
+        {"classic user, new file", kDefaultFile, {}, false},
+        {"classic user, hand-edited", kHandEdited, {}, false},
+        {"classic user, empty file", "", {}, false},
+        {"official chosen", kDefaultFile, OfficialModel(), true},
+        {"official chosen, hand-edited", kHandEdited, OfficialModel(), true},
+        {"back to classic keeps the terms",
+         kDefaultFile + "[FEERULES]\r\nModel=official\r\n; mine\r\nCommissionRate= .0003\r\n",
+         backToClassic, true},
+        {"section first, its name in lower case, LF lines",
+         "[feerules]\nModel=classic\nNoMinimum=0\n" + kHandEdited, OfficialModel(), true},
+    };
+    ym::FeeParameters parameters = ym::FeeParameters::Defaults();
+    parameters.shanghai[0] = 0.005;
+    ym::DisplayScheme scheme;
+    scheme.SetFromSaved(2);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir together, apart;
+        Put(together.file(), c.before);
+        Put(apart.file(), c.before);
+        ASSERT_EQ(ym::SaveParameters(together.file(), parameters, scheme, c.model), std::nullopt);
+        ASSERT_EQ(ym::SaveParameters(apart.file(), parameters, scheme), std::nullopt);
+        const std::string parametersOnly = Get(apart.file());
+        ASSERT_TRUE(ym::SaveFeeModel(apart.file(), c.model));
+        EXPECT_EQ(Hex(Get(together.file())), Hex(Get(apart.file())));
+        EXPECT_EQ(Get(together.file()) == parametersOnly, !c.written);
+        const ym::SettingsRead r = ym::ReadSettings(together.file());
+        EXPECT_EQ(r.settings.feeModel.settings, c.model);
+        EXPECT_TRUE(r.settings.feeModel.problems.empty());
+        EXPECT_EQ(Listing(together.path()), std::vector<std::string>{"Yuanmate5.ini"});
+    }
+}
+
+// The section is the last item of the save: a disk that fills up inside it names it, after
+// every classic item written in full, and leaves the file as it was.
+TEST(SaveParameters, FailureInTheFeeModelSectionNamesItLast) {
+    ym::DisplayScheme scheme;
+    scheme.SetFromSaved(2);
+    const std::size_t classic = kShanghaiSaved.size() + kShenzhenSaved.size() +
+                                std::string("[SHOWCOLOR]\r\nColor= 2\r\n").size();
+    std::size_t section = std::string("[FEERULES]\r\n").size();
+    for (const std::string& line : ym::FeeModelLines(OfficialModel())) {
+        section += line.size() + 2;
+    }
+    const std::pair<std::size_t, std::optional<SettingsMessage>> cases[] = {
+        {classic - 1, SettingsMessage::SaveShowColor},
+        {classic, SettingsMessage::SaveFeeRules},
+        {classic + section - 1, SettingsMessage::SaveFeeRules},
+        {classic + section, std::nullopt},
+    };
+    for (const auto& [room, expected] : cases) {
+        SCOPED_TRACE(room);
+        TempDir dir;
+        Put(dir.file(), "");
+        std::optional<SettingsMessage> result;
+        {
+            FileSizeLimit limit(room);
+            result = ym::SaveParameters(dir.file(), ym::FeeParameters::Defaults(), scheme,
+                                        OfficialModel());
+        }
+        EXPECT_EQ(result, expected);
+        EXPECT_EQ(Get(dir.file()).size(), expected ? 0 : room);
     }
 }
 

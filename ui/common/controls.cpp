@@ -2,6 +2,7 @@
 
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/date_field.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/title_strip.h"
 #include "ui/common/twips.h"
@@ -15,7 +16,6 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QSvgRenderer>
 
 namespace ym::ui {
@@ -107,6 +107,16 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
     return combo;
 }
 
+DateField* MakeDateField(QWidget* parent, const QString& name, const QRect& where,
+                         const QFont& font) {
+    auto* edit = Placed(new DateField(parent), name, where);
+    edit->setFont(font);
+    edit->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
+    edit->setDateRange(QDate(1900, 1, 1), QDate(9999, 12, 31));
+    edit->setKeyboardTracking(false);
+    return edit;
+}
+
 EntryField* MakeEntry(QWidget* parent, const QString& name, const QRect& where, int maxLength,
                       const QFont& font, const QColor& background) {
     auto* field = Placed(new EntryField(parent), name, where);
@@ -162,14 +172,21 @@ ClickLabel* MakeWindowButton(QWidget* parent, const QString& name, const QString
 }
 
 QString SpokenName(const QString& caption) {
-    QString name = caption;
-    name.remove(QRegularExpression(QStringLiteral("\\s")));
-    const qsizetype colon = name.indexOf(QRegularExpression(QStringLiteral("[:：]")));
-    if (colon >= 0) {
-        name.truncate(colon);
+    QString name;
+    for (const QChar c : caption) {
+        if (c == QLatin1Char(':') || c == QChar(0xFF1A)) { // ":" or "："
+            break;
+        }
+        if (!c.isSpace() && c != QLatin1Char('&')) {
+            name += c;
+        }
     }
-    name.remove(QRegularExpression(QStringLiteral("\\([^()]*\\)$")));
-    name.remove(QLatin1Char('&'));
+    if (name.endsWith(QLatin1Char(')'))) {
+        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+        if (open >= 0) {
+            name.truncate(open);
+        }
+    }
     return name;
 }
 

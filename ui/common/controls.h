@@ -24,6 +24,7 @@ namespace ym::ui {
 
 class ButtonField;
 class ClickLabel;
+class DateField;
 class DragHandle;
 class EntryField;
 
@@ -48,6 +49,12 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
 // selection a window makes is reported as a change.
 QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& items,
                      const QRect& where, const QFont& font);
+
+// A date field for the days the core takes (1900 to 9999). It reports a date once it is
+// committed (Enter, leaving the field, an arrow key, a pick in the calendar), never one
+// half typed.
+DateField* MakeDateField(QWidget* parent, const QString& name, const QRect& where,
+                         const QFont& font);
 
 // A number entry field: at most `maxLength` characters typed (a text the program sets is
 // shown in full), `background` behind the text.

@@ -15,9 +15,25 @@ namespace ym::ui {
 
 namespace {
 
+// The families of a fall-back list that are installed, in the list's order: the font
+// system then looks up only faces that exist. Naming missing ones (宋体 and SimSun on a
+// Linux desktop) costs a font-configuration alias lookup for every control at start-up.
+QStringList Installed(const QStringList& families) {
+    // One list of the installed families rather than a query per name, which would
+    // resolve each name through the configuration's aliases.
+    static const QStringList installed = QFontDatabase::families();
+    QStringList present;
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            present.append(family);
+        }
+    }
+    return present.isEmpty() ? families : present;
+}
+
 QFont MakeFont(const QStringList& families, QFont::StyleHint hint, double points, bool bold) {
     QFont font;
-    font.setFamilies(families);
+    font.setFamilies(Installed(families));
     font.setStyleHint(hint);
     font.setPointSizeF(points);
     font.setBold(bold);
@@ -53,23 +69,23 @@ QList<int> BitmapStrikes(const QRawFont& face) {
 // Whether text in this font, not antialiased, would be drawn from the bitmaps of the face
 // that draws its Chinese. Qt uses bitmaps only at a strike's pixel size and only unscaled: on
 // a scaled screen it renders the outlines. The primary screen decides.
-bool DrawsFromBitmaps(const QFont& font, double points) {
+bool DrawsFromBitmaps(const QFont& font, double points, bool bold) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr || screen->devicePixelRatio() != 1.0) {
         return false;
     }
-    const QRawFont face = QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese);
-    if (!face.isValid()) {
-        return false;
-    }
-    static QHash<QString, QList<int>> strikesByFace;
-    const QString key = face.familyName() + QLatin1Char('/') + face.styleName();
-    auto found = strikesByFace.constFind(key);
-    if (found == strikesByFace.constEnd()) {
-        found = strikesByFace.insert(key, BitmapStrikes(face));
-    }
     const int pixels = static_cast<int>(std::lround(points * screen->logicalDotsPerInchY() / 72.0));
-    return found->contains(pixels);
+    // Finding the face that draws the Chinese loads a font engine: a window asks for the
+    // same few sizes dozens of times, so each size is looked up once.
+    static QHash<int, bool> bySize;
+    const int key = pixels * 2 + (bold ? 1 : 0);
+    if (const auto known = bySize.constFind(key); known != bySize.constEnd()) {
+        return *known;
+    }
+    const QRawFont face = QRawFont::fromFont(font, QFontDatabase::SimplifiedChinese);
+    const bool bitmaps = face.isValid() && BitmapStrikes(face).contains(pixels);
+    bySize.insert(key, bitmaps);
+    return bitmaps;
 }
 
 } // namespace
@@ -94,7 +110,7 @@ QFont SongFont(double points, bool bold) {
                                          QStringLiteral("Noto Sans CJK SC")};
     QFont font = MakeFont(families, QFont::Serif, points, bold);
     font.setHintingPreference(QFont::PreferFullHinting);
-    if (DrawsFromBitmaps(font, points)) {
+    if (DrawsFromBitmaps(font, points, bold)) {
         font.setStyleStrategy(QFont::NoAntialias);
     }
     return font;

@@ -5,6 +5,7 @@
 #include "core/result_rows.h"
 #include "core/settings_file.h"
 #include "ui/common/button_field.h"
+#include "ui/common/dates.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/key_preview.h"
 #include "ui/common/message_box.h"
@@ -17,18 +18,24 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateEdit>
 #include <QDir>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QScreen>
+#include <QSignalBlocker>
+#include <QStringList>
 #include <QWindow>
 
 namespace ym::ui {
 
 namespace {
+
+const QString kDamagedFeeRules = QStringLiteral("  ** 费率规则设置有误,已改用经典参数:\n");
 
 // Message boxes, pop-ups and tool tips are not windows of the program in their own
 // right: the main window coming back from one of them has not been re-activated.
@@ -111,6 +118,14 @@ bool Form1::Form_Load() {
         ShowWarning(this, FromUtf8(MessageText(*message)));
         return false;
     }
+    if (!m_state.feeModelProblems.empty()) {
+        QStringList problems;
+        for (const std::string& problem : m_state.feeModelProblems) {
+            problems << FromUtf8(problem);
+        }
+        ShowNotice(this, kDamagedFeeRules + problems.join(QLatin1Char('\n')));
+    }
+    showFeeModel();
 
     colorPanels();
     restoreSelection();
@@ -122,6 +137,39 @@ bool Form1::Form_Load() {
 void Form1::Form_Activate() {
     ShowPanel(m_panels, Panel::AShare);
     restoreSelection();
+    // The settings dialog may have changed the model.
+    showFeeModel();
+}
+
+void Form1::showFeeModel() {
+    if (!m_tradeDateSet) {
+        m_state.tradeDate = FromQDate(QDate::currentDate());
+    }
+    const QSignalBlocker blocker(m_dtPicker1);
+    m_dtPicker1->setDate(ToQDate(m_state.tradeDate));
+    m_label18->setText(FromUtf8(ModelLabel(m_state.feeModel, m_state.tradeDate)));
+}
+
+void Form1::DTPicker1_Change() {
+    const Date chosen = FromQDate(m_dtPicker1->date());
+    if (chosen == m_state.tradeDate) {
+        return;
+    }
+    const bool official = m_state.feeModel.model == FeeModel::Official;
+    if (official && chosen < kFirstRuleDate) {
+        // The previous day comes back before the message takes the focus, which commits
+        // the field once more.
+        showFeeModel();
+        ShowNotice(this, FromUtf8(kNoRulesMessage));
+        return;
+    }
+    m_state.tradeDate = chosen;
+    m_tradeDateSet = chosen != FromQDate(QDate::currentDate());
+    showFeeModel();
+    // Results of another day's rules would be taken for this day's.
+    if (official) {
+        ResetResults();
+    }
 }
 
 void Form1::restoreSelection() {
@@ -304,13 +352,19 @@ void Form1::focusWindowChanged(QWindow* window) {
 // ---- Calculation, clear, exit ---------------------------------------------------------
 
 void Form1::Command1_Click() {
+    showFeeModel(); // a new day may have begun
     TradeInput input;
     input.BuyPrice = m_state.BuyPrice;
     input.SellPrice = m_state.SellPrice;
     input.Quantity = m_state.Quantity;
     input.BuyFieldEmpty = m_text1->text().isEmpty();
     input.SellFieldEmpty = m_text3->text().isEmpty();
-    const TradeResult result = ComputeTrade(m_state.feeRules(), input);
+    const std::optional<FeeRules> rules = m_state.feeRules();
+    if (!rules) {
+        ShowNotice(this, FromUtf8(kNoRulesMessage));
+        return;
+    }
+    const TradeResult result = ComputeTrade(*rules, input);
     for (ResultPanel* panel : {&m_panels.a, &m_panels.b}) {
         const std::vector<ResultRow> rows = PanelRows(panel->kind, result);
         SetRowValues(*panel, rows);

@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 
+class QDateEdit;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -57,6 +58,8 @@ public:
 
     // The tool strip.
     void Command6_Click(int index);
+    // A trade date committed in the date field.
+    void DTPicker1_Change();
 
     // Both panels back to zero with the profit rows flat; the fields are read again.
     void ResetResults();
@@ -107,13 +110,18 @@ private:
     void startNotebook();
     void startProgram(const QString& companion, const QString& startName,
                       const QStringList& fallbacks, const QString& what);
-    // The ex-rights window over the main window, which minimises itself meanwhile.
+    // The secondary windows, from their keys and tool buttons: the ex-rights window over
+    // the minimised main window, the settings dialog over the hidden one, the about window
+    // over the disabled one.
     void openExRights();
-    // Windows still to come; the keys and tool buttons already lead here.
     void openSettings();
     void openAbout();
 
     void focusWindowChanged(QWindow* window);
+
+    // The trade date follows the calendar until the user sets another day; the fee model
+    // and the date are shown as they stand.
+    void showFeeModel();
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
@@ -127,6 +135,9 @@ private:
     // Tool strip.
     QFrame* m_picture3 = nullptr;
     std::array<QToolButton*, 5> m_command6{};
+    QLabel* m_label18 = nullptr;      // the fee model and its rule date
+    QDateEdit* m_dtPicker1 = nullptr; // the trade date
+    bool m_tradeDateSet = false;      // by the user, to a day other than today
     // Working area.
     ResultPanels m_panels;
     QFrame* m_picture1 = nullptr;

@@ -3,12 +3,14 @@
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
 #include "ui/common/controls.h"
+#include "ui/common/date_field.h"
 #include "ui/common/entry_field.h"
 #include "ui/common/fonts.h"
 #include "ui/common/title_strip.h"
 #include "ui/common/twips.h"
 #include "ui/main/main_window.h"
 
+#include <QDateEdit>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -111,14 +113,35 @@ void Form1::buildToolStrip() {
         auto* button = new QToolButton(m_picture3);
         button->setObjectName(QStringLiteral("Command6_%1").arg(i));
         button->setGeometry(TwipsRect(tool.left, 18, 510, 350));
-        button->setIcon(QIcon(QString::fromLatin1(tool.icon)));
-        button->setIconSize(TwipsSize(330, 300));
+        // Drawn here from the SVG: an icon made from the file would load Qt's icon engine
+        // and image-format plugins at start-up for five small pictures.
+        const QSize iconSize = TwipsSize(330, 300);
+        button->setIcon(QIcon(RenderSvg(QString::fromLatin1(tool.icon), iconSize)));
+        button->setIconSize(iconSize);
         button->setToolTip(QString::fromUtf8(tool.hint));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         connect(button, &QToolButton::clicked, this, [this, i] { Command6_Click(i); });
         m_command6[static_cast<std::size_t>(i)] = button;
     }
+
+    // Right of the tool buttons: what the results follow, and the day of the trade.
+    const QFont font = SongFont(9);
+    m_label18 = MakeLabel(m_picture3, QStringLiteral("Label18"), QString(),
+                          TwipsRect(3420, 45, 2160, 330), font, Qt::AlignCenter);
+    // A status cell, set apart from the date field that follows.
+    m_label18->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_label18->setToolTip(QStringLiteral("结果所依据的费率: 经典参数为设置参数中的费率, "
+                                         "官方规则为交易日施行的官方收费加券商佣金条款"));
+    QLabel* dateCaption =
+        MakeLabel(m_picture3, QStringLiteral("Label19"), QStringLiteral("交易日(&T):"),
+                  TwipsRect(5640, 60, 930, 300), font, Qt::AlignRight | Qt::AlignVCenter);
+    m_dtPicker1 = MakeDateField(m_picture3, QStringLiteral("DTPicker1"),
+                                TwipsRect(6600, 45, 1380, 330), font);
+    Caption(dateCaption, m_dtPicker1);
+    // Reached by Tab after the selectors, or by Alt+T.
+    setTabOrder(m_option7, m_dtPicker1);
+    connect(m_dtPicker1, &QDateEdit::dateChanged, this, &Form1::DTPicker1_Change);
 }
 
 void Form1::buildInputPanel() {

@@ -83,6 +83,7 @@ void Form3::Form_Load() {
         m_text3[i]->setText(FromUtf8(GeneralForm(parameters.shenzhen[i])));
     }
     loadSchemePage();
+    loadFeeRulesPage();
     m_ssTab1->setCurrentIndex(0);
     FocusAndSelect(m_text2.front());
     m_keyPreview->setEnabled(true);
@@ -102,6 +103,20 @@ void Form3::Text2_KeyPress(int index, char32_t& ch) {
 
 void Form3::Text3_KeyPress(int index, char32_t& ch) {
     fieldKeyPress(m_text3, index, ch);
+}
+
+// A term is a number within its bounds: Enter on one outside them says why and stays.
+void Form3::Text4_KeyPress(int index, char32_t& ch) {
+    const auto at = static_cast<std::size_t>(index);
+    if (ch == kEnter && IsWholeNumber(m_text4[at]->text())) {
+        if (const std::optional<QString> problem = termProblem(at)) {
+            ShowNotice(this, *problem);
+            FocusAndSelect(m_text4[at]);
+            ch = 0;
+            return;
+        }
+    }
+    fieldKeyPress(m_text4, index, ch);
 }
 
 // The check looks at the text as it stands before the key, never at the key itself: a
@@ -135,7 +150,7 @@ bool Form3::acceptsPaste(const ParameterField* field, const QString& result) {
 }
 
 ParameterField* Form3::unstorableField() const {
-    for (const auto* fields : {&m_text2, &m_text3}) {
+    for (const auto* fields : {&m_text2, &m_text3, &m_text4}) {
         for (ParameterField* field : *fields) {
             if (!TryVal(ToAscii(field->text()))) {
                 return field;
@@ -149,6 +164,14 @@ void Form3::Command2_Click() {
     if (m_state.scheme.Color != m_workingScheme) {
         m_changed = true;
     }
+    // Typing in a term field is a change by itself; the model and the two choices count
+    // when they differ from what is stored.
+    const FeeModelSettings page = pageFeeModel();
+    const BrokerTerms& stored = m_state.feeModel.terms;
+    if (page.model != m_state.feeModel.model || page.terms.minimumWaived != stored.minimumWaived ||
+        page.terms.includesExchangeFees != stored.includesExchangeFees) {
+        m_changed = true;
+    }
     if (!m_changed) {
         close();
         return;
@@ -159,6 +182,16 @@ void Form3::Command2_Click() {
         m_ssTab1->setCurrentWidget(field->parentWidget());
         FocusAndSelect(field);
         return;
+    }
+    // A term the reader would refuse at the next start would turn the model back to the
+    // classic one there.
+    for (std::size_t i = 0; i < m_text4.size(); ++i) {
+        if (const std::optional<QString> problem = termProblem(i)) {
+            ShowNotice(this, *problem);
+            m_ssTab1->setCurrentWidget(m_pageFeeRules);
+            FocusAndSelect(m_text4[i]);
+            return;
+        }
     }
     if (ShowNotice(this, kStorePrompt, MessageButtons::OkCancel) == MessageAnswer::Ok) {
         storeSettings();
@@ -180,8 +213,9 @@ void Form3::storeSettings() {
     }
     DisplayScheme scheme = m_state.scheme;
     scheme.SetFromSaved(m_workingScheme);
+    const FeeModelSettings model = pageFeeModel();
 
-    if (const auto message = SaveParameters(m_state.settingsPath, parameters, scheme)) {
+    if (const auto message = SaveParameters(m_state.settingsPath, parameters, scheme, model)) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
         m_changed = false;
         close();
@@ -190,6 +224,8 @@ void Form3::storeSettings() {
     }
     m_state.parameters = parameters;
     m_state.scheme = scheme;
+    m_state.feeModel = model;
+    m_state.feeModelProblems.clear();
     ShowNotice(this, kStored);
     emit settingsChanged();
     m_changed = false;

@@ -89,6 +89,8 @@ void Form3::buildControls() {
     m_ssTab1->addTab(buildParameterPage(QStringLiteral("Page_1"), true, m_text3),
                      QStringLiteral("深  圳(HKD)"));
     m_ssTab1->addTab(buildSchemePage(), QStringLiteral("系统设置"));
+    m_pageFeeRules = buildFeeRulesPage();
+    m_ssTab1->addTab(m_pageFeeRules, QStringLiteral("费率规则"));
 
     const double left = (kClientWidth - 2 * kButtonWidth - kButtonGap) / 2;
     m_command1 = new QPushButton(QStringLiteral("取    消(&C)"), this);
