@@ -8,6 +8,8 @@ std::optional<SettingsMessage> ProgramState::Load() {
         return read.error;
     }
     TakeStored(read.settings);
+    missingParameters = read.missingParameters;
+    unreadableParameters = read.unreadableParameters;
     return std::nullopt;
 }
 

@@ -33,6 +33,10 @@ struct ProgramState {
     // admissible falls back to the classic model as a whole, rather than computing
     // official fees with terms the user never set. Empty when it was taken.
     std::vector<std::string> feeModelProblems;
+    // Fee parameter keys the file lacks (read as -1) or holds no readable number for
+    // (read as 0), for start-up to tell the user once.
+    std::vector<std::string> missingParameters;
+    std::vector<std::string> unreadableParameters;
     // The day the trade is made; the caller supplies today, nothing here reads the clock.
     Date tradeDate;
 

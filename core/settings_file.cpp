@@ -5,6 +5,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -382,6 +383,56 @@ std::optional<SettingsMessage> SaveParameters(const std::filesystem::path& file,
                                               const DisplayScheme& scheme,
                                               const FeeModelSettings& model) {
     return SaveItemsAtOnce(file, parameters, scheme, &model);
+}
+
+namespace {
+
+// "A1, A2, A3, A5" as "A1-A3, A5": a damaged file often lacks a whole section.
+std::string KeyRanges(const std::vector<std::string>& keys) {
+    struct Key {
+        std::string stem;
+        int number;
+    };
+    auto split = [](const std::string& key) {
+        const std::size_t digits = key.find_first_of("0123456789");
+        return Key{key.substr(0, digits),
+                   digits == std::string::npos ? 0 : std::atoi(key.c_str() + digits)};
+    };
+    std::string text;
+    for (std::size_t i = 0; i < keys.size();) {
+        const Key first = split(keys[i]);
+        std::size_t j = i + 1;
+        while (j < keys.size()) {
+            const Key next = split(keys[j]);
+            if (next.stem != first.stem || next.number != first.number + int(j - i)) {
+                break;
+            }
+            ++j;
+        }
+        text += (text.empty() ? "" : ", ") + keys[i];
+        if (j - i > 1) {
+            text += (j - i > 2 ? "-" : ", ") + keys[j - 1];
+        }
+        i = j;
+    }
+    return text;
+}
+
+} // namespace
+
+std::string ParameterProblemsNotice(const std::vector<std::string>& missing,
+                                    const std::vector<std::string>& unreadable) {
+    std::string text;
+    if (!missing.empty()) {
+        text += "  ** 设置文件中缺少费率参数 " + KeyRanges(missing) + ",现按 -1 计算.\n";
+    }
+    if (!unreadable.empty()) {
+        text += "  ** 设置文件中无法读取费率参数 " + KeyRanges(unreadable) + ",现按 0 计算.\n";
+    }
+    if (!text.empty()) {
+        text += "  ** 请在\"参数设置\"(F5)中改正并存储.";
+    }
+    return text;
 }
 
 } // namespace ym

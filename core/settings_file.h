@@ -82,6 +82,12 @@ struct SettingsRead {
     std::vector<std::string> unreadableParameters;
 };
 
+// The notice start-up shows once when fee parameters are missing or unreadable: which
+// keys (runs of numbers as ranges, "A1-A27"), what they count as, and that the settings
+// dialog can fix them. Empty when both lists are.
+std::string ParameterProblemsNotice(const std::vector<std::string>& missing,
+                                    const std::vector<std::string>& unreadable);
+
 // Reads the file once and takes, in the fixed order, Select1, Select2, Color,
 // SColor1..10 (Color 4 only), A1..A27, B1..B28, then fills the colour tables from the
 // scheme number, and takes the fee model's section from the same reading. A file that

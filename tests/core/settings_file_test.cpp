@@ -108,6 +108,32 @@ TEST(MessageText, ExactTexts) {
     }
 }
 
+// What start-up tells the user about a damaged file: whole sections as ranges.
+TEST(ParameterProblemsNotice, NamesTheKeysAsRanges) {
+    std::vector<std::string> allOfThem;
+    for (int i = 1; i <= 27; ++i) {
+        allOfThem.push_back("A" + std::to_string(i));
+    }
+    for (int i = 1; i <= 28; ++i) {
+        allOfThem.push_back("B" + std::to_string(i));
+    }
+    const struct {
+        std::vector<std::string> missing, unreadable;
+        const char* expected; // a part of the notice
+    } cases[] = {
+        {allOfThem, {}, "缺少费率参数 A1-A27, B1-B28,现按 -1 计算"},
+        {{"A1", "A2", "A7", "A9", "A10", "A11", "B2"}, {}, "A1, A2, A7, A9-A11, B2,"},
+        {{}, {"A3"}, "无法读取费率参数 A3,现按 0 计算"},
+        {{"B28"}, {"A4", "B4"}, "B28,现按 -1 计算.\n  ** 设置文件中无法读取费率参数 A4, B4,"},
+    };
+    for (const auto& c : cases) {
+        const std::string notice = ym::ParameterProblemsNotice(c.missing, c.unreadable);
+        EXPECT_NE(notice.find(c.expected), std::string::npos) << notice;
+        EXPECT_NE(notice.find("参数设置"), std::string::npos) << notice;
+    }
+    EXPECT_EQ(ym::ParameterProblemsNotice({}, {}), "");
+}
+
 TEST(SettingsPath, OneSeparatorInTheCurrentDirectory) {
     EXPECT_EQ(ym::SettingsPath("C:\\dir", '\\'), "C:\\dir\\Yuanmate5.ini");
     EXPECT_EQ(ym::SettingsPath("D:\\股票\\", '\\'), "D:\\股票\\Yuanmate5.ini");

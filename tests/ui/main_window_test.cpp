@@ -767,6 +767,27 @@ private slots:
         }
     }
 
+    // A hand-edited file that lost keys still starts, with the file's own values, and says
+    // once which keys to mend.
+    void missingParametersAreToldOnce() {
+        Session s;
+        QByteArray bytes = QByteArray::fromStdString(ym::DefaultSettingsBytes());
+        bytes.replace("A1=0.0035\r\nA2=10\r\n", "");
+        bytes.replace("B3=0.004", "B3=1e400");
+        QVERIFY(WriteTestFile(s.dir.filePath(kSettingsFile), bytes));
+        QVERIFY(s.start());
+        QCOMPARE(s.messages.messages.size(), 1);
+        const RecordedMessage& notice = s.messages.messages.front();
+        QCOMPARE(notice.title, QStringLiteral("提示"));
+        QVERIFY2(notice.text.contains(QStringLiteral("A1, A2")) &&
+                     notice.text.contains(QStringLiteral("B3")),
+                 qPrintable(notice.text));
+        QCOMPARE(s.fileBytes(), bytes); // told, not repaired
+        s.click("Option1");
+        QCOMPARE(s.state.rates.CommissionRate, -1.0);
+        QCOMPARE(s.messages.messages.size(), 1);
+    }
+
     void launching_data() {
         const LaunchCase cases[] = {
             {"F2 companion", "F2", "quick_sum.exe", "", true, "quick_sum.exe", ""},

@@ -125,6 +125,11 @@ bool Form1::Form_Load() {
         }
         ShowNotice(this, kDamagedFeeRules + problems.join(QLatin1Char('\n')));
     }
+    if (const std::string notice =
+            ParameterProblemsNotice(m_state.missingParameters, m_state.unreadableParameters);
+        !notice.empty()) {
+        ShowNotice(this, FromUtf8(notice));
+    }
     showFeeModel();
 
     colorPanels();
