@@ -23,14 +23,14 @@ std::optional<FeeRules> TradeFeeRules(const FeeModelSettings& settings, const Cl
 
 std::optional<std::string> CommissionRateProblem(double rate) {
     if (!(rate >= 0 && rate <= kCommissionCap)) {
-        return "a commission rate runs from 0 to the legal cap of " + GeneralForm(kCommissionCap);
+        return "佣金率应在 0 到法定上限 " + GeneralForm(kCommissionCap) + " 之间";
     }
     return std::nullopt;
 }
 
 std::optional<std::string> MinimumProblem(double minimum) {
     if (!(minimum >= 0 && minimum <= kMostMinimum)) {
-        return "a minimum commission runs from 0 to " + GeneralForm(kMostMinimum);
+        return "最低佣金应在 0 到 " + GeneralForm(kMostMinimum) + " 之间";
     }
     return std::nullopt;
 }

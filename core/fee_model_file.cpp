@@ -85,7 +85,7 @@ FeeModelRead ReadFeeModel(const profile::Profile& file) {
         read.settings.model = FeeModel::Official;
     } else if (word != kModelWords[0]) {
         read.problems.push_back(std::string(kModelKey) + "=" + *model +
-                                ": not a model (classic or official); the classic model is used");
+                                ": 不是计费模型 (classic 或 official)");
     }
     BrokerTerms& terms = read.settings.terms;
     for (const NumberKey& k : kNumberKeys) {
@@ -95,10 +95,9 @@ FeeModelRead ReadFeeModel(const profile::Profile& file) {
         }
         const std::optional<double> value = IsNumeric(*text) ? TryVal(*text) : std::nullopt;
         std::optional<std::string> problem =
-            value ? k.check(*value) : std::optional<std::string>("not a number");
+            value ? k.check(*value) : std::optional<std::string>("不是数字");
         if (problem) {
-            read.problems.push_back(std::string(k.key) + "=" + *text + ": " + *problem +
-                                    "; the default " + GeneralForm(terms.*k.member) + " is used");
+            read.problems.push_back(std::string(k.key) + "=" + *text + ": " + *problem);
         } else {
             terms.*k.member = *value;
         }
@@ -108,8 +107,7 @@ FeeModelRead ReadFeeModel(const profile::Profile& file) {
             if (*text == "0" || *text == "1") {
                 terms.*k.member = *text == "1";
             } else {
-                read.problems.push_back(std::string(k.key) + "=" + *text +
-                                        ": not 0 or 1; 0 is used");
+                read.problems.push_back(std::string(k.key) + "=" + *text + ": 应为 0 或 1");
             }
         }
     }

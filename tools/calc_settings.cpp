@@ -40,15 +40,13 @@ std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
     if (const auto message = state.Load()) {
         return FileMessage(state.settingsPath, *message);
     }
-    const FeeModelRead read = ReadFeeModel(state.settingsPath);
-    if (read.unreadable) {
-        return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
-    }
-    for (const std::string& problem : read.problems) {
+    // The fee model comes from the same reading; a section with a value that is not
+    // admissible falls back to the classic model as a whole, as in the window.
+    for (const std::string& problem : state.feeModelProblems) {
         err << kProgramName << ": note: " << state.settingsPath.string() << ": ["
-            << kSectionFeeRules << "] " << problem << '\n';
+            << kSectionFeeRules << "] " << problem << "; using the classic parameters\n";
     }
-    settings.model = read.settings;
+    settings.model = state.feeModel;
     return std::nullopt;
 }
 

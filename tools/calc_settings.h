@@ -22,8 +22,8 @@ struct CalcSettings {
 
 // Reads the file given, or the one in the current directory, or keeps the defaults. A file
 // given by name that is missing or unreadable is an error: silently computing with the
-// defaults would pass off other rates as the user's. Values of the fee model's section that
-// are not admissible are replaced by their defaults and reported on `err` as notes.
+// defaults would pass off other rates as the user's. A fee model section with a value that
+// is not admissible gives the classic model, with a note on `err` for each problem.
 std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
                                         CalcSettings& settings, std::ostream& err);
 

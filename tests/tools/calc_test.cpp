@@ -376,8 +376,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, "", "Model=official\r\nCommissionRate= .003\r\n"},
         OutputCase{"ClassicOverridesTheFile", YM_SHA "--rules classic --buy 10 --qty 1000",
                    A(kBuyOnly), "Yuanmate5.ini", {}, "", "Model=official\r\n"},
-        OutputCase{"BadTermInTheFileIsNoted", YM_SHA "--date 2026-12-06 --buy 10 --qty 1000",
-                   A(kOfficialBuy), "Yuanmate5.ini", {}, "CommissionRate=0.01",
+        // A term out of its bounds: the classic model computes, as in the window.
+        OutputCase{"BadTermInTheFileIsNoted", YM_SHA "--buy 10 --qty 1000",
+                   A(kBuyOnly + "0.00元|10.16元"), "Yuanmate5.ini", {}, "using the classic parameters",
                    "Model=official\r\nCommissionRate=0.01\r\n"}),
     kCaseName);
 
@@ -614,7 +615,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"InitWithArgument", "init now", "\"now\""},
         ErrorCase{"RulesWord", "trade --rules fancy", "--rules: \"fancy\""},
         ErrorCase{"CommissionAboveTheLegalCap", "trade --rules official --commission 0.004",
-                  "--commission: \"0.004\": a commission rate runs from 0 to the legal cap of 0.003",
+                  "--commission: \"0.004\": 佣金率应在 0 到法定上限 0.003 之间",
                   true},
         ErrorCase{"CommissionNotANumber", "trade --rules official --commission 2.5‱",
                   "--commission: \"2.5‱\" is not a number", true},

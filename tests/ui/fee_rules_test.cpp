@@ -287,9 +287,9 @@ private slots:
     void damagedSectionFallsBackToTheClassicModel() {
         Session s;
         QVERIFY(s.start(OfficialFile("Model=official\r\nCommissionRate= .01\r\n")));
-        const QString notice = QStringLiteral(
-            "提示:   ** 费率规则设置有误,已改用经典参数:\nCommissionRate=.01: a commission rate "
-            "runs from 0 to the legal cap of 0.003; the default 0.00025 is used");
+        const QString notice =
+            QStringLiteral("提示:   ** 费率规则设置有误,已改用经典参数:\nCommissionRate=.01: "
+                           "佣金率应在 0 到法定上限 0.003 之间");
         QCOMPARE(s.shown(), QStringList{notice});
         QCOMPARE(s.modelLabel(), QStringLiteral("经典参数"));
         // 0.35 % of 10,000, the Shanghai default.
@@ -398,11 +398,10 @@ private slots:
     void termsOutOfBounds_data() {
         const TermCase cases[] = {
             {"rate above the legal cap", "Text4_0", "0.004",
-             "  ** 佣金率: a commission rate runs from 0 to the legal cap of 0.003"},
-            {"negative minimum", "Text4_1", "-1",
-             "  ** 最低佣金(元): a minimum commission runs from 0 to 1000"},
+             "  ** 佣金率: 佣金率应在 0 到法定上限 0.003 之间"},
+            {"negative minimum", "Text4_1", "-1", "  ** 最低佣金(元): 最低佣金应在 0 到 1000 之间"},
             {"minimum too large", "Text4_3", "1e4",
-             "  ** 最低佣金(港元): a minimum commission runs from 0 to 1000"},
+             "  ** 最低佣金(港元): 最低佣金应在 0 到 1000 之间"},
         };
         AddCaseRows(cases);
     }
