@@ -160,7 +160,9 @@ Line MakeLine(std::string text, std::string ending, Encoding enc) {
     return line;
 }
 
-// The lines of the first section of that name: [header, end).
+// The lines of the first section of that name: [header, end). Names are looked up without
+// the blanks around them, as the reader takes them from the file: a name written with a
+// blank around it must read back under the same name.
 struct SectionRange {
     std::size_t header = 0;
     std::size_t end = 0;
@@ -169,7 +171,7 @@ struct SectionRange {
 std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view section,
                                         Encoding enc) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), section, enc)) {
+        if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), Trim(section), enc)) {
             continue;
         }
         std::size_t end = i + 1;
@@ -186,7 +188,7 @@ std::optional<std::size_t> FindEntry(const std::vector<Line>& lines, std::string
                                      std::string_view key, Encoding enc) {
     if (const auto range = FindSection(lines, section, enc)) {
         for (std::size_t i = range->header + 1; i < range->end; ++i) {
-            if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), key, enc)) {
+            if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), Trim(key), enc)) {
                 return i;
             }
         }
@@ -234,6 +236,16 @@ bool IsWritableKey(std::string_view key) {
     const std::string_view t = Trim(key);
     return !t.empty() && !HasLineBreak(key) && key.find('=') == std::string_view::npos &&
            t.front() != ';' && t.front() != '[';
+}
+
+// A section name ending in a GBK lead byte would take the closing "]" as its trail byte,
+// and the header would read as an entry: every key written under it would be lost.
+bool IsWritableSection(std::string_view section, Encoding enc) {
+    if (HasLineBreak(section)) {
+        return false;
+    }
+    const Line header = MakeLine("[" + std::string(section) + "]", std::string(), enc);
+    return header.kind == LineKind::Header && SameName(NameOf(header), Trim(section), enc);
 }
 
 class Descriptor {
@@ -398,7 +410,7 @@ std::string Profile::ReadString(std::string_view section, std::string_view key,
 }
 
 bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
-    if (HasLineBreak(section) || !IsWritableKey(key) || HasLineBreak(value)) {
+    if (!IsWritableSection(section, encoding_) || !IsWritableKey(key) || HasLineBreak(value)) {
         return false;
     }
     const std::string lineText = std::string(key) + "=" + std::string(value);
@@ -427,7 +439,7 @@ bool Profile::WriteKey(std::string_view section, std::string_view key, std::stri
 }
 
 bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
-    if (HasLineBreak(section)) {
+    if (!IsWritableSection(section, encoding_)) {
         return false;
     }
     for (const std::string& l : lines) {

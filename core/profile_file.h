@@ -1,6 +1,8 @@
 // Windows-style profile files ("[section]" and "key=value" lines), byte-oriented:
 // names and values are GBK bytes and are never re-encoded here. Section and key names
-// match case-insensitively for ASCII letters only, so a GBK trail byte is never folded.
+// match case-insensitively for ASCII letters only, so a GBK trail byte is never folded,
+// and without the blanks around them. A name the file could not hold (a section ending in
+// a GBK lead byte, which would swallow its "]") is refused by the writers.
 // Lines the reader does not understand, comments and unknown sections survive every
 // write untouched, and every write replaces the file atomically.
 #pragma once
