@@ -4,13 +4,11 @@
 //
 // Input: four lines (section, key, value, section lines separated by "|"), then the file.
 #include "core/profile_file.h"
-
 #include "fuzz/fuzz_check.h"
-#include <algorithm>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>

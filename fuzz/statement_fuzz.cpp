@@ -3,14 +3,12 @@
 // same records, and a trade leg it accepted, written in the plainest form, reads as the
 // same leg to the last bit.
 #include "core/statement_csv.h"
-
 #include "fuzz/fuzz_check.h"
+
 #include <charconv>
 #include <cmath>
-
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>

@@ -17,6 +17,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/reference_walk.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
