@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds and runs every test; the core tests run a second time under ASan and UBSan.
+# Sets up, builds and runs every test; the core tests run a second time under ASan and UBSan,
+# then every fuzz target runs a fixed number of inputs under both.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -17,3 +18,5 @@ cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --preset asan -j "$jobs"
+
+scripts/fuzz.sh

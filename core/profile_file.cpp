@@ -289,7 +289,9 @@ Line MakeLine(std::string text, std::string ending, CharSet enc) {
     return line;
 }
 
-// The lines of the first section of that name: [header, end).
+// The lines of the first section of that name: [header, end). Names are looked up without
+// the blanks around them, as the reader takes them from the file: a name written with a
+// blank around it must read back under the same name.
 struct SectionRange {
     std::size_t header = 0;
     std::size_t end = 0;
@@ -298,7 +300,7 @@ struct SectionRange {
 std::optional<SectionRange> FindSection(const std::vector<Line>& lines, std::string_view section,
                                         CharSet enc) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), section, enc)) {
+        if (lines[i].kind != LineKind::Header || !SameName(NameOf(lines[i]), Trim(section), enc)) {
             continue;
         }
         std::size_t end = i + 1;
@@ -315,7 +317,7 @@ std::optional<std::size_t> FindEntry(const std::vector<Line>& lines, std::string
                                      std::string_view key, CharSet enc) {
     if (const auto range = FindSection(lines, section, enc)) {
         for (std::size_t i = range->header + 1; i < range->end; ++i) {
-            if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), key, enc)) {
+            if (lines[i].kind == LineKind::Entry && SameName(NameOf(lines[i]), Trim(key), enc)) {
                 return i;
             }
         }
@@ -710,22 +712,35 @@ bool Profile::SetSection(std::string_view section, const std::vector<std::string
 }
 
 bool Profile::WriteKey(std::string_view section, std::string_view key, std::string_view value) {
-    if (!SetKey(section, key, value)) {
+    Profile edited = *this;
+    if (!edited.SetKey(section, key, value)) {
         return false;
     }
-    FollowEncoding(std::string(section) + std::string(key) + std::string(value));
-    return true;
+    edited.FollowEncoding(std::string(section) + std::string(key) + std::string(value));
+    return Adopt(std::move(edited), section);
 }
 
 bool Profile::WriteSection(std::string_view section, const std::vector<std::string>& lines) {
-    if (!SetSection(section, lines)) {
+    Profile edited = *this;
+    if (!edited.SetSection(section, lines)) {
         return false;
     }
     std::string added(section);
     for (const std::string& l : lines) {
         added += l;
     }
-    FollowEncoding(added);
+    edited.FollowEncoding(added);
+    return Adopt(std::move(edited), section);
+}
+
+// A section name the file cannot hold — one ending in a GBK lead byte takes the closing
+// "]" as its trail byte, and the header reads as an entry — would lose every key written
+// under it: such a write is refused and the profile stays as it was.
+bool Profile::Adopt(Profile&& edited, std::string_view section) {
+    if (!FindSection(edited.lines_, section, edited.charSet())) {
+        return false;
+    }
+    *this = std::move(edited);
     return true;
 }
 

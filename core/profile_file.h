@@ -1,9 +1,11 @@
 // Windows-style profile files ("[section]" and "key=value" lines). A file is read in its
 // own encoding and written back in it; names and values are passed as the file's text:
 // GBK bytes in a GBK file, UTF-8 in every other. Section and key names match
-// case-insensitively for ASCII letters only, so a GBK trail byte is never folded. Lines
-// the reader does not understand, comments and unknown sections survive every write
-// untouched, and every write replaces the file atomically.
+// case-insensitively for ASCII letters only, so a GBK trail byte is never folded, and
+// without the blanks around them. A name the file could not hold (a section ending in a
+// GBK lead byte, which would swallow its "]") is refused by the writers. Lines the reader
+// does not understand, comments and unknown sections survive every write untouched, and
+// every write replaces the file atomically.
 #pragma once
 
 #include <cstddef>
@@ -91,6 +93,7 @@ private:
     bool SetKey(std::string_view section, std::string_view key, std::string_view value);
     bool SetSection(std::string_view section, const std::vector<std::string>& lines);
     void FollowEncoding(std::string_view added);
+    bool Adopt(Profile&& edited, std::string_view section);
     detail::CharSet charSet() const;
     bool IsText(std::string_view text) const; // in the profile's text encoding
     std::string Encoded(std::string text) const;

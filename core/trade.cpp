@@ -83,8 +83,10 @@ TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
 
     if (bothLegs) {
         res.NetProfit = (res.SellAmount - res.BuyAmount) - res.FeesTotal;
-        // Measured against the money actually paid for the purchase, fees included.
-        res.Yield = res.NetProfit / (res.BuyAmount + res.BuyLegFees);
+        // Measured against the money actually paid for the purchase, fees included. No
+        // profit is no yield, also where negative fees (hand-edited settings) made the
+        // purchase cost nothing: 0/0 would show "NaN %".
+        res.Yield = res.NetProfit == 0 ? 0 : res.NetProfit / (res.BuyAmount + res.BuyLegFees);
     }
 
     // Only an empty field means "no leg"; a price typed as 0 still pays the fixed charges.

@@ -4,6 +4,7 @@
 
 ym_packages=(
     cmake ninja-build g++ pkg-config dpkg-dev
+    clang libclang-rt-14-dev
     libgtest-dev libbenchmark-dev
     qt6-base-dev qt6-svg-dev libqt6svg6 libgl-dev libxcb1-dev
     qt6-qpa-plugins qt6-translations-l10n

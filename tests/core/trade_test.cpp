@@ -204,5 +204,28 @@ TEST(TradeTest, NoBreakEvenWhenSellRatesReachOne) {
     EXPECT_EQ(PanelRows(Panel::AShare, res)[9].value, kNoBreakEven);
 }
 
+// Hand-edited settings can hold rates no exchange charges; the rows must still show numbers.
+TEST(TradeTest, AbsurdRatesStillGiveNumbers) {
+    struct Case {
+        const char* name;
+        ClassicRates rules;
+        TradeInput input;
+        const char* yield;
+    };
+    ClassicRates freePurchase = ShanghaiA();
+    freePurchase.rates = {};
+    freePurchase.rates.StampRate = 3;
+    freePurchase.rates.OtherFee = -4;
+    const Case cases[] = {
+        // Buy fees 3 - 4 pay the purchase of 1; the sale's 2 less fees of 1 earn nothing.
+        {"nothing paid, nothing earned", freePurchase, Typed(1, 2, 1), "0.00 %"},
+    };
+    for (const Case& c : cases) {
+        const TradeResult res = ComputeTrade(c.rules, c.input);
+        EXPECT_FALSE(std::isnan(res.Yield)) << c.name;
+        EXPECT_EQ(PanelRows(Panel::AShare, res)[YieldRow(Panel::AShare)].value, c.yield) << c.name;
+    }
+}
+
 } // namespace
 } // namespace ym
