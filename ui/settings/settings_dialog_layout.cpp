@@ -127,15 +127,16 @@ QWidget* Form3::buildParameterPage(const QString& name, bool shenzhen,
         const double left = kColumnLefts[index / kRowsPerColumn];
         const double top = kRowTop + (index % kRowsPerColumn) * kRowPitch;
         const ParameterInfo& info = kParameters[i];
-        MakeLabel(page, ArrayName(captionArray, index),
-                  FromUtf8(shenzhen ? info.shenzhenLabel : info.shanghaiLabel),
-                  TwipsRect(left, top, kCaptionWidth, kRowHeight), font);
+        QLabel* caption = MakeLabel(page, ArrayName(captionArray, index),
+                                    FromUtf8(shenzhen ? info.shenzhenLabel : info.shanghaiLabel),
+                                    TwipsRect(left, top, kCaptionWidth, kRowHeight), font);
 
         auto* field = new ParameterField(page);
         field->setObjectName(ArrayName(fieldArray, index));
         field->setGeometry(TwipsRect(left + kCaptionWidth, top, kFieldWidth, kRowHeight));
         field->setFont(font);
         field->setMaxLength(kFieldMaxLength);
+        Caption(caption, field);
         field->setKeyPress([this, shenzhen, index](char32_t& ch) {
             shenzhen ? Text3_KeyPress(index, ch) : Text2_KeyPress(index, ch);
         });
