@@ -16,6 +16,7 @@
 
 namespace {
 
+using ym::profile::Encoding;
 using ym::profile::Profile;
 
 constexpr std::size_t kBufferSize = 255; // as start-up reads every key
@@ -39,6 +40,48 @@ std::vector<std::string> SplitAt(std::string_view text, char separator) {
         }
         text.remove_prefix(at + 1);
     }
+}
+
+// Strict UTF-8: no overlong forms, no surrogates, nothing beyond U+10FFFF.
+bool IsUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const std::size_t n = b < 0x80         ? 1
+                              : (b >> 5) == 6  ? 2
+                              : (b >> 4) == 14 ? 3
+                              : (b >> 3) == 30 ? 4
+                                               : 0;
+        if (n == 0 || i + n > s.size()) {
+            return false;
+        }
+        std::uint32_t cp = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80) {
+                return false;
+            }
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (cp < kLeast[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            return false;
+        }
+        i += n;
+    }
+    return true;
+}
+
+// A file read as UTF-8 or UTF-16 takes UTF-8 text only: other bytes would turn it into a
+// file that reads as GBK.
+bool RefusedForItsEncoding(const Profile& file, const std::vector<std::string_view>& texts) {
+    if (file.encoding() == Encoding::Gbk) {
+        return false;
+    }
+    return !std::all_of(texts.begin(), texts.end(), IsUtf8);
+}
+
+bool IsUtf16(const Profile& file) {
+    return file.encoding() == Encoding::Utf16Le || file.encoding() == Encoding::Utf16Be;
 }
 
 bool HasLineBreak(std::string_view s) {
@@ -177,11 +220,24 @@ bool KeepsAllButEntries(const std::vector<RawLine>& before, const std::vector<Ra
     return left.empty();
 }
 
+// The start of a file holding only what was written that keeps it in the encoding the
+// real file has: its byte-order mark, or for a GBK file with non-ASCII text a comment that
+// is no UTF-8 (an all-ASCII file takes on the encoding of what is written, as the real
+// one does).
+std::string LeadOf(std::string_view file) {
+    if (file.starts_with(kBom)) {
+        return std::string(kBom);
+    }
+    const bool ascii = std::all_of(file.begin(), file.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return ascii || IsUtf8(file) ? std::string() : std::string(";\x81\x40\r\n");
+}
+
 // A file holding only what was written, in the same encoding: where the key must read the
 // same, whatever else the real file holds.
-Profile Alone(std::string_view prefix, std::string_view section,
+Profile Alone(std::string_view lead, std::string_view section,
               const std::vector<std::string>& entries) {
-    std::string bytes(prefix);
+    std::string bytes(lead);
     bytes += "[" + std::string(section) + "]\r\n";
     for (const std::string& e : entries) {
         bytes += e + "\r\n";
@@ -205,8 +261,18 @@ void CheckWriteKey(std::string_view file, std::string_view section, std::string_
         YM_FUZZ_CHECK(HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
                       key.find('=') != std::string_view::npos || name.empty() ||
                       name.front() == '[' || name.front() == ';' ||
-                      Alone(prefix, section, {std::string(key) + "=v"})
+                      RefusedForItsEncoding(before, {section, key, value}) ||
+                      Alone(LeadOf(file), section, {std::string(key) + "=v"})
                               .ReadString(section, key, kMissing, kBufferSize) != "v");
+        return;
+    }
+    if (IsUtf16(before)) {
+        // Its bytes are not its text: the line checks below read text; here the written
+        // file must read back as the edited profile.
+        const Profile reread = Profile::Parse(after.Bytes());
+        YM_FUZZ_CHECK(reread.Bytes() == after.Bytes());
+        YM_FUZZ_CHECK(reread.ReadString(section, key, kMissing, kBufferSize) ==
+                      after.ReadString(section, key, kMissing, kBufferSize));
         return;
     }
 
@@ -214,8 +280,9 @@ void CheckWriteKey(std::string_view file, std::string_view section, std::string_
     YM_FUZZ_CHECK(bytes.starts_with(prefix)); // the file keeps its encoding
     const std::string entry = std::string(key) + "=" + std::string(value);
     const std::string read = after.ReadString(section, key, kMissing, kBufferSize);
-    YM_FUZZ_CHECK(read ==
-                  Alone(prefix, section, {entry}).ReadString(section, key, kMissing, kBufferSize));
+    YM_FUZZ_CHECK(
+        read ==
+        Alone(LeadOf(file), section, {entry}).ReadString(section, key, kMissing, kBufferSize));
     CheckPlainValue(value, read, !prefix.empty());
     // The edited profile is the file it writes.
     const Profile reread = Profile::Parse(bytes);
@@ -242,7 +309,8 @@ void CheckWriteKey(std::string_view file, std::string_view section, std::string_
 void CheckWriteSection(std::string_view file, std::string_view section,
                        const std::vector<std::string>& lines, std::string_view otherKey) {
     const std::string_view prefix = file.substr(0, file.starts_with(kBom) ? kBom.size() : 0);
-    Profile after = Profile::Parse(file);
+    const Profile before = Profile::Parse(file);
+    Profile after = before;
     const bool written = after.WriteSection(section, lines);
     bool breaks = HasLineBreak(section);
     for (const std::string& l : lines) {
@@ -253,14 +321,22 @@ void CheckWriteSection(std::string_view file, std::string_view section,
     }
     if (!written) {
         YM_FUZZ_CHECK(after.Bytes() == file);
+        std::vector<std::string_view> texts = {section};
+        texts.insert(texts.end(), lines.begin(), lines.end());
         YM_FUZZ_CHECK(
-            breaks ||
-            Alone(prefix, section, {"k=v"}).ReadString(section, "k", kMissing, kBufferSize) != "v");
+            breaks || RefusedForItsEncoding(before, texts) ||
+            Alone(LeadOf(file), section, {"k=v"}).ReadString(section, "k", kMissing, kBufferSize) !=
+                "v");
+        return;
+    }
+    if (IsUtf16(before)) {
+        const Profile reread = Profile::Parse(after.Bytes());
+        YM_FUZZ_CHECK(reread.Bytes() == after.Bytes());
         return;
     }
 
     // Every key the new lines name reads as it would in a file of that section alone.
-    const Profile alone = Alone(prefix, section, lines);
+    const Profile alone = Alone(LeadOf(file), section, lines);
     std::vector<std::string> keys = {std::string(otherKey)};
     for (const std::string& l : lines) {
         keys.push_back(l.substr(0, l.find('=')));
