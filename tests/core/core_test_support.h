@@ -1,22 +1,19 @@
-// File helpers shared by the core tests that read and write settings files.
+// Files, folders and settings-file texts shared by the core tests that read and write them.
 #pragma once
+
+#include "core/settings_file.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <future>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <type_traits>
 #include <vector>
 
 #include <sys/resource.h>
@@ -26,19 +23,26 @@ namespace ym::test {
 
 namespace fs = std::filesystem;
 
+// The section names of the two markets, in GBK as a new file holds them and in UTF-8.
+inline const std::string kSh = "\xC9\xCF\xBA\xA3"; // 上海
+inline const std::string kSz = "\xC9\xEE\xDB\xDA"; // 深圳
+inline const std::string kShUtf8 = "\xE4\xB8\x8A\xE6\xB5\xB7";
+inline const std::string kSzUtf8 = "\xE6\xB7\xB1\xE5\x9C\xB3";
+
 // Printable ASCII as is, every other byte as \xHH, so a failed comparison shows the bytes.
 inline std::string Hex(const std::string& s) {
     std::ostringstream o;
     for (unsigned char c : s) {
-        if (c >= 0x20 && c < 0x7F && c != '\\') {
-            o << c;
-        } else {
-            char b[8];
-            std::snprintf(b, sizeof b, "\\x%02X", c);
-            o << b;
-        }
+        char b[8];
+        std::snprintf(b, sizeof b, c >= 0x20 && c < 0x7F && c != '\\' ? "%c" : "\\x%02X", c);
+        o << b;
     }
     return o.str();
+}
+
+// The text of a settings message as the user reads it, or "no message".
+inline std::string Said(std::optional<SettingsMessage> message) {
+    return message ? std::string(MessageText(*message)) : "no message";
 }
 
 // A fresh folder, removed with everything in it (permissions restored first).
@@ -59,15 +63,14 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     const fs::path& path() const { return path_; }
-    fs::path file() const { return path_ / "Yuanmate5.ini"; }
+    fs::path file() const { return path_ / kSettingsFileName; }
 
 private:
     fs::path path_;
 };
 
 inline void Put(const fs::path& p, const std::string& bytes) {
-    std::ofstream f(p, std::ios::binary | std::ios::trunc);
-    f << bytes;
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << bytes;
 }
 
 inline std::string Get(const fs::path& p) {
@@ -83,6 +86,9 @@ inline std::vector<std::string> Listing(const fs::path& dir) {
     std::sort(names.begin(), names.end());
     return names;
 }
+
+// The settings file alone in its folder: nothing created beside it, nothing left behind.
+inline const std::vector<std::string> kJustTheFile{std::string(kSettingsFileName)};
 
 // s with the first `from` replaced by `to`; a missing `from` fails the test.
 inline std::string Replace(std::string s, const std::string& from, const std::string& to) {
@@ -112,22 +118,5 @@ public:
 private:
     rlimit old_{};
 };
-
-// The result of `call` run on a thread of its own, or nullopt and a failed test when it
-// has not returned within a few seconds: a call that blocks forever fails its test instead
-// of hanging the suite. The thread is then left behind, so `call` must hold copies of
-// what it uses, never references to the test's locals.
-template <typename Call> std::optional<std::invoke_result_t<Call>> ReturnsInTime(Call call) {
-    using Result = std::invoke_result_t<Call>;
-    constexpr std::chrono::seconds kBound{10};
-    auto task = std::make_shared<std::packaged_task<Result()>>(std::move(call));
-    std::future<Result> result = task->get_future();
-    std::thread([task] { (*task)(); }).detach();
-    if (result.wait_for(kBound) != std::future_status::ready) {
-        ADD_FAILURE() << "still running after " << kBound.count() << " s";
-        return std::nullopt;
-    }
-    return result.get();
-}
 
 } // namespace ym::test

@@ -15,31 +15,21 @@
 
 #include <sys/stat.h>
 
+namespace ym {
 namespace {
 
-namespace fs = std::filesystem;
-using namespace ym::test;
-using ym::SettingsMessage;
+using namespace test;
 
-const std::string kSh = "\xC9\xCF\xBA\xA3"; // 上海
-const std::string kSz = "\xC9\xEE\xDB\xDA"; // 深圳
-
-std::vector<std::string> Keys(char market, int first, int last) {
+// Keys A1..A27 then B1..B28, numbered 1..55, from `first` to `last`.
+std::vector<std::string> Keys(int first = 1, int last = 55) {
     std::vector<std::string> keys;
     for (int i = first; i <= last; ++i) {
-        keys.push_back(market + std::to_string(i));
+        keys.push_back(i <= 27 ? "A" + std::to_string(i) : "B" + std::to_string(i - 27));
     }
     return keys;
 }
 
-std::vector<std::string> AllKeys() {
-    std::vector<std::string> keys = Keys('A', 1, 27);
-    const std::vector<std::string> b = Keys('B', 1, 28);
-    keys.insert(keys.end(), b.begin(), b.end());
-    return keys;
-}
-
-double& Parameter(ym::FeeParameters& p, const std::string& key) {
+double& Parameter(FeeParameters& p, const std::string& key) {
     const std::size_t i = std::stoul(key.substr(1)) - 1;
     return key[0] == 'A' ? p.shanghai.at(i) : p.shenzhen.at(i);
 }
@@ -57,33 +47,24 @@ struct CorpusCase {
 // range: a selection or scheme number beyond 16 bits and a colour that is none fall back to
 // a new file's, a fee parameter is kept as it stands.
 TEST(DamagedFile, ReadsItsValuesOrGivesItsMessageAndIsNeverWritten) {
+    // clang-format off
     const CorpusCase cases[] = {
-        {"empty.ini", std::nullopt, AllKeys(), {}, {}, -1, -1, -1},
-        {"cut_inside_a_gbk_character.ini", std::nullopt, Keys('B', 1, 28), {}, {}, -1, -1, -1},
+        {"empty.ini", std::nullopt, Keys(), {}, {}, -1, -1, -1},
+        {"cut_inside_a_gbk_character.ini", std::nullopt, Keys(28), {}, {}, -1, -1, -1},
         {"nul_bytes.ini", std::nullopt, {"A3"}, {}, {{"A2", 1}}},
         {"line_of_1_mib_at_the_size_limit.ini", std::nullopt, {}, {}, {{"A1", 0.0045}}},
         {"line_of_1_mib_one_byte_over_the_size_limit.ini", SettingsMessage::ReadSelect1},
-        {"header_without_closing_bracket.ini", std::nullopt, Keys('B', 1, 28)},
-        {"duplicate_sections_and_keys.ini", std::nullopt, Keys('B', 2, 28), {}, {{"B1", 0.001}}},
-        {"utf8_without_bom.ini"},
-        {"utf8_with_bom.ini"},
-        {"utf16le_with_bom.ini"},
-        {"utf16be_with_bom.ini"},
-        {"utf16le_with_an_odd_last_byte.ini"},
-        {"utf16le_without_bom.ini", std::nullopt, AllKeys(), {}, {}, -1, -1, -1},
-        {"cr_line_ends.ini"},
+        {"header_without_closing_bracket.ini", std::nullopt, Keys(28)},
+        {"duplicate_sections_and_keys.ini", std::nullopt, Keys(29), {}, {{"B1", 0.001}}},
+        {"utf8_without_bom.ini"}, {"utf8_with_bom.ini"}, {"utf16le_with_bom.ini"},
+        {"utf16be_with_bom.ini"}, {"utf16le_with_an_odd_last_byte.ini"},
+        {"utf16le_without_bom.ini", std::nullopt, Keys(), {}, {}, -1, -1, -1}, {"cr_line_ends.ini"},
         {"hex_with_20_digits.ini", std::nullopt, {}, {"A3"}, {{"B3", 16}}},
-        {"exponent_beyond_double.ini", std::nullopt, {}, {"A4", "B4"}},
-        {"negative_zero.ini"},
-        {"values_outside_every_range.ini",
-         std::nullopt,
-         {},
-         {},
-         {{"A1", -5}, {"B28", 1.7e308}},
-         2,
-         1,
-         4},
+        {"exponent_beyond_double.ini", std::nullopt, {}, {"A4", "B4"}}, {"negative_zero.ini"},
+        {"values_outside_every_range.ini", std::nullopt, {}, {}, {{"A1", -5}, {"B28", 1.7e308}},
+         2, 1, 4},
     };
+    // clang-format on
     const fs::path corpus = fs::path(YM_TEST_DATA) / "settings";
     for (const CorpusCase& c : cases) {
         SCOPED_TRACE(c.file);
@@ -94,11 +75,11 @@ TEST(DamagedFile, ReadsItsValuesOrGivesItsMessageAndIsNeverWritten) {
         struct stat before {};
         ASSERT_EQ(stat(dir.file().c_str(), &before), 0);
 
-        EXPECT_EQ(ym::EnsureSettingsFile(dir.file()), std::nullopt);
-        const ym::SettingsRead r = ym::ReadSettings(dir.file());
+        EXPECT_EQ(EnsureSettingsFile(dir.file()), std::nullopt);
+        const SettingsRead r = ReadSettings(dir.file());
         EXPECT_EQ(r.error, c.error);
         if (!c.error) {
-            ym::FeeParameters expected = ym::FeeParameters::Defaults();
+            FeeParameters expected = FeeParameters::Defaults();
             for (const std::string& key : c.missing) {
                 Parameter(expected, key) = -1;
             }
@@ -115,8 +96,7 @@ TEST(DamagedFile, ReadsItsValuesOrGivesItsMessageAndIsNeverWritten) {
             EXPECT_EQ(r.settings.Select1, c.select1);
             EXPECT_EQ(r.settings.Select2, c.select2);
             EXPECT_EQ(r.settings.scheme.Color, c.color);
-            EXPECT_EQ(r.settings.scheme.CurColor,
-                      c.color < 0 ? ym::ColorTable{} : ym::kPresetSchemes[0]);
+            EXPECT_EQ(r.settings.scheme.CurColor, c.color < 0 ? ColorTable{} : kPresetSchemes[0]);
         }
 
         struct stat after {};
@@ -171,25 +151,25 @@ std::string InEncoding(const std::string& gbk, Encoding encoding, bool bom = tru
 // writers in its own encoding, a section they append included. A save that runs out of
 // room names the item it stopped in, counted in the file's own bytes.
 TEST(ForeignEncoding, ReadAsItsGbkTwinAndWrittenBackInItsOwnEncoding) {
-    const std::string defaults = ym::DefaultSettingsBytes();
+    const std::string defaults = DefaultSettingsBytes();
     const std::size_t shenzhen = defaults.find("[" + kSz + "]");
     const std::string starts[] = {
         defaults,
         defaults.substr(0, shenzhen) + defaults.substr(defaults.find("[Select]")),
     };
-    ym::FeeParameters parameters = ym::FeeParameters::Defaults();
+    FeeParameters parameters = FeeParameters::Defaults();
     parameters.shanghai[0] = 0.005;
     parameters.shenzhen[27] = 250;
-    ym::DisplayScheme scheme;
-    scheme.CustomColor = ym::kPresetSchemes[1];
+    DisplayScheme scheme;
+    scheme.CustomColor = kPresetSchemes[1];
     scheme.SetFromSaved(4);
     for (const std::string& start : starts) {
         TempDir twin;
         Put(twin.file(), start);
-        const ym::SettingsRead twinRead = ym::ReadSettings(twin.file());
-        ASSERT_EQ(ym::SaveParameters(twin.file(), parameters, scheme), std::nullopt);
+        const SettingsRead twinRead = ReadSettings(twin.file());
+        ASSERT_EQ(SaveParameters(twin.file(), parameters, scheme), std::nullopt);
         const std::string saved = Get(twin.file());
-        ASSERT_EQ(ym::SaveSelection(twin.file(), 1, 5), std::nullopt);
+        ASSERT_EQ(SaveSelection(twin.file(), 1, 5), std::nullopt);
         const std::string selected = Get(twin.file());
 
         for (const Encoding e :
@@ -197,7 +177,7 @@ TEST(ForeignEncoding, ReadAsItsGbkTwinAndWrittenBackInItsOwnEncoding) {
             SCOPED_TRACE(testing::Message() << start.size() << " bytes, " << static_cast<int>(e));
             TempDir dir;
             Put(dir.file(), InEncoding(start, e));
-            const ym::SettingsRead r = ym::ReadSettings(dir.file());
+            const SettingsRead r = ReadSettings(dir.file());
             EXPECT_EQ(r.settings.parameters.shanghai, twinRead.settings.parameters.shanghai);
             EXPECT_EQ(r.settings.parameters.shenzhen, twinRead.settings.parameters.shenzhen);
             EXPECT_EQ(r.missingParameters, twinRead.missingParameters);
@@ -207,16 +187,16 @@ TEST(ForeignEncoding, ReadAsItsGbkTwinAndWrittenBackInItsOwnEncoding) {
             {
                 const std::string full = InEncoding(saved, e);
                 FileSizeLimit limit(full.find(InEncoding("[" + kSz + "]", e, false)) + 1);
-                EXPECT_EQ(ym::SaveParameters(dir.file(), parameters, scheme),
+                EXPECT_EQ(SaveParameters(dir.file(), parameters, scheme),
                           SettingsMessage::ChangeShenzhen);
             }
             EXPECT_EQ(Hex(Get(dir.file())), Hex(InEncoding(start, e)));
-            ASSERT_EQ(ym::SaveParameters(dir.file(), parameters, scheme), std::nullopt);
+            ASSERT_EQ(SaveParameters(dir.file(), parameters, scheme), std::nullopt);
             EXPECT_EQ(Hex(Get(dir.file())), Hex(InEncoding(saved, e)));
-            ASSERT_EQ(ym::SaveSelection(dir.file(), 1, 5), std::nullopt);
+            ASSERT_EQ(SaveSelection(dir.file(), 1, 5), std::nullopt);
             EXPECT_EQ(Hex(Get(dir.file())), Hex(InEncoding(selected, e)));
             // GBK text in it would turn the file into one that reads as GBK.
-            EXPECT_FALSE(ym::profile::WriteKey(dir.file(), kSh, "A1", " 1"));
+            EXPECT_FALSE(profile::WriteKey(dir.file(), kSh, "A1", " 1"));
             EXPECT_EQ(Hex(Get(dir.file())), Hex(InEncoding(selected, e)));
         }
     }
@@ -230,10 +210,11 @@ TEST(ForeignEncoding, AUtf16FileKeepsTheUnitsItDoesNotChange) {
     TempDir dir;
     Put(dir.file(),
         InEncoding("[Select]\r\nSelect1=2\r\nSelect2=1\r\n;", Encoding::Utf16Le) + rest);
-    ASSERT_EQ(ym::SaveSelection(dir.file(), 1, 5), std::nullopt);
+    ASSERT_EQ(SaveSelection(dir.file(), 1, 5), std::nullopt);
     EXPECT_EQ(
         Hex(Get(dir.file())),
         Hex(InEncoding("[Select]\r\nSelect1= 1\r\nSelect2= 5\r\n;", Encoding::Utf16Le) + rest));
 }
 
 } // namespace
+} // namespace ym

@@ -1,186 +1,58 @@
-// Trade fees and profit, checked as the rows a user compares with a broker's statement.
+// Trades as a user reads them, in both fee models. The worked trades of the classic
+// parameters and of today's official fees run through yuanmate-calc (tests/tools); these
+// are the colours of the rows, the legs the break-even search prices, and official legs the
+// command line cannot reach.
+#include "core/official_rules.h"
 #include "core/result_rows.h"
 #include "core/trade.h"
 #include "tests/core/trade_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
-#include <optional>
 #include <random>
-#include <tuple>
 #include <vector>
 
 namespace ym {
 namespace {
 
 using testing::DefaultB;
-using testing::kEmpty;
 using testing::ShanghaiA;
 using testing::Typed;
 
-ClassicRates WithOther(ClassicRates r, double other) {
-    r.rates.OtherFee = other;
-    return r;
-}
-
-TEST(TradeTest, PanelsReadAsOnTheStatement) {
-    struct Case {
-        const char* name;
-        ClassicRates rules;
-        TradeInput input;
-        Panel panel;
-        std::vector<const char*> values; // the panel's rows, top to bottom
-        ColorSlot profitSlot;
-    };
-    const Case cases[] = {
-        {"round trip of 1000",
-         ShanghaiA(),
-         Typed(10, 11, 1000),
-         Panel::AShare,
-         {"73.50元", "84.00元", "2.00元", "0.00元", "159.50元", "840.50元", "8.34 %", "10,076.00元",
-          "10,916.50元", "10.16元"},
-         kSlotProfit},
-        {"round trip of 100 at the minimum commission",
-         ShanghaiA(),
-         Typed(10, 11, 100),
-         Panel::AShare,
-         {"20.00元", "8.40元", "2.00元", "0.00元", "30.40元", "69.60元", "6.86 %", "1,015.00元",
-          "1,084.60元", "10.31元"},
-         kSlotProfit},
-        {"buy only, sell field empty",
-         ShanghaiA(),
-         Typed(10, kEmpty, 1000),
-         Panel::AShare,
-         {"35.00元", "40.00元", "1.00元", "0.00元", "76.00元", "0.00元", "0.00 %", "10,076.00元",
-          "0.00元", "10.16元"},
-         kSlotFlat},
-        {"sell typed as 0",
-         ShanghaiA(),
-         Typed(10, 0, 1000),
-         Panel::AShare,
-         {"35.00元", "40.00元", "1.00元", "0.00元", "76.00元", "0.00元", "0.00 %", "10,076.00元",
-          "-1.00元", "10.16元"},
-         kSlotFlat},
-        {"loss",
-         ShanghaiA(),
-         Typed(10, 9, 1000),
-         Panel::AShare,
-         {"66.50元", "76.00元", "2.00元", "0.00元", "144.50元", "-1,144.50元", "-11.36 %",
-          "10,076.00元", "8,931.50元", "10.16元"},
-         kSlotLoss},
-        {"sell only, buy field empty",
-         ShanghaiA(),
-         Typed(kEmpty, 11, 1000),
-         Panel::AShare,
-         {"38.50元", "44.00元", "1.00元", "0.00元", "83.50元", "0.00元", "0.00 %", "0.00元",
-          "10,916.50元", "0.00元"},
-         kSlotFlat},
-        {"quantity 0",
-         ShanghaiA(),
-         Typed(10, 11, 0),
-         Panel::AShare,
-         {"0.00元", "0.00元", "0.00元", "0.00元", "0.00元", "0.00元", "0.00 %", "0.00元", "0.00元",
-          "0.00元"},
-         kSlotFlat},
-        {"transfer below the minimum pays the minimum",
-         ShanghaiA(),
-         Typed(20, 21, 500),
-         Panel::AShare,
-         {"71.75元", "82.00元", "2.00元", "0.00元", "155.75元", "344.25元", "3.42 %", "10,076.00元",
-          "10,420.25元", "20.31元"},
-         kSlotProfit},
-        // Both fields hold text, so the fixed charge is taken once and reaches both totals.
-        {"quantity 0 takes the other charge once",
-         WithOther(ShanghaiA(), 3),
-         Typed(10, 11, 0),
-         Panel::AShare,
-         {"0.00元", "0.00元", "0.00元", "3.00元", "3.00元", "0.00元", "0.00 %", "3.00元", "-3.00元",
-          "0.00元"},
-         kSlotFlat},
-        {"both legs take the other charge",
-         WithOther(ShanghaiA(), 2.5),
-         Typed(10, 11, 1000),
-         Panel::AShare,
-         {"73.50元", "84.00元", "2.00元", "5.00元", "164.50元", "835.50元", "8.29 %", "10,078.50元",
-          "10,914.00元", "10.16元"},
-         kSlotProfit},
-        // The settlement fee of each leg (1000 and 1200) is cut to 500 only in Shenzhen.
-        {"Shenzhen B shares",
-         DefaultB(Market::Shenzhen),
-         Typed(10, 12, 200000),
-         Panel::BShare,
-         {"18,920.00元", "13,200.00元", "1,000.00元", "1,320.00元", "202.40元", "0.00元",
-          "34,642.40元", "365,357.60元", "18.12 %", "2,015,792.00元", "2,381,149.60元"},
-         kSlotProfit},
-        {"Shanghai B shares",
-         DefaultB(Market::Shanghai),
-         Typed(10, 12, 200000),
-         Panel::BShare,
-         {"18,920.00元", "13,200.00元", "2,200.00元", "1,320.00元", "202.40元", "0.00元",
-          "35,842.40元", "364,157.60元", "18.06 %", "2,016,292.00元", "2,380,449.60元"},
-         kSlotProfit},
-    };
-    for (const Case& c : cases) {
-        const std::vector<ResultRow> rows = PanelRows(c.panel, ComputeTrade(c.rules, c.input));
-        ASSERT_GE(rows.size(), c.values.size()) << c.name;
-        for (std::size_t i = 0; i < c.values.size(); ++i) {
-            EXPECT_EQ(rows[i].value, c.values[i])
-                << c.name << ", row " << i << " " << rows[i].caption;
+// The profit and yield rows take the colour of the profit's sign, the fees total the loss
+// colour, the break-even row its own; a reset shows zeros in the resting colours.
+TEST(ClassicTrade, RowColours) {
+    ClassicRates free;
+    for (const Panel panel : {Panel::AShare, Panel::BShare}) {
+        const int profit = NetProfitRow(panel), yield = YieldRow(panel);
+        for (const auto& [sell, slot] :
+             {std::pair{11.0, kSlotProfit}, {10.0, kSlotFlat}, {9.0, kSlotLoss}}) {
+            const std::vector<ResultRow> rows =
+                PanelRows(panel, ComputeTrade(free, Typed(10, sell, 1)));
+            EXPECT_EQ(rows.at(profit).slot, slot) << sell;
+            EXPECT_EQ(rows.at(yield).slot, slot) << sell;
         }
-        EXPECT_EQ(rows[NetProfitRow(c.panel)].slot, c.profitSlot) << c.name;
-        EXPECT_EQ(rows[YieldRow(c.panel)].slot, c.profitSlot) << c.name;
+        const std::vector<ResultRow> reset = ResetRows(panel);
+        ASSERT_EQ(reset.size(), panel == Panel::AShare ? 10u : 12u);
+        EXPECT_EQ(reset[0].slot, kSlotNormal);
+        EXPECT_EQ(reset[profit - 1].slot, kSlotLoss);
+        EXPECT_EQ(reset[profit].slot, kSlotFlat);
+        EXPECT_EQ(reset.back().slot, kSlotBreakEven);
+        EXPECT_EQ(reset[yield].value, "0.00 %");
+        EXPECT_EQ(reset.back().value, "0.00元");
     }
+    TradeResult none;
+    none.BreakEvenPrice = std::nullopt;
+    EXPECT_EQ(PanelRows(Panel::BShare, none).back().value, kNoBreakEven);
 }
 
-TEST(TradeTest, ShenzhenCapCutsEachLegSeparately) {
-    // 0.0005 x amount against the cap of 500: 1,000,000 yuan reaches it exactly.
-    for (auto [buy, sell, qty, buySettlement, sellSettlement] : {
-             std::tuple{5.0, 12.0, 200000.0, 500.0, 500.0}, // exactly at the cap, and above
-             std::tuple{4.0, 12.0, 200000.0, 400.0, 500.0}, // below, and above
-             std::tuple{1.0, 2.0, 1000.0, 0.5, 1.0},        // both far below
-         }) {
-        const TradeResult res = ComputeTrade(DefaultB(Market::Shenzhen), Typed(buy, sell, qty));
-        EXPECT_DOUBLE_EQ(res.BuySettlement, buySettlement) << buy;
-        EXPECT_DOUBLE_EQ(res.SellSettlement, sellSettlement) << sell;
-        EXPECT_DOUBLE_EQ(res.SettlementTotal, buySettlement + sellSettlement);
-    }
-}
-
-TEST(TradeTest, MinimumCommissionPerLeg) {
-    ClassicRates r = ShanghaiA();
-    r.rates.CommissionRate = 0.001;
-    for (auto [price, qty, commission] : {
-             std::tuple{10.0, 1000.0, 10.0},  // exactly the minimum stays
-             std::tuple{10.0, 999.0, 10.0},   // 9.99 is raised
-             std::tuple{10.0, 1001.0, 10.01}, // above it
-             std::tuple{0.0, 1000.0, 0.0},    // no amount, no commission
-         }) {
-        const TradeResult res = ComputeTrade(r, Typed(price, kEmpty, qty));
-        EXPECT_DOUBLE_EQ(res.BuyCommission, commission) << price << " x " << qty;
-        EXPECT_EQ(res.SellCommission, 0);
-    }
-}
-
-TEST(TradeTest, TransferFeeMinimum) {
-    for (auto [rate, qty, legTransfer] : {
-             std::tuple{0.001, 2000.0, 2.0}, // above the minimum
-             std::tuple{0.0, 1000.0, 0.0},   // no transfer rate never pays the minimum
-         }) {
-        ClassicRates r = ShanghaiA();
-        r.rates.TransferRate = rate;
-        const TradeResult res = ComputeTrade(r, Typed(10, 11, qty));
-        EXPECT_DOUBLE_EQ(res.LegTransfer, legTransfer) << rate << " " << qty;
-        EXPECT_DOUBLE_EQ(res.TransferTotal, 2 * legTransfer);
-    }
-}
-
-// The fee search and the statement must agree on what one leg costs, to the bit, and the
-// legs must add up to the total.
-TEST(TradeTest, LegFeesMatchTheStatementLegs) {
+// The break-even search prices a leg through LegFees, the statement through ComputeTrade:
+// both must agree to the bit, and the legs add up to the totals.
+TEST(ClassicTrade, LegFeesAreTheStatementsLegs) {
     std::mt19937_64 rng(99);
-    std::uniform_real_distribution<double> price(0.01, 5000);
-    std::uniform_real_distribution<double> qty(1, 1e7);
+    std::uniform_real_distribution<double> price(0.01, 5000), qty(1, 1e7);
     std::uniform_int_distribution<int> pick(0, 3);
     for (int i = 0; i < 2000; ++i) {
         ClassicRates r = pick(rng) < 2 ? ShanghaiA() : DefaultB(Market::Shenzhen);
@@ -196,34 +68,53 @@ TEST(TradeTest, LegFeesMatchTheStatementLegs) {
     }
 }
 
-TEST(TradeTest, NoBreakEvenWhenSellRatesReachOne) {
-    ClassicRates r = ShanghaiA();
-    r.rates.StampRate = 1;
-    const TradeResult res = ComputeTrade(r, Typed(10, 11, 1000));
-    EXPECT_FALSE(res.BreakEvenPrice.has_value());
-    EXPECT_EQ(PanelRows(Panel::AShare, res)[9].value, kNoBreakEven);
+FeeRules Official(Market market, SecurityType type, Date date = {2026, 12, 6}) {
+    return *OfficialFeeRules(date, market, type, BrokerTerms{});
 }
 
-// Hand-edited settings can hold rates no exchange charges; the rows must still show numbers.
-TEST(TradeTest, AbsurdRatesStillGiveNumbers) {
-    struct Case {
-        const char* name;
-        ClassicRates rules;
-        TradeInput input;
-        const char* yield;
+// Official legs worked out by hand from the rates of the trade date at 2.5‱, each fee
+// rounded to the fen half up as a statement shows it.
+TEST(OfficialTrade, LegsAsTheStatementShowsThem) {
+    constexpr Market kSh = Market::Shanghai, kSz = Market::Shenzhen;
+    constexpr SecurityType kA = SecurityType::AShare, kB = SecurityType::BShare;
+    constexpr SecurityType kFund = SecurityType::Fund;
+    // clang-format off
+    const struct {
+        FeeRules rules;
+        Side side;
+        double price, quantity;
+        // commission, stamp, transfer, settlement, handling, regulatory; the leg's total
+        std::array<double, 6> fees;
+        double total;
+    } cases[] = {
+        // Before the stamp duty was halved: 1‰ of 12,345 = 12.345 -> 12.35; handling 0.0487‰
+        // = 0.6012 -> 0.60; transfer 0.1235 -> 0.12; regulatory 0.2469 -> 0.25; commission
+        // 3.08625 -> the 5.00 minimum.
+        {Official(kSh, kA, {2023, 8, 25}), Side::Sell, 123.45, 100,
+         {5.00, 12.35, 0.12, 0, 0.60, 0.25}, 18.32},
+        // A tie of today's stamp duty: 0.05 % of 10,010 = 5.005 -> 5.01.
+        {Official(kSz, kA), Side::Sell, 10.01, 1000, {5.00, 5.01, 0.10, 0, 0.34, 0.20}, 10.65},
+        // Shanghai B shares, US$ 50: commission 0.0125 raised to one dollar; settlement 0.025
+        // -> 0.03; handling 0.001705 and regulatory 0.001 -> 0.00.
+        {Official(kSh, kB), Side::Buy, 0.5, 100, {1.00, 0, 0, 0.03, 0, 0}, 1.03},
+        // A Shenzhen ETF: no stamp duty, no transfer fee; handling 0.04‰ of 20,000 = 0.80.
+        {Official(kSz, kFund), Side::Sell, 2, 10000, {5.00, 0, 0, 0, 0.80, 0}, 5.80},
+        // A Shanghai fund before 2021-07-19: handling 0.045‰ of 100,000 = 4.50; commission 25.
+        {Official(kSh, kFund, {2021, 3, 1}), Side::Buy, 1, 100000, {25, 0, 0, 0, 4.50, 0}, 29.50},
+        // 473 yuan in 2020: transfer 0.00946 -> 0.01, no minimum; handling 0.023 -> 0.02;
+        // regulatory 0.00946 -> 0.01.
+        {Official(kSh, kA, {2020, 6, 1}), Side::Buy, 4.73, 100, {5, 0, 0.01, 0, 0.02, 0.01}, 5.04},
     };
-    ClassicRates freePurchase = ShanghaiA();
-    freePurchase.rates = {};
-    freePurchase.rates.StampRate = 3;
-    freePurchase.rates.OtherFee = -4;
-    const Case cases[] = {
-        // Buy fees 3 - 4 pay the purchase of 1; the sale's 2 less fees of 1 earn nothing.
-        {"nothing paid, nothing earned", freePurchase, Typed(1, 2, 1), "0.00 %"},
-    };
-    for (const Case& c : cases) {
-        const TradeResult res = ComputeTrade(c.rules, c.input);
-        EXPECT_FALSE(std::isnan(res.Yield)) << c.name;
-        EXPECT_EQ(PanelRows(Panel::AShare, res)[YieldRow(Panel::AShare)].value, c.yield) << c.name;
+    // clang-format on
+    const ChargeSlot slots[] = {ChargeSlot::Commission, ChargeSlot::Stamp,
+                                ChargeSlot::Transfer,   ChargeSlot::Settlement,
+                                ChargeSlot::Handling,   ChargeSlot::Regulator};
+    for (const auto& c : cases) {
+        const LegCharges leg = ChargeLeg(c.rules, c.side, c.price, c.quantity);
+        for (std::size_t i = 0; i < 6; ++i) {
+            EXPECT_DOUBLE_EQ(leg[slots[i]], c.fees[i]) << c.price << ", fee " << i;
+        }
+        EXPECT_DOUBLE_EQ(leg.total, c.total) << c.price;
     }
 }
 
