@@ -3,9 +3,11 @@
 #include "ui/common/artwork.h"
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,16 +49,25 @@ bool RecordingLauncher::available(const QString& program) const {
     if (availablePrograms.contains(program)) {
         return true;
     }
-    if (program.contains(QLatin1Char('/'))) {
-        const QFileInfo info(program);
-        return info.isFile() && info.isExecutable();
-    }
-    return false;
+    const QFileInfo info(program);
+    return program.contains(QLatin1Char('/')) && info.isFile() && info.isExecutable();
 }
 
 bool RecordingLauncher::openUrl(const QString& url) {
     openedUrls.append(url);
     return startSucceeds;
+}
+
+RecordingChooser::RecordingChooser() : m_previous(SetColorChooser(this)) {}
+
+RecordingChooser::~RecordingChooser() {
+    SetColorChooser(m_previous);
+}
+
+std::optional<QColor> RecordingChooser::choose(QWidget*, const QColor& initial) {
+    initials << initial;
+    const QColor answer = answers.isEmpty() ? QColor() : answers.takeFirst();
+    return answer.isValid() ? std::optional<QColor>(answer) : std::nullopt;
 }
 
 TempWorkingDirectory::TempWorkingDirectory() : m_previous(QDir::currentPath()) {
@@ -108,6 +119,106 @@ bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable
 QByteArray ReadTestFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QWidget* Focused() {
+    return QApplication::focusWidget();
+}
+
+QWidget* Window(const QString& objectName) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == objectName && w->isVisible()) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+QStringList Words(const char* text) {
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+void Type(const QString& script, const QWidget* window) {
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const QChar c = script[i];
+        if (c == u'[') {
+            const qsizetype end = script.indexOf(u']', i);
+            QWidget* target = Child(window, script.mid(i + 1, end - i - 1));
+            QVERIFY2(target != nullptr, qPrintable(script.mid(i, end - i + 1)));
+            QTest::mouseClick(target, Qt::LeftButton);
+            i = end;
+        } else if (c == u'\r') {
+            QTest::keyClick(Focused(), Qt::Key_Return);
+        } else if (c == u'\b') {
+            QTest::keyClick(Focused(), Qt::Key_Backspace);
+        } else if (c == u'\x7f') {
+            QTest::keyClick(Focused(), Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(Focused(), QString(c));
+        }
+    }
+}
+
+bool TriggerMenuEntry(QWidget* field, const char* entry) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            field->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(field, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return false;
+    }
+    const QString text = QCoreApplication::translate("QLineEdit", entry);
+    bool triggered = false;
+    for (QAction* action : menu->actions()) {
+        if (!triggered && action->text().startsWith(text) && action->isEnabled()) {
+            action->trigger();
+            triggered = true;
+        }
+    }
+    menu->close();
+    return triggered;
+}
+
+bool Session::load() {
+    form.reset();
+    state = ym::ProgramState();
+    form = std::make_unique<Form1>(state);
+    return form->Form_Load();
+}
+
+bool Session::start() {
+    if (!load()) {
+        return false;
+    }
+    form->show();
+    form->activateWindow();
+    return QTest::qWaitForWindowActive(form.get());
+}
+
+bool Session::start(const QByteArray& bytes) {
+    return WriteTestFile(path(), bytes) && start();
+}
+
+QStringList Session::values(const QString& prefix, int count) const {
+    QStringList texts;
+    for (int i = 0; i < count; ++i) {
+        texts << text(prefix + QString::number(i));
+    }
+    return texts;
+}
+
+void Session::click(const QString& name) const {
+    QTest::mouseClick(get(name), Qt::LeftButton);
+}
+
+void Session::trade(const QString& buy, const QString& sell, const QString& quantity) const {
+    field("Text1")->setFocus();
+    field("Text1")->selectAll();
+    Type("\b" + buy + "\r\b" + sell + "\r\b" + quantity + "\r\r");
+}
+
+bool Session::back() const {
+    return form->isVisible() && form->isEnabled() && QTest::qWaitForWindowActive(form.get());
 }
 
 } // namespace ym::ui
