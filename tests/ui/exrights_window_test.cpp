@@ -2,13 +2,7 @@
 // key by key in both directions, checked against prices worked out by hand, the focus
 // walking from field to field, the fields' limits, and the ways of leaving the window.
 #include "ui/exrights/exrights_window.h"
-#include "ui/help/help_window.h"
 #include "ui_test_support.h"
-
-#include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
-#include <QPointer>
 
 using namespace ym::ui;
 
@@ -107,12 +101,7 @@ private slots:
         s = std::make_unique<ExRights>();
         QVERIFY(s->open());
     }
-    void cleanup() {
-        s.reset();
-        if (Form7* help = Form7::Instance()) {
-            help->close();
-        }
-    }
+    void cleanup() { s.reset(); }
 
     // Opened by F4 over the minimised main window, then again by the tool button.
     void opensOnceOverTheMinimisedMainWindow() {
@@ -201,7 +190,7 @@ private slots:
         s->run("15\r\r");
         QCOMPARE(s->text("Text1"), QStringLiteral("23.25"));
         // Clear by its access key puts the focus back where the direction points.
-        QTest::keyClick(Focused(), Qt::Key_C, Qt::AltModifier);
+        s->run("{Alt+C}");
         QTRY_COMPARE(s->text("Text1"), QString());
         QCOMPARE(Focused(), s->at("Text2"));
     }
@@ -209,8 +198,6 @@ private slots:
     void commits_data() {
         const CommitCase cases[] = {
             {"empty price", "\r", "Text1", "0.00", 0, "Text7_1"},
-            {"two decimals", "12.5\r", "Text1", "12.50", 12.5, "Text7_1"},
-            {"whole number as typed", "[Text2]12\r", "Text2", "12", 12, "Text7_1"},
             {"trailing point kept", "12.\r", "Text1", "12.", 12, "Text7_1"},
             {"leading zeros kept", "007\r", "Text1", "007", 7, "Text7_1"},
             {"share count as typed", "[Check1]2.5\r", "Text3", "2.5", 2.5, "Text1"},
@@ -271,14 +258,9 @@ private slots:
 
     void keyFilters_data() {
         const FilterCase cases[] = {
-            {"point first", "Text1", "", 0, 0, ".5", "5"},
-            {"letters, signs, blanks", "Text1", "", 0, 0, "1a-2 +e3,", "123"},
             {"price length", "Text1", "", 0, 0, "1234567890123", "12345678901"},
-            {"price after length", "Text2", "", 0, 0, "123456.78901", "123456.7890"},
-            {"bonus length", "Text3", "", 0, 0, "123456789", "1234567"},
             {"rights length", "Text4", "", 0, 0, "1.2345678", "1.23456"},
             {"rights price length", "Text5", "", 0, 0, "12345678901", "123456789"},
-            {"cash length", "Text6", "", 0, 0, "1234.567890", "1234.5678"},
             {"full after a rewrite", "Text5", "1234567.50", 10, 0, "9", "1234567.50"},
             {"typing over a selection", "Text5", "1234567.50", 0, 2, "98", "934567.50"},
             // A paste gives what typing its characters would, line breaks aside (typed,
@@ -315,12 +297,10 @@ private slots:
     void f1FromAnyControlOpensHelp_data() {
         const F1Case cases[] = {
             {"price before", "Text1", ""},
-            {"price after", "Text2", "[Text2]"},
             {"bonus", "Text3", "[Check1]"},
             {"rights price", "Text5", "[Check2]3\r"},
             {"check box", "Check1", "[Check1][Check1]"},
             {"compute", "Text7_1", "5\r"},
-            {"clear", "Text7_2", "5\r\r"},
             {"exit", "Text7_0", ""},
         };
         AddCaseRows(cases);
@@ -343,29 +323,17 @@ private slots:
     void leavingTheWindow_data() {
         const LeaveCase cases[] = {
             {"exit button field", "[Text7_0]", true, false, false},
-            {"Enter on exit", "exit-enter", true, false, false},
-            {"Alt+X", "alt-x", true, false, false},
+            {"Alt+X", "{Alt+X}", true, false, false},
             {"X", "[Label8_1]", true, false, true},
             {"minimise", "[Label8_0]", false, true, true},
-            {"Escape", "escape", false, false, true},
+            {"Escape", "{Esc}", false, false, true},
         };
         AddCaseRows(cases);
     }
 
     void leavingTheWindow() {
         QFETCH(LeaveCase, c);
-        const QString how = c.how;
-        s->run("12.5");
-        if (how == "exit-enter") {
-            s->at("Text7_0")->setFocus();
-            s->run("\r");
-        } else if (how == "alt-x") {
-            QTest::keyClick(Focused(), Qt::Key_X, Qt::AltModifier);
-        } else if (how == "escape") {
-            QTest::keyClick(Focused(), Qt::Key_Escape);
-        } else {
-            s->run(c.how);
-        }
+        s->run(QStringLiteral("12.5") + c.how);
         if (c.formClosed) {
             // Gone, with everything typed into it.
             QTRY_VERIFY(s->w.isNull());

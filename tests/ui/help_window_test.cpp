@@ -1,12 +1,6 @@
 // The help viewer: opened at the top of its page, brought forward unchanged when asked for
 // again, and opened anew however it was closed, even at once after closing.
-#include "ui/help/help_window.h"
 #include "ui_test_support.h"
-
-#include <QApplication>
-#include <QPlainTextEdit>
-#include <QPointer>
-#include <QScrollBar>
 
 using namespace ym::ui;
 

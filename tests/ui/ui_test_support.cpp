@@ -2,22 +2,7 @@
 
 #include "ui/common/artwork.h"
 
-#include <QApplication>
-#include <QContextMenuEvent>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QMenu>
-#include <QTimer>
-#include <QWidget>
-
 namespace ym::ui {
-
-RecordingMessages::RecordingMessages() : m_previous(SetMessageSink(this)) {}
-
-RecordingMessages::~RecordingMessages() {
-    SetMessageSink(m_previous);
-}
 
 MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QString& text,
                                       MessageButtons buttons) {
@@ -34,72 +19,23 @@ QStringList RecordingMessages::shown() const {
     return boxes;
 }
 
-RecordingLauncher::RecordingLauncher() : m_previous(SetLauncher(this)) {}
-
-RecordingLauncher::~RecordingLauncher() {
-    SetLauncher(m_previous);
-}
-
-bool RecordingLauncher::start(const QString& program, const QString& workingDirectory) {
-    starts.append({program, workingDirectory});
-    return startSucceeds;
-}
-
-bool RecordingLauncher::available(const QString& program) const {
-    if (availablePrograms.contains(program)) {
-        return true;
-    }
-    const QFileInfo info(program);
-    return program.contains(QLatin1Char('/')) && info.isFile() && info.isExecutable();
-}
-
-bool RecordingLauncher::openUrl(const QString& url) {
-    openedUrls.append(url);
-    return startSucceeds;
-}
-
-RecordingChooser::RecordingChooser() : m_previous(SetColorChooser(this)) {}
-
-RecordingChooser::~RecordingChooser() {
-    SetColorChooser(m_previous);
-}
-
 std::optional<QColor> RecordingChooser::choose(QWidget*, const QColor& initial) {
     initials << initial;
     const QColor answer = answers.isEmpty() ? QColor() : answers.takeFirst();
     return answer.isValid() ? std::optional<QColor>(answer) : std::nullopt;
 }
 
-TempWorkingDirectory::TempWorkingDirectory() : m_previous(QDir::currentPath()) {
-    if (m_dir.isValid()) {
-        QDir::setCurrent(m_dir.path());
-    }
-}
-
-TempWorkingDirectory::~TempWorkingDirectory() {
-    QDir::setCurrent(m_previous);
-}
-
 void InstallModalWatchdog() {
     RegisterArtwork();
-    static QTimer* watchdog = nullptr;
-    if (watchdog != nullptr || qApp == nullptr) {
-        return;
-    }
-    watchdog = new QTimer(qApp);
-    watchdog->setInterval(50);
+    auto* watchdog = new QTimer(qApp);
     QObject::connect(watchdog, &QTimer::timeout, [] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            return;
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+            qFatal("A modal dialog appeared during a test: %s %s", modal->metaObject()->className(),
+                   qPrintable(modal->windowTitle()));
         }
-        const QString name =
-            QStringLiteral("%1 \"%2\"")
-                .arg(QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle());
-        modal->close();
-        qFatal("A modal dialog appeared during a test: %s", qPrintable(name));
     });
-    watchdog->start();
+    watchdog->start(50);
 }
 
 bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable) {
@@ -121,10 +57,6 @@ QByteArray ReadTestFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-QWidget* Focused() {
-    return QApplication::focusWidget();
-}
-
 QWidget* Window(const QString& objectName) {
     for (QWidget* w : QApplication::topLevelWidgets()) {
         if (w->objectName() == objectName && w->isVisible()) {
@@ -134,25 +66,24 @@ QWidget* Window(const QString& objectName) {
     return nullptr;
 }
 
-QStringList Words(const char* text) {
-    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
-}
-
 void Type(const QString& script, const QWidget* window) {
     for (qsizetype i = 0; i < script.size(); ++i) {
         const QChar c = script[i];
-        if (c == u'[') {
-            const qsizetype end = script.indexOf(u']', i);
-            QWidget* target = Child(window, script.mid(i + 1, end - i - 1));
-            QVERIFY2(target != nullptr, qPrintable(script.mid(i, end - i + 1)));
-            QTest::mouseClick(target, Qt::LeftButton);
+        const qsizetype end = script.indexOf(c == u'[' ? u']' : u'}', i);
+        const QString inner = script.mid(i + 1, end - i - 1);
+        if (c == u'[' || c == u'{') {
             i = end;
-        } else if (c == u'\r') {
-            QTest::keyClick(Focused(), Qt::Key_Return);
-        } else if (c == u'\b') {
-            QTest::keyClick(Focused(), Qt::Key_Backspace);
-        } else if (c == u'\x7f') {
-            QTest::keyClick(Focused(), Qt::Key_Delete);
+        }
+        if (c == u'[') {
+            QVERIFY2(Child(window, inner) != nullptr, qPrintable(inner));
+            QTest::mouseClick(Child(window, inner), Qt::LeftButton);
+        } else if (c == u'{') {
+            const QKeyCombination key = QKeySequence(inner)[0];
+            QTest::keyClick(Focused(), key.key(), key.keyboardModifiers());
+        } else if (c == u'\r' || c == u'\b' || c == u'\x7f') {
+            QTest::keyClick(Focused(), c == u'\r'   ? Qt::Key_Return
+                                       : c == u'\b' ? Qt::Key_Backspace
+                                                    : Qt::Key_Delete);
         } else {
             QTest::keyClicks(Focused(), QString(c));
         }
@@ -195,10 +126,6 @@ bool Session::start() {
     return QTest::qWaitForWindowActive(form.get());
 }
 
-bool Session::start(const QByteArray& bytes) {
-    return WriteTestFile(path(), bytes) && start();
-}
-
 QStringList Session::values(const QString& prefix, int count) const {
     QStringList texts;
     for (int i = 0; i < count; ++i) {
@@ -207,18 +134,10 @@ QStringList Session::values(const QString& prefix, int count) const {
     return texts;
 }
 
-void Session::click(const QString& name) const {
-    QTest::mouseClick(get(name), Qt::LeftButton);
-}
-
 void Session::trade(const QString& buy, const QString& sell, const QString& quantity) const {
     field("Text1")->setFocus();
     field("Text1")->selectAll();
     Type("\b" + buy + "\r\b" + sell + "\r\b" + quantity + "\r\r");
-}
-
-bool Session::back() const {
-    return form->isVisible() && form->isEnabled() && QTest::qWaitForWindowActive(form.get());
 }
 
 } // namespace ym::ui

@@ -8,20 +8,13 @@
 #include "ui/common/color_chooser.h"
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
+#include "ui/help/help_window.h"
 #include "ui/main/main_window.h"
 
-#include <QByteArray>
-#include <QLabel>
-#include <QLineEdit>
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <cstddef>
 #include <memory>
-#include <optional>
 
 namespace ym::ui {
 
@@ -34,10 +27,8 @@ struct RecordedMessage {
 // Puts itself in place as the message sink for its lifetime.
 class RecordingMessages : public MessageSink {
 public:
-    RecordingMessages();
-    ~RecordingMessages() override;
-    RecordingMessages(const RecordingMessages&) = delete;
-    RecordingMessages& operator=(const RecordingMessages&) = delete;
+    RecordingMessages() : m_previous(SetMessageSink(this)) {}
+    ~RecordingMessages() override { SetMessageSink(m_previous); }
 
     MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
                        MessageButtons buttons) override;
@@ -59,15 +50,20 @@ struct RecordedStart {
 // Puts itself in place as the program launcher for its lifetime. Nothing is run.
 class RecordingLauncher : public ProgramLauncher {
 public:
-    RecordingLauncher();
-    ~RecordingLauncher() override;
-    RecordingLauncher(const RecordingLauncher&) = delete;
-    RecordingLauncher& operator=(const RecordingLauncher&) = delete;
+    RecordingLauncher() : m_previous(SetLauncher(this)) {}
+    ~RecordingLauncher() override { SetLauncher(m_previous); }
 
-    bool start(const QString& program, const QString& workingDirectory) override;
-    // True for a name listed in availablePrograms, or for an existing executable file path.
-    bool available(const QString& program) const override;
-    bool openUrl(const QString& url) override;
+    bool start(const QString& program, const QString& workingDirectory) override {
+        starts.append({program, workingDirectory});
+        return startSucceeds;
+    }
+    bool available(const QString& program) const override {
+        return availablePrograms.contains(program);
+    }
+    bool openUrl(const QString& url) override {
+        openedUrls.append(url);
+        return startSucceeds;
+    }
 
     QList<RecordedStart> starts;
     QStringList openedUrls;
@@ -82,10 +78,8 @@ private:
 // `answers` in turn; an invalid colour (or none left) cancels the chooser.
 class RecordingChooser : public ColorChooser {
 public:
-    RecordingChooser();
-    ~RecordingChooser() override;
-    RecordingChooser(const RecordingChooser&) = delete;
-    RecordingChooser& operator=(const RecordingChooser&) = delete;
+    RecordingChooser() : m_previous(SetColorChooser(this)) {}
+    ~RecordingChooser() override { SetColorChooser(m_previous); }
 
     std::optional<QColor> choose(QWidget* parent, const QColor& initial) override;
 
@@ -99,10 +93,8 @@ private:
 // A fresh temporary folder made the current directory; the old one comes back after.
 class TempWorkingDirectory {
 public:
-    TempWorkingDirectory();
-    ~TempWorkingDirectory();
-    TempWorkingDirectory(const TempWorkingDirectory&) = delete;
-    TempWorkingDirectory& operator=(const TempWorkingDirectory&) = delete;
+    TempWorkingDirectory() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~TempWorkingDirectory() { QDir::setCurrent(m_previous); }
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
@@ -112,8 +104,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Registers the artwork and starts (once per process) a timer that watches for an
-// application-modal widget. A modal dialog means some code bypassed the message sink: the
+// Registers the artwork and starts a timer (call it once, from initTestCase) that watches
+// for an application-modal widget. A modal dialog means some code bypassed the message sink: the
 // dialog is closed and the test run aborts with a message naming it.
 void InstallModalWatchdog();
 
@@ -132,16 +124,21 @@ template <class Case, std::size_t N> void AddCaseRows(const Case (&cases)[N]) {
 
 inline const QString kSettingsFile = QStringLiteral("Yuanmate5.ini");
 
-QWidget* Focused();
+inline QWidget* Focused() {
+    return QApplication::focusWidget();
+}
 // The visible top-level window of that object name ("Form3"), or nullptr.
 QWidget* Window(const QString& objectName);
 template <class T = QWidget> T* Child(const QWidget* window, const QString& name) {
     return window->findChild<T*>(name);
 }
-QStringList Words(const char* text);
+inline QStringList Words(const char* text) {
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
 
-// Acts as a user on `window`: "[Name]" clicks its control Name, "\r" is Enter, "\b"
-// Backspace, "\x7f" Delete; any other character is typed where the focus is.
+// Acts as a user on `window`: "[Name]" clicks its control Name, "{Alt+X}" presses a key
+// (as QKeySequence writes it) where the focus is, "\r" is Enter, "\b" Backspace, "\x7f"
+// Delete; any other character is typed where the focus is.
 void Type(const QString& script, const QWidget* window = nullptr);
 
 // Opens a field's context menu and triggers the entry with Qt's text `entry` ("&Paste");
@@ -158,13 +155,19 @@ struct Session {
     ym::ProgramState state;
     std::unique_ptr<Form1> form;
 
+    // The help viewer, when the run opened it, closes with the run.
+    ~Session() {
+        if (Form7* help = Form7::Instance()) {
+            help->close();
+        }
+    }
     // Start-up without showing the window; false when it ended the program.
     bool load();
     // Start-up, the window shown and active.
     bool start();
     // Start-up from a settings file holding `bytes`. Starting again runs the program anew
     // on the file the last run left.
-    bool start(const QByteArray& bytes);
+    bool start(const QByteArray& bytes) { return WriteTestFile(path(), bytes) && start(); }
 
     template <class T = QWidget> T* get(const QString& name) const {
         return Child<T>(form.get(), name);
@@ -173,14 +176,16 @@ struct Session {
     QString text(const QString& label) const { return get<QLabel>(label)->text(); }
     // The texts of prefix0 .. prefix(count-1).
     QStringList values(const QString& prefix, int count) const;
-    void click(const QString& name) const;
+    void click(const QString& name) const { QTest::mouseClick(get(name), Qt::LeftButton); }
     // Type() on the main window.
     void type(const QString& script) const { Type(script, form.get()); }
     // The buy price, sell price and quantity typed over what Text1, Text3 and Text2 hold,
     // with Enter after each, then Enter on "计 算(D)".
     void trade(const QString& buy, const QString& sell, const QString& quantity) const;
     // The main window shown, enabled and active again.
-    bool back() const;
+    bool back() const {
+        return form->isVisible() && form->isEnabled() && QTest::qWaitForWindowActive(form.get());
+    }
 
     QStringList shown() const { return messages.shown(); }
     QString path() const { return dir.filePath(kSettingsFile); }
