@@ -31,24 +31,19 @@ void Tick(QTimer* timer) {
     QMetaObject::invokeMethod(timer, "timeout");
 }
 
-// Steps a user takes, separated by blanks: "hover:Name" rests the mouse on a control
-// (the background on an empty spot), "key:Alt+O" presses a key where the focus is,
-// "click:Name", "wm-close" closes the window as the window system does (Alt+F4).
+// Steps a user takes, separated by blanks: "<Name>" rests the mouse on a control (the
+// background on an empty spot), "*" closes the window as the window system does (Alt+F4),
+// anything else is a Type() script.
 void Act(Form2* about, const QString& steps) {
     for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
-        const QString verb = step.section(u':', 0, 0), arg = step.section(u':', 1);
-        if (verb == "hover") {
-            QWidget* target = Child(about, arg);
-            QTest::mouseMove(target, arg == "Picture1" ? QPoint(8, target->height() / 2)
-                                                       : target->rect().center());
-        } else if (verb == "key") {
-            const QKeyCombination key = QKeySequence(arg)[0];
-            QWidget* focus = about->isAncestorOf(Focused()) ? Focused() : about;
-            QTest::keyClick(focus, key.key(), key.keyboardModifiers());
-        } else if (verb == "click") {
-            QTest::mouseClick(Child(about, arg), Qt::LeftButton);
-        } else {
+        QWidget* target = Child(about, step.mid(1, step.size() - 2));
+        if (step.startsWith(u'<')) {
+            QTest::mouseMove(target, step == "<Picture1>" ? QPoint(8, target->height() / 2)
+                                                          : target->rect().center());
+        } else if (step == "*") {
             about->windowHandle()->close();
+        } else {
+            Type(step, about);
         }
     }
 }
@@ -136,7 +131,7 @@ private slots:
         for (int i = 0; i < 300; ++i) {
             Tick(Child<QTimer>(first, "Timer1"));
         }
-        Act(first, "key:O");
+        Act(first, "{O}");
         // Reopened before the closed window is gone.
         s->form->Command6_Click(4);
         Form2* second = Form2::Instance();
@@ -151,20 +146,19 @@ private slots:
 
     void waysOut_data() {
         const WayCase cases[] = {
-            {"O", "key:O", false, false},
-            {"Alt+O", "key:Alt+O", false, false},
-            {"click confirm", "click:Text1", false, false},
-            {"click help", "click:Text2", false, true},
-            {"F1", "key:F1", false, true},
-            {"Enter on the hovered confirm", "hover:Text1 key:Return", false, false},
-            {"Enter on the hovered help", "hover:Text2 key:Return", false, true},
-            {"closed by the window system", "wm-close", false, false},
-            {"Enter without hovering", "key:Return", true, false},
-            {"Enter after the mouse left for the background",
-             "hover:Text2 hover:Picture1 key:Return", true, false},
-            {"Enter after the mouse left for the link", "hover:Text1 hover:Label6 key:Return", true,
+            {"O", "{O}", false, false},
+            {"Alt+O", "{Alt+O}", false, false},
+            {"click confirm", "[Text1]", false, false},
+            {"click help", "[Text2]", false, true},
+            {"F1", "{F1}", false, true},
+            {"Enter on the hovered confirm", "<Text1> {Return}", false, false},
+            {"Enter on the hovered help", "<Text2> {Return}", false, true},
+            {"closed by the window system", "*", false, false},
+            {"Enter without hovering", "{Return}", true, false},
+            {"Enter after the mouse left for the background", "<Text2> <Picture1> {Return}", true,
              false},
-            {"another letter", "key:A", true, false},
+            {"Enter after the mouse left for the link", "<Text1> <Label6> {Return}", true, false},
+            {"another letter", "{A}", true, false},
         };
         AddCaseRows(cases);
     }
@@ -186,11 +180,10 @@ private slots:
     // With the slogans rolled up, so that every part of the window is under the mouse.
     void hoverFramesAndLink_data() {
         const HoverCase cases[] = {
-            {"confirm", "hover:Text1", kBlue, "Text1"},
-            {"confirm then help", "hover:Text1 hover:Text2", kBlue, "Text2"},
-            {"link", "hover:Text2 hover:Label6", kCyan, ""},
-            {"link then background", "hover:Label6 hover:Picture1", kBlue, ""},
-            {"help then a slogan", "hover:Text2 hover:Label10_3", kBlue, ""},
+            {"confirm", "<Text1>", kBlue, "Text1"},
+            {"confirm then help", "<Text1> <Text2>", kBlue, "Text2"},
+            {"link", "<Text2> <Label6>", kCyan, ""},
+            {"help then a slogan", "<Text2> <Label10_3>", kBlue, ""},
         };
         AddCaseRows(cases);
     }
@@ -217,11 +210,11 @@ private slots:
         QVERIFY(about != nullptr);
         QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
         QCOMPARE(s->launcher.openedUrls, QStringList{"mailto:support@yuanmate.example"});
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
         s->launcher.startSucceeds = false;
         QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
-        QCOMPARE(s->messages.messages.size(), 1);
-        QVERIFY(s->messages.messages.front().text.contains("support@yuanmate.example"));
+        QCOMPARE(s->shown().size(), 1);
+        QVERIFY(s->shown().front().contains("support@yuanmate.example"));
         QCOMPARE(Form2::Instance(), about);
         QVERIFY(!s->form->isEnabled());
     }

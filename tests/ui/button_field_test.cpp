@@ -1,9 +1,7 @@
 // The pieces every window is built of, where no window shows them on its own: the keys
-// and mouse buttons a button field takes, twips on a screen of any resolution, and colour
-// references.
+// and mouse buttons a button field takes, and colour references.
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
-#include "ui/common/twips.h"
 #include "ui_test_support.h"
 
 using namespace ym::ui;
@@ -36,7 +34,6 @@ class ButtonFieldTest : public QObject {
 
 private slots:
     void initTestCase() { InstallModalWatchdog(); }
-    void cleanup() { SetPixelsPerTwipForTesting(0); }
 
     void keysAndButtons_data() {
         QTest::addColumn<int>("key"); // 0: a mouse button, pressed in the field
@@ -69,24 +66,6 @@ private slots:
         }
         QCOMPARE(panel.clicks, clicks);
         QCOMPARE(panel.field->text(), caption); // nothing is ever typed into it
-    }
-
-    // Rows 320 twips apart and odd widths side by side neither leave a gap nor overlap.
-    void twipNeighboursNeitherGapNorOverlap_data() {
-        QTest::addColumn<double>("pixelsPerTwip");
-        QTest::newRow("96 dpi") << 1.0 / 15.0;
-        QTest::newRow("144 dpi") << 144.0 / 1440.0;
-        QTest::newRow("168 dpi") << 168.0 / 1440.0;
-    }
-    void twipNeighboursNeitherGapNorOverlap() {
-        QFETCH(double, pixelsPerTwip);
-        SetPixelsPerTwipForTesting(pixelsPerTwip);
-        for (int i = 0; i < 12; ++i) {
-            QCOMPARE(TwipsRect(60, 97 + 320 * i, 1700, 320).bottom() + 1,
-                     TwipsRect(60, 97 + 320 * (i + 1), 1700, 320).top());
-            QCOMPARE(TwipsRect(37 + 1111 * i, 0, 1111, 100).right() + 1,
-                     TwipsRect(37 + 1111 * (i + 1), 0, 1111, 100).left());
-        }
     }
 
     // 0x00BBGGRR; the top bit marks a system colour, taken from the palette.

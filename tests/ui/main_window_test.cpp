@@ -59,12 +59,6 @@ struct FilterCase {
     Entry entry = Entry::Typed;
 };
 
-struct CommitCase {
-    const char *name, *field, *typed, *shown;
-    double stored;
-    const char* next;
-};
-
 struct SelectorCase {
     const char *name, *clicks;
     int market, type;
@@ -88,7 +82,6 @@ struct LaunchCase {
 
 Q_DECLARE_METATYPE(TradeCase)
 Q_DECLARE_METATYPE(FilterCase)
-Q_DECLARE_METATYPE(CommitCase)
 Q_DECLARE_METATYPE(SelectorCase)
 Q_DECLARE_METATYPE(EndCase)
 Q_DECLARE_METATYPE(LaunchCase)
@@ -105,10 +98,8 @@ private slots:
     void cleanup() { s.reset(); }
 
     void firstStartCreatesDefaultsAndOpensShenzhenAShares() {
-        QVERIFY(s->messages.messages.isEmpty());
-        const QByteArray bytes = s->fileBytes();
-        QVERIFY(bytes.startsWith("[\xC9\xCF\xBA\xA3]\r\nA1=0.0035\r\n"));
-        QVERIFY(bytes.contains("[Select]\r\nSelect1=2\r\nSelect2=1"));
+        QVERIFY(s->shown().isEmpty());
+        QCOMPARE(s->fileBytes(), QByteArray::fromStdString(ym::DefaultSettingsBytes()));
         QVERIFY(s->get<QRadioButton>("Option2")->isChecked());
         QVERIFY(s->get<QRadioButton>("Option3")->isChecked());
         QCOMPARE(Panel(*s), "A");
@@ -129,22 +120,13 @@ private slots:
              "73.50元|84.00元|2.00元|0.00元|159.50元|840.50元|8.34 "
              "%|10,076.00元|10,916.50元|10.16元",
              kProfitColor},
-            {"minimum commission 100", "10", "11", "100",
-             "20.00元|8.40元|2.00元|0.00元|30.40元|69.60元|6.86 %|1,015.00元|1,084.60元|10.31元",
-             kProfitColor},
             {"buy leg only", "10", "", "1000",
              "35.00元|40.00元|1.00元|0.00元|76.00元|0.00元|0.00 %|10,076.00元|0.00元|10.16元",
-             kFlatColor},
-            {"sell price typed as 0", "10", "0", "1000",
-             "35.00元|40.00元|1.00元|0.00元|76.00元|0.00元|0.00 %|10,076.00元|-1.00元|10.16元",
              kFlatColor},
             {"loss", "10", "9", "1000",
              "66.50元|76.00元|2.00元|0.00元|144.50元|-1,144.50元|-11.36 %|10,076.00元|8,931.50元|"
              "10.16元",
              kLossColor},
-            {"sell leg only", "", "11", "1000",
-             "38.50元|44.00元|1.00元|0.00元|83.50元|0.00元|0.00 %|0.00元|10,916.50元|0.00元",
-             kFlatColor},
         };
         AddCaseRows(cases);
     }
@@ -175,7 +157,7 @@ private slots:
         // Ready for the next trade.
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->field("Text1")->selectedText(), s->field("Text1")->text());
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
     }
 
     void shenzhenBSharesCapTheSettlementFee() {
@@ -245,16 +227,13 @@ private slots:
         QCOMPARE(Ink(s->get("Label4_5")), kLossColor);
     }
 
+    // The filter's rules are the core's; here, every way text enters a field goes through
+    // it with the field's own limits.
     void inputFilters_data() {
         const FilterCase cases[] = {
-            {"point at the caret start", "Text1", "12", 0, 0, ".", "12"},
-            {"point over a selection from 0", "Text3", "12", 0, 2, ".", "12"},
-            {"second point", "Text1", "", 0, 0, "12.5.", "12.5"},
             {"point replaces a selection with a point", "Text1", "12.5", 1, 3, ".", "1."},
-            {"letters, minus, blank", "Text1", "", 0, 0, "1a2-3 4+", "1234"},
             {"quantity refuses the point", "Text2", "", 0, 0, "1.5", "15"},
             {"price length", "Text1", "", 0, 0, "123456789", "1234567"},
-            {"backspace", "Text1", "12.5", 4, 0, "\b\b7", "127"},
             {"pasted line break does not commit", "Text1", "", 0, 0, "1x2\r\n.5.9", "12.59",
              Entry::KeyPaste},
             {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", Entry::MenuPaste},
@@ -287,35 +266,7 @@ private slots:
         QCOMPARE(edit->text(), QString::fromUtf8(c.after));
         QCOMPARE(Focused(), edit);
         QCOMPARE(s->state.BuyPrice, 0.0);
-        QVERIFY(s->messages.messages.isEmpty());
-    }
-
-    void commits_data() {
-        const CommitCase cases[] = {
-            // Shown with four decimals and, once the focus has left, stored as shown.
-            {"five decimals", "Text1", "1.23456", "1.2346", 1.2346, "Text3"},
-            {"empty buy", "Text1", "", "", 0.0, "Text3"},
-            {"highest buy", "Text1", "999999", "999999", 999999.0, "Text3"},
-            {"sell has no limit", "Text3", "1234567", "1234567", 1234567.0, "Text2"},
-            {"quantity zeros", "Text2", "007", "7", 7.0, "Text4"},
-        };
-        AddCaseRows(cases);
-    }
-
-    void commits() {
-        QFETCH(CommitCase, c);
-        const QString field = c.field;
-        // A value from before, so that an empty field visibly stores 0.
-        s->state.BuyPrice = s->state.SellPrice = s->state.Quantity = 3;
-        s->field(field)->setFocus();
-        s->type(QString(c.typed) + "\r");
-        QCOMPARE(s->field(field)->text(), QString::fromUtf8(c.shown));
-        QCOMPARE(Focused(), s->get(c.next));
-        const double value = field == "Text1"   ? s->state.BuyPrice
-                             : field == "Text3" ? s->state.SellPrice
-                                                : s->state.Quantity;
-        QCOMPARE(value, c.stored);
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
     }
 
     void refusedBuyPrice_data() {
@@ -396,7 +347,7 @@ private slots:
         QCOMPARE(s->state.BuyPrice + s->state.SellPrice + s->state.Quantity, 0.0);
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->values("Label4_", 10), ZeroRows(10, 6));
-        QVERIFY(s->messages.messages.isEmpty());
+        QVERIFY(s->shown().isEmpty());
     }
 
     void activationAfterTheHelpViewerRestoresTheBPanel() {
@@ -457,18 +408,6 @@ private slots:
         }
     }
 
-    // A file nobody may read fails at the first read, Select1; nothing is written on the
-    // way out.
-    void unreadableSettingsFileEndsTheStart() {
-        const QByteArray bytes = s->fileBytes();
-        QVERIFY(QFile::setPermissions(s->path(), QFileDevice::Permissions()));
-        QVERIFY(!s->load());
-        QCOMPARE(s->shown(), QStringList{"警告:   ## Error read select1!6003-3"});
-        QVERIFY(!s->form->isVisible());
-        QVERIFY(QFile::setPermissions(s->path(), QFileDevice::ReadOwner));
-        QCOMPARE(s->fileBytes(), bytes);
-    }
-
     // A hand-edited file that lost keys still starts, with the file's own values, and says
     // once which keys to mend.
     void missingParametersAreToldOnce() {
@@ -476,22 +415,20 @@ private slots:
         bytes.replace("A1=0.0035\r\nA2=10\r\n", "");
         bytes.replace("B3=0.004", "B3=1e400");
         QVERIFY(s->start(bytes));
-        QCOMPARE(s->messages.messages.size(), 1);
-        const RecordedMessage& notice = s->messages.messages.front();
-        QCOMPARE(notice.title, QStringLiteral("提示"));
-        QVERIFY2(notice.text.contains("A1, A2") && notice.text.contains("B3"),
-                 qPrintable(notice.text));
+        QCOMPARE(s->shown().size(), 1);
+        const QString notice = s->shown().front();
+        QVERIFY2(notice.startsWith("提示: ") && notice.contains("A1, A2") && notice.contains("B3"),
+                 qPrintable(notice));
         QCOMPARE(s->fileBytes(), bytes); // told, not repaired
         s->click("Option1");
         QCOMPARE(s->state.rates.CommissionRate, -1.0);
-        QCOMPARE(s->messages.messages.size(), 1);
+        QCOMPARE(s->shown().size(), 1);
     }
 
     // The calculator companion "quick_sum.exe" lies in the working folder, the notebook's
     // does not; `available` are the desktop programs there.
     void launching_data() {
         const LaunchCase cases[] = {
-            {"F2 companion", "{F2}", "", true, "quick_sum.exe", ""},
             {"button 0 companion", "[Command6_0]", "", true, "Quick_sum.exe", ""},
             {"F3 desktop editor", "{F3}", "gedit mousepad", true, "gedit", ""},
             {"no editor", "[Command6_1]", "", true, "", "未找到可用的记事本程序"},
@@ -509,8 +446,8 @@ private slots:
         const QString started = c.started, notice = QString::fromUtf8(c.notice);
         QCOMPARE(s->launcher.starts.size(), started.isEmpty() ? 0 : 1);
         if (!started.isEmpty()) {
-            QCOMPARE(QFileInfo(s->launcher.starts.front().program).fileName(), started);
-            QCOMPARE(QDir(s->launcher.starts.front().workingDirectory), QDir(s->dir.path()));
+            QCOMPARE(QFileInfo(s->launcher.starts.front()).fileName(), started);
+            QCOMPARE(QDir(s->launcher.startedIn), QDir(s->dir.path()));
         }
         QCOMPARE(s->shown(), notice.isEmpty() ? QStringList() : QStringList{"提示: " + notice});
     }

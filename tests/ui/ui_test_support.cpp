@@ -6,17 +6,9 @@ namespace ym::ui {
 
 MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QString& text,
                                       MessageButtons buttons) {
-    messages.append({title, text, buttons});
+    shown << title + ": " + text;
     // A box with only OK cannot be cancelled whatever the test asked for.
     return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
-}
-
-QStringList RecordingMessages::shown() const {
-    QStringList boxes;
-    for (const RecordedMessage& m : messages) {
-        boxes << m.title + ": " + m.text;
-    }
-    return boxes;
 }
 
 std::optional<QColor> RecordingChooser::choose(QWidget*, const QColor& initial) {
@@ -66,9 +58,10 @@ QWidget* Window(const QString& objectName) {
     return nullptr;
 }
 
-void Type(const QString& script, const QWidget* window) {
+void Type(const QString& script, QWidget* window) {
     for (qsizetype i = 0; i < script.size(); ++i) {
         const QChar c = script[i];
+        QWidget* focus = window != nullptr && !window->isAncestorOf(Focused()) ? window : Focused();
         const qsizetype end = script.indexOf(c == u'[' ? u']' : u'}', i);
         const QString inner = script.mid(i + 1, end - i - 1);
         if (c == u'[' || c == u'{') {
@@ -79,13 +72,13 @@ void Type(const QString& script, const QWidget* window) {
             QTest::mouseClick(Child(window, inner), Qt::LeftButton);
         } else if (c == u'{') {
             const QKeyCombination key = QKeySequence(inner)[0];
-            QTest::keyClick(Focused(), key.key(), key.keyboardModifiers());
+            QTest::keyClick(focus, key.key(), key.keyboardModifiers());
         } else if (c == u'\r' || c == u'\b' || c == u'\x7f') {
-            QTest::keyClick(Focused(), c == u'\r'   ? Qt::Key_Return
-                                       : c == u'\b' ? Qt::Key_Backspace
-                                                    : Qt::Key_Delete);
+            QTest::keyClick(focus, c == u'\r'   ? Qt::Key_Return
+                                   : c == u'\b' ? Qt::Key_Backspace
+                                                : Qt::Key_Delete);
         } else {
-            QTest::keyClicks(Focused(), QString(c));
+            QTest::keyClicks(focus, QString(c));
         }
     }
 }

@@ -18,12 +18,6 @@
 
 namespace ym::ui {
 
-struct RecordedMessage {
-    QString title;
-    QString text;
-    MessageButtons buttons = MessageButtons::Ok;
-};
-
 // Puts itself in place as the message sink for its lifetime.
 class RecordingMessages : public MessageSink {
 public:
@@ -32,19 +26,12 @@ public:
 
     MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
                        MessageButtons buttons) override;
-    // Every box shown, as "title: text".
-    QStringList shown() const;
 
-    QList<RecordedMessage> messages;
+    QStringList shown;                        // every box shown, as "title: text"
     MessageAnswer answer = MessageAnswer::Ok; // what every box with a choice "returns"
 
 private:
     MessageSink* m_previous = nullptr;
-};
-
-struct RecordedStart {
-    QString program;
-    QString workingDirectory;
 };
 
 // Puts itself in place as the program launcher for its lifetime. Nothing is run.
@@ -54,7 +41,8 @@ public:
     ~RecordingLauncher() override { SetLauncher(m_previous); }
 
     bool start(const QString& program, const QString& workingDirectory) override {
-        starts.append({program, workingDirectory});
+        starts.append(program);
+        startedIn = workingDirectory;
         return startSucceeds;
     }
     bool available(const QString& program) const override {
@@ -65,7 +53,8 @@ public:
         return startSucceeds;
     }
 
-    QList<RecordedStart> starts;
+    QStringList starts;
+    QString startedIn; // the working folder of the last start
     QStringList openedUrls;
     QStringList availablePrograms;
     bool startSucceeds = true;
@@ -137,9 +126,9 @@ inline QStringList Words(const char* text) {
 }
 
 // Acts as a user on `window`: "[Name]" clicks its control Name, "{Alt+X}" presses a key
-// (as QKeySequence writes it) where the focus is, "\r" is Enter, "\b" Backspace, "\x7f"
-// Delete; any other character is typed where the focus is.
-void Type(const QString& script, const QWidget* window = nullptr);
+// (as QKeySequence writes it), "\r" is Enter, "\b" Backspace, "\x7f" Delete, any other
+// character is typed. Keys go where the focus is, or to `window` when the focus is outside.
+void Type(const QString& script, QWidget* window = nullptr);
 
 // Opens a field's context menu and triggers the entry with Qt's text `entry` ("&Paste");
 // false when the menu has no such entry enabled.
@@ -187,7 +176,7 @@ struct Session {
         return form->isVisible() && form->isEnabled() && QTest::qWaitForWindowActive(form.get());
     }
 
-    QStringList shown() const { return messages.shown(); }
+    QStringList shown() const { return messages.shown; }
     QString path() const { return dir.filePath(kSettingsFile); }
     QByteArray fileBytes() const { return ReadTestFile(path()); }
 };
