@@ -26,7 +26,6 @@ private slots:
             viewer->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(Form7::Instance() == nullptr);
     }
 
     void opensAtTheTopWithThePageFocused() {

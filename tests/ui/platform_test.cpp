@@ -1,21 +1,10 @@
-// Starting programs, Qt's own texts in Chinese, and the single running copy: its lock
-// file and the program ending at once when another copy runs.
+// Starting programs, Qt's own texts in Chinese, and the single running copy's lock file.
 #include "ui/common/translations.h"
 #include "ui_test_support.h"
 
 using namespace ym::ui;
 
-namespace {
-
-// `companion` is put in the working folder as an executable file ("x"), a plain file
-// ("f") or a folder ("d"), or not at all (""); `available` are the desktop programs there.
-struct ChoiceCase {
-    const char *name, *companion, *startName, *available, *chosen;
-};
-
-} // namespace
-
-Q_DECLARE_METATYPE(ChoiceCase)
+namespace {} // namespace
 
 class PlatformTest : public QObject {
     Q_OBJECT
@@ -23,35 +12,27 @@ class PlatformTest : public QObject {
 private slots:
     void initTestCase() { InstallModalWatchdog(); }
 
-    // The companion in the working folder (in the exact spelling found there), else the
-    // first desktop calculator of the list that is there.
-    void chooseProgram_data() {
-        const ChoiceCase cases[] = {
-            {"companion, spelled as asked", "x", "quick_sum.exe", "kcalc", "quick_sum.exe"},
-            {"companion, spelled otherwise", "x", "Quick_sum.exe", "kcalc", "Quick_sum.exe"},
-            {"companion not executable", "f", "quick_sum.exe", "kcalc", "kcalc"},
-            {"folder of that name", "d", "Quick_sum.exe", "xcalc", "xcalc"},
-            {"first of the list that is there", "", "quick_sum.exe", "xcalc galculator",
-             "galculator"},
-            {"programs not in the list do not count", "", "quick_sum.exe", "vim", ""},
-        };
-        AddCaseRows(cases);
-    }
+    // The companion in the working folder when it is an executable file, under the name
+    // asked for; else the first program of the list that is there. Choosing starts nothing.
     void chooseProgram() {
-        QFETCH(ChoiceCase, c);
         TempWorkingDirectory dir;
-        const QString companion = dir.filePath("quick_sum.exe");
-        QVERIFY(*c.companion != 'd' || QDir().mkpath(companion));
-        QVERIFY(*c.companion == 'd' || *c.companion == '\0' ||
-                WriteTestFile(companion, "#!/bin/sh\n", *c.companion == 'x'));
         RecordingLauncher launcher;
-        launcher.availablePrograms = Words(c.available);
-        const QString chosen =
-            ChooseProgram("quick_sum.exe", c.startName,
-                          {"gnome-calculator", "kcalc", "galculator", "xcalc"}, dir.path());
-        const QString inFolder = QDir(dir.path()).absoluteFilePath(c.chosen);
-        QCOMPARE(chosen, *c.companion == 'x' ? inFolder : QString(c.chosen));
-        QVERIFY(launcher.starts.isEmpty()); // choosing starts nothing
+        launcher.availablePrograms = Words("xcalc galculator vim");
+        const QString companion = dir.filePath("quick_sum.exe");
+        const auto choose = [&dir] {
+            return ChooseProgram("quick_sum.exe", "Quick_sum.exe",
+                                 {"gnome-calculator", "galculator", "xcalc"}, dir.path());
+        };
+        QCOMPARE(choose(), QStringLiteral("galculator"));
+        QVERIFY(QDir().mkpath(companion)); // a folder of that name
+        QCOMPARE(choose(), QStringLiteral("galculator"));
+        QVERIFY(QDir().rmdir(companion) && WriteTestFile(companion, "#!/bin/sh\n"));
+        QCOMPARE(choose(), QStringLiteral("galculator")); // not executable
+        QVERIFY(WriteTestFile(companion, "#!/bin/sh\n", true));
+        QCOMPARE(choose(), dir.filePath("Quick_sum.exe"));
+        // Programs that are there but not in the list do not count.
+        QCOMPARE(ChooseProgram("notes.exe", "", {"gedit"}, dir.path()), QString());
+        QVERIFY(launcher.starts.isEmpty());
     }
 
     // The tool button asks for "Quick_sum.exe"; the file is "quick_sum.exe". The real
@@ -127,33 +108,6 @@ private slots:
         } else {
             QCOMPARE(ReadTestFile(path), contents.toUtf8()); // left as it was
         }
-    }
-
-    // The program itself: a second copy ends at once, reading and creating nothing.
-    void secondCopyEndsAtOnce() {
-        const QString program =
-            QDir(QCoreApplication::applicationDirPath()).filePath("../../app/yuanmate");
-        QVERIFY2(QFileInfo(program).isExecutable(), qPrintable(program));
-        QTemporaryDir runtime, firstDir, secondDir;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", runtime.path());
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        QProcess first, second;
-        for (auto [process, dir] : {std::pair{&first, &firstDir}, std::pair{&second, &secondDir}}) {
-            process->setProcessEnvironment(env);
-            process->setWorkingDirectory(dir->path());
-        }
-        first.start(program, {});
-        // Running once its settings file is there.
-        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(firstDir.filePath(kSettingsFile)), 10000);
-        second.start(program, {});
-        QVERIFY(second.waitForFinished(10000));
-        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.exitCode(), 0);
-        QVERIFY(!QFileInfo::exists(secondDir.filePath(kSettingsFile)));
-        QCOMPARE(first.state(), QProcess::Running);
-        first.kill();
-        QVERIFY(first.waitForFinished(10000));
     }
 };
 

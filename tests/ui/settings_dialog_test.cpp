@@ -33,20 +33,15 @@ template <class T = QWidget> T* Get(const QString& name) {
     return Child<T>(Dialog(), name);
 }
 
-// Shanghai selected and a trade of 10, 11 and 1000 on the panels; the commission row.
-QString Trade(const Session& s) {
-    s.trade("10", "11", "1000");
-    return s.text("Label4_0");
-}
-
-// A started main window with a trade on the panels, so that a refresh shows as rows back
-// at zero: 0.35 % of 10,000 plus 0.35 % of 11,000.
+// A started main window, Shanghai selected and a trade of 10, 11 and 1000 on the panels,
+// so that a refresh shows as rows back at zero: 0.35 % of 10,000 plus 0.35 % of 11,000.
 bool Start(Session& s) {
     if (!s.start()) {
         return false;
     }
     s.click("Option1");
-    return Trade(s) == "73.50元";
+    s.trade("10", "11", "1000");
+    return s.text("Label4_0") == "73.50元";
 }
 
 // F5, or the tool button "设置参数(F5)"; the dialog active.
@@ -58,14 +53,6 @@ bool Open(const Session& s, bool byButton = false) {
         QTest::keyPress(Focused(), Qt::Key_F5);
     }
     return Dialog() != nullptr && QTest::qWaitForWindowActive(Dialog());
-}
-
-// The "SHOWCOLOR" section from its header to the next one or the end of the file.
-QByteArray ShowColor(const Session& s) {
-    const QByteArray bytes = s.fileBytes();
-    const qsizetype start = bytes.indexOf("[SHOWCOLOR]");
-    const qsizetype next = bytes.indexOf("\n[", start);
-    return start < 0 ? QByteArray() : bytes.mid(start, next < 0 ? -1 : next + 1 - start);
 }
 
 QColor Bar(const QString& name) {
@@ -234,7 +221,8 @@ private slots:
         QVERIFY(s->fileBytes().contains("\r\nA1= .005\r\nA2= 10\r\n"));
         QVERIFY(s->back());
         // 0.5 % of 10,000 plus 0.5 % of 11,000.
-        QCOMPARE(Trade(*s), QStringLiteral("105.00元"));
+        s->trade("10", "11", "1000");
+        QCOMPARE(s->text("Label4_0"), QStringLiteral("105.00元"));
     }
 
     // A pick is asked for with the bar's colour and goes straight into the custom scheme;
@@ -282,7 +270,7 @@ private slots:
         }
         Type("[Command2]", Dialog());
         QCOMPARE(s->shown(), Codes("PS"));
-        QCOMPARE(ShowColor(*s), QByteArray(c.section));
+        QVERIFY(s->fileBytes().endsWith(c.section)); // the last section, whole
         QVERIFY(s->back());
         QCOMPARE(s->get("Picture2_1")->palette().color(QPalette::Window), c.bPanel);
     }
@@ -309,7 +297,7 @@ private slots:
         Get<QComboBox>("Combo3")->setCurrentIndex(1);
         QCOMPARE(Bar("Label9"), picked);
         Type("[Command2]", Dialog());
-        QVERIFY(ShowColor(*s).contains("\r\nSColor9= 1971210\r\n"));
+        QVERIFY(s->fileBytes().contains("\r\nSColor9= 1971210\r\n"));
     }
 
     void f1OpensHelpAndEscapeDoesNothing() {

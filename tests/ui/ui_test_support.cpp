@@ -32,16 +32,10 @@ void InstallModalWatchdog() {
 
 bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size()) {
-        return false;
-    }
-    file.close();
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable) {
-        permissions |= QFile::ExeOwner;
-    }
-    return QFile::setPermissions(path, permissions);
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush() &&
+           file.setPermissions(executable ? owner | QFile::ExeOwner : owner);
 }
 
 QByteArray ReadTestFile(const QString& path) {
@@ -111,12 +105,11 @@ bool Session::load() {
 }
 
 bool Session::start() {
-    if (!load()) {
-        return false;
+    if (load()) {
+        form->show();
+        form->activateWindow();
     }
-    form->show();
-    form->activateWindow();
-    return QTest::qWaitForWindowActive(form.get());
+    return form->isVisible() && QTest::qWaitForWindowActive(form.get());
 }
 
 QStringList Session::values(const QString& prefix, int count) const {
