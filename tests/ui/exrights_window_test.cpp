@@ -71,6 +71,7 @@ struct F1Case {
     const char *name, *control, *script;
 };
 
+// `how` is a script run after "12.5" was typed into the price before.
 struct LeaveCase {
     const char* name;
     const char* how;

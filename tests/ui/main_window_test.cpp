@@ -1,7 +1,6 @@
 // The main window as a user drives it: typing trades key by key, reading the result rows
 // back as a broker's statement would be checked, the filters against typed and pasted
-// input, the selectors, the function keys, the settings file it leaves behind, and the
-// single running copy.
+// input, the selectors, the function keys, and the settings file it leaves behind.
 #include "core/settings_file.h"
 #include "ui_test_support.h"
 
