@@ -1,7 +1,8 @@
 // The pieces every window is built of, where no window shows them on its own: the keys
-// and mouse buttons a button field takes, and colour references.
+// and mouse buttons a button field takes, key preview, and colour references.
 #include "ui/common/button_field.h"
 #include "ui/common/colors.h"
+#include "ui/common/key_preview.h"
 #include "ui_test_support.h"
 
 using namespace ym::ui;
@@ -66,6 +67,27 @@ private slots:
         }
         QCOMPARE(panel.clicks, clicks);
         QCOMPARE(panel.field->text(), caption); // nothing is ever typed into it
+    }
+
+    // A key the focused field ignores travels on to its parents; the window's key preview
+    // still sees it once. A key the preview consumes never reaches the field.
+    void keyPreviewSeesEachKeyOnce() {
+        QWidget window;
+        auto* entry = new QLineEdit(new QWidget(&window));
+        QList<int> seen;
+        KeyPreview preview(&window, [&seen](int key) {
+            seen << key;
+            return key == Qt::Key_D;
+        });
+        preview.setEnabled(true);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        entry->setFocus();
+        QTest::keyClicks(entry, "1d");
+        QTest::keyClick(entry, Qt::Key_F6);
+        QCOMPARE(entry->text(), QStringLiteral("1"));
+        QCOMPARE(seen, (QList<int>{Qt::Key_1, Qt::Key_D, Qt::Key_F6}));
     }
 
     // 0x00BBGGRR; the top bit marks a system colour, taken from the palette.

@@ -4,19 +4,6 @@
 
 namespace ym::ui {
 
-MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QString& text,
-                                      MessageButtons buttons) {
-    shown << title + ": " + text;
-    // A box with only OK cannot be cancelled whatever the test asked for.
-    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
-}
-
-std::optional<QColor> RecordingChooser::choose(QWidget*, const QColor& initial) {
-    initials << initial;
-    const QColor answer = answers.isEmpty() ? QColor() : answers.takeFirst();
-    return answer.isValid() ? std::optional<QColor>(answer) : std::nullopt;
-}
-
 void InstallModalWatchdog() {
     RegisterArtwork();
     auto* watchdog = new QTimer(qApp);

@@ -24,8 +24,12 @@ public:
     RecordingMessages() : m_previous(SetMessageSink(this)) {}
     ~RecordingMessages() override { SetMessageSink(m_previous); }
 
-    MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
-                       MessageButtons buttons) override;
+    MessageAnswer show(QWidget*, const QString& title, const QString& text,
+                       MessageButtons buttons) override {
+        shown << title + ": " + text;
+        // A box with only OK cannot be cancelled whatever the test asked for.
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
+    }
 
     QStringList shown;                        // every box shown, as "title: text"
     MessageAnswer answer = MessageAnswer::Ok; // what every box with a choice "returns"
@@ -70,7 +74,11 @@ public:
     RecordingChooser() : m_previous(SetColorChooser(this)) {}
     ~RecordingChooser() override { SetColorChooser(m_previous); }
 
-    std::optional<QColor> choose(QWidget* parent, const QColor& initial) override;
+    std::optional<QColor> choose(QWidget*, const QColor& initial) override {
+        initials << initial;
+        const QColor answer = answers.isEmpty() ? QColor() : answers.takeFirst();
+        return answer.isValid() ? std::optional<QColor>(answer) : std::nullopt;
+    }
 
     QList<QColor> initials;
     QList<QColor> answers;
