@@ -2,112 +2,115 @@
 
 #include "ui/common/artwork.h"
 
-#include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTimer>
-#include <QWidget>
-
 namespace ym::ui {
-
-RecordingMessages::RecordingMessages() : m_previous(SetMessageSink(this)) {}
-
-RecordingMessages::~RecordingMessages() {
-    SetMessageSink(m_previous);
-}
-
-MessageAnswer RecordingMessages::show(QWidget*, const QString& title, const QString& text,
-                                      MessageButtons buttons) {
-    messages.append({title, text, buttons});
-    // A box with only OK cannot be cancelled whatever the test asked for.
-    return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
-}
-
-QStringList RecordingMessages::shown() const {
-    QStringList boxes;
-    for (const RecordedMessage& m : messages) {
-        boxes << m.title + ": " + m.text;
-    }
-    return boxes;
-}
-
-RecordingLauncher::RecordingLauncher() : m_previous(SetLauncher(this)) {}
-
-RecordingLauncher::~RecordingLauncher() {
-    SetLauncher(m_previous);
-}
-
-bool RecordingLauncher::start(const QString& program, const QString& workingDirectory) {
-    starts.append({program, workingDirectory});
-    return startSucceeds;
-}
-
-bool RecordingLauncher::available(const QString& program) const {
-    if (availablePrograms.contains(program)) {
-        return true;
-    }
-    if (program.contains(QLatin1Char('/'))) {
-        const QFileInfo info(program);
-        return info.isFile() && info.isExecutable();
-    }
-    return false;
-}
-
-bool RecordingLauncher::openUrl(const QString& url) {
-    openedUrls.append(url);
-    return startSucceeds;
-}
-
-TempWorkingDirectory::TempWorkingDirectory() : m_previous(QDir::currentPath()) {
-    if (m_dir.isValid()) {
-        QDir::setCurrent(m_dir.path());
-    }
-}
-
-TempWorkingDirectory::~TempWorkingDirectory() {
-    QDir::setCurrent(m_previous);
-}
 
 void InstallModalWatchdog() {
     RegisterArtwork();
-    static QTimer* watchdog = nullptr;
-    if (watchdog != nullptr || qApp == nullptr) {
-        return;
-    }
-    watchdog = new QTimer(qApp);
-    watchdog->setInterval(50);
+    auto* watchdog = new QTimer(qApp);
     QObject::connect(watchdog, &QTimer::timeout, [] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr) {
-            return;
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            modal->close();
+            qFatal("A modal dialog appeared during a test: %s %s", modal->metaObject()->className(),
+                   qPrintable(modal->windowTitle()));
         }
-        const QString name =
-            QStringLiteral("%1 \"%2\"")
-                .arg(QString::fromLatin1(modal->metaObject()->className()), modal->windowTitle());
-        modal->close();
-        qFatal("A modal dialog appeared during a test: %s", qPrintable(name));
     });
-    watchdog->start();
+    watchdog->start(50);
 }
 
 bool WriteTestFile(const QString& path, const QByteArray& bytes, bool executable) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file.write(bytes) != bytes.size()) {
-        return false;
-    }
-    file.close();
-    QFile::Permissions permissions = QFile::ReadOwner | QFile::WriteOwner;
-    if (executable) {
-        permissions |= QFile::ExeOwner;
-    }
-    return QFile::setPermissions(path, permissions);
+    const QFile::Permissions owner = QFile::ReadOwner | QFile::WriteOwner;
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush() &&
+           file.setPermissions(executable ? owner | QFile::ExeOwner : owner);
 }
 
 QByteArray ReadTestFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QWidget* Window(const QString& objectName) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w->objectName() == objectName && w->isVisible()) {
+            return w;
+        }
+    }
+    return nullptr;
+}
+
+void Type(const QString& script, QWidget* window) {
+    for (qsizetype i = 0; i < script.size(); ++i) {
+        const QChar c = script[i];
+        QWidget* focus = window != nullptr && !window->isAncestorOf(Focused()) ? window : Focused();
+        const qsizetype end = script.indexOf(c == u'[' ? u']' : u'}', i);
+        const QString inner = script.mid(i + 1, end - i - 1);
+        if (c == u'[' || c == u'{') {
+            i = end;
+        }
+        if (c == u'[') {
+            QVERIFY2(Child(window, inner) != nullptr, qPrintable(inner));
+            QTest::mouseClick(Child(window, inner), Qt::LeftButton);
+        } else if (c == u'{') {
+            const QKeyCombination key = QKeySequence(inner)[0];
+            QTest::keyClick(focus, key.key(), key.keyboardModifiers());
+        } else if (c == u'\r' || c == u'\b' || c == u'\x7f') {
+            QTest::keyClick(focus, c == u'\r'   ? Qt::Key_Return
+                                   : c == u'\b' ? Qt::Key_Backspace
+                                                : Qt::Key_Delete);
+        } else {
+            QTest::keyClicks(focus, QString(c));
+        }
+    }
+}
+
+bool TriggerMenuEntry(QWidget* field, const char* entry) {
+    QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                            field->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(field, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu == nullptr) {
+        return false;
+    }
+    const QString text = QCoreApplication::translate("QLineEdit", entry);
+    bool triggered = false;
+    for (QAction* action : menu->actions()) {
+        if (!triggered && action->text().startsWith(text) && action->isEnabled()) {
+            action->trigger();
+            triggered = true;
+        }
+    }
+    menu->close();
+    return triggered;
+}
+
+bool Session::load() {
+    form.reset();
+    state = ym::ProgramState();
+    form = std::make_unique<Form1>(state);
+    return form->Form_Load();
+}
+
+bool Session::start() {
+    if (load()) {
+        form->show();
+        form->activateWindow();
+    }
+    return form->isVisible() && QTest::qWaitForWindowActive(form.get());
+}
+
+QStringList Session::values(const QString& prefix, int count) const {
+    QStringList texts;
+    for (int i = 0; i < count; ++i) {
+        texts << text(prefix + QString::number(i));
+    }
+    return texts;
+}
+
+void Session::trade(const QString& buy, const QString& sell, const QString& quantity) const {
+    field("Text1")->setFocus();
+    field("Text1")->selectAll();
+    Type("\b" + buy + "\r\b" + sell + "\r\b" + quantity + "\r\r");
 }
 
 } // namespace ym::ui

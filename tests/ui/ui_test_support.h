@@ -1,67 +1,64 @@
-// Helpers shared by the window tests: message boxes and program starts are recorded
-// instead of shown or run, each test works in a throw-away folder, and a watchdog makes
-// a test fail at once when a real modal dialog would block it.
+// Helpers shared by the window tests: message boxes, program starts and colour picks are
+// recorded instead of shown or run, each test works in a throw-away folder, a watchdog
+// makes a test fail at once when a real modal dialog would block it, and a Session runs the
+// main window there the way a user drives it.
 #pragma once
 
+#include "core/program_state.h"
+#include "ui/common/color_chooser.h"
 #include "ui/common/message_box.h"
 #include "ui/common/platform.h"
+#include "ui/help/help_window.h"
+#include "ui/main/main_window.h"
 
-#include <QByteArray>
-#include <QList>
-#include <QString>
-#include <QStringList>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <QtWidgets>
 
-#include <cstddef>
+#include <memory>
 
 namespace ym::ui {
-
-struct RecordedMessage {
-    QString title;
-    QString text;
-    MessageButtons buttons = MessageButtons::Ok;
-};
 
 // Puts itself in place as the message sink for its lifetime.
 class RecordingMessages : public MessageSink {
 public:
-    RecordingMessages();
-    ~RecordingMessages() override;
-    RecordingMessages(const RecordingMessages&) = delete;
-    RecordingMessages& operator=(const RecordingMessages&) = delete;
+    RecordingMessages() : m_previous(SetMessageSink(this)) {}
+    ~RecordingMessages() override { SetMessageSink(m_previous); }
 
-    MessageAnswer show(QWidget* parent, const QString& title, const QString& text,
-                       MessageButtons buttons) override;
-    // Every box shown, as "title: text".
-    QStringList shown() const;
+    MessageAnswer show(QWidget*, const QString& title, const QString& text,
+                       MessageButtons buttons) override {
+        shown << title + ": " + text;
+        // A box with only OK cannot be cancelled whatever the test asked for.
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : answer;
+    }
 
-    QList<RecordedMessage> messages;
-    MessageAnswer answer = MessageAnswer::Ok; // what every box "returns"
+    QStringList shown;                        // every box shown, as "title: text"
+    MessageAnswer answer = MessageAnswer::Ok; // what every box with a choice "returns"
 
 private:
     MessageSink* m_previous = nullptr;
 };
 
-struct RecordedStart {
-    QString program;
-    QString workingDirectory;
-};
-
 // Puts itself in place as the program launcher for its lifetime. Nothing is run.
 class RecordingLauncher : public ProgramLauncher {
 public:
-    RecordingLauncher();
-    ~RecordingLauncher() override;
-    RecordingLauncher(const RecordingLauncher&) = delete;
-    RecordingLauncher& operator=(const RecordingLauncher&) = delete;
+    RecordingLauncher() : m_previous(SetLauncher(this)) {}
+    ~RecordingLauncher() override { SetLauncher(m_previous); }
 
-    bool start(const QString& program, const QString& workingDirectory) override;
-    // True for a name listed in availablePrograms, or for an existing executable file path.
-    bool available(const QString& program) const override;
-    bool openUrl(const QString& url) override;
+    bool start(const QString& program, const QString& workingDirectory) override {
+        starts.append(program);
+        startedIn = workingDirectory;
+        return startSucceeds;
+    }
+    bool available(const QString& program) const override {
+        return availablePrograms.contains(program);
+    }
+    bool openUrl(const QString& url) override {
+        openedUrls.append(url);
+        return startSucceeds;
+    }
 
-    QList<RecordedStart> starts;
+    QStringList starts;
+    QString startedIn; // the working folder of the last start
     QStringList openedUrls;
     QStringList availablePrograms;
     bool startSucceeds = true;
@@ -70,25 +67,42 @@ private:
     ProgramLauncher* m_previous = nullptr;
 };
 
+// Puts itself in place as the colour chooser for its lifetime. Picks are answered from
+// `answers` in turn; an invalid colour (or none left) cancels the chooser.
+class RecordingChooser : public ColorChooser {
+public:
+    RecordingChooser() : m_previous(SetColorChooser(this)) {}
+    ~RecordingChooser() override { SetColorChooser(m_previous); }
+
+    std::optional<QColor> choose(QWidget*, const QColor& initial) override {
+        initials << initial;
+        const QColor answer = answers.isEmpty() ? QColor() : answers.takeFirst();
+        return answer.isValid() ? std::optional<QColor>(answer) : std::nullopt;
+    }
+
+    QList<QColor> initials;
+    QList<QColor> answers;
+
+private:
+    ColorChooser* m_previous = nullptr;
+};
+
 // A fresh temporary folder made the current directory; the old one comes back after.
 class TempWorkingDirectory {
 public:
-    TempWorkingDirectory();
-    ~TempWorkingDirectory();
-    TempWorkingDirectory(const TempWorkingDirectory&) = delete;
-    TempWorkingDirectory& operator=(const TempWorkingDirectory&) = delete;
+    TempWorkingDirectory() : m_previous(QDir::currentPath()) { QDir::setCurrent(m_dir.path()); }
+    ~TempWorkingDirectory() { QDir::setCurrent(m_previous); }
 
     QString path() const { return m_dir.path(); }
     QString filePath(const QString& name) const { return m_dir.filePath(name); }
-    bool isValid() const { return m_dir.isValid(); }
 
 private:
     QString m_previous;
     QTemporaryDir m_dir;
 };
 
-// Registers the artwork and starts (once per process) a timer that watches for an
-// application-modal widget. A modal dialog means some code bypassed the message sink: the
+// Registers the artwork and starts a timer (call it once, from initTestCase) that watches
+// for an application-modal widget. A modal dialog means some code bypassed the message sink: the
 // dialog is closed and the test run aborts with a message naming it.
 void InstallModalWatchdog();
 
@@ -104,5 +118,75 @@ template <class Case, std::size_t N> void AddCaseRows(const Case (&cases)[N]) {
         QTest::newRow(c.name) << c;
     }
 }
+
+inline const QString kSettingsFile = QStringLiteral("Yuanmate5.ini");
+
+inline QWidget* Focused() {
+    return QApplication::focusWidget();
+}
+// The visible top-level window of that object name ("Form3"), or nullptr.
+QWidget* Window(const QString& objectName);
+template <class T = QWidget> T* Child(const QWidget* window, const QString& name) {
+    return window->findChild<T*>(name);
+}
+inline QStringList Words(const char* text) {
+    return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
+}
+
+// Acts as a user on `window`: "[Name]" clicks its control Name, "{Alt+X}" presses a key
+// (as QKeySequence writes it), "\r" is Enter, "\b" Backspace, "\x7f" Delete, any other
+// character is typed. Keys go where the focus is, or to `window` when the focus is outside.
+void Type(const QString& script, QWidget* window = nullptr);
+
+// Opens a field's context menu and triggers the entry with Qt's text `entry` ("&Paste");
+// false when the menu has no such entry enabled.
+bool TriggerMenuEntry(QWidget* field, const char* entry);
+
+// One run of the program in a folder of its own, with messages, program starts and colour
+// picks recorded instead of shown or run.
+struct Session {
+    TempWorkingDirectory dir;
+    RecordingMessages messages;
+    RecordingLauncher launcher;
+    RecordingChooser chooser;
+    ym::ProgramState state;
+    std::unique_ptr<Form1> form;
+
+    // The help viewer, when the run opened it, closes with the run.
+    ~Session() {
+        if (Form7* help = Form7::Instance()) {
+            help->close();
+        }
+    }
+    // Start-up without showing the window; false when it ended the program.
+    bool load();
+    // Start-up, the window shown and active.
+    bool start();
+    // Start-up from a settings file holding `bytes`. Starting again runs the program anew
+    // on the file the last run left.
+    bool start(const QByteArray& bytes) { return WriteTestFile(path(), bytes) && start(); }
+
+    template <class T = QWidget> T* get(const QString& name) const {
+        return Child<T>(form.get(), name);
+    }
+    QLineEdit* field(const QString& name) const { return get<QLineEdit>(name); }
+    QString text(const QString& label) const { return get<QLabel>(label)->text(); }
+    // The texts of prefix0 .. prefix(count-1).
+    QStringList values(const QString& prefix, int count) const;
+    void click(const QString& name) const { QTest::mouseClick(get(name), Qt::LeftButton); }
+    // Type() on the main window.
+    void type(const QString& script) const { Type(script, form.get()); }
+    // The buy price, sell price and quantity typed over what Text1, Text3 and Text2 hold,
+    // with Enter after each, then Enter on "计 算(D)".
+    void trade(const QString& buy, const QString& sell, const QString& quantity) const;
+    // The main window shown, enabled and active again.
+    bool back() const {
+        return form->isVisible() && form->isEnabled() && QTest::qWaitForWindowActive(form.get());
+    }
+
+    QStringList shown() const { return messages.shown; }
+    QString path() const { return dir.filePath(kSettingsFile); }
+    QByteArray fileBytes() const { return ReadTestFile(path()); }
+};
 
 } // namespace ym::ui

@@ -47,8 +47,7 @@ QMenu* MakeEditMenu(QLineEdit* field, std::function<void()> paste) {
     add(MenuText("&Copy", QKeySequence::Copy), selected, [field] { field->copy(); });
     if (editable) {
         const bool pasteable = !QGuiApplication::clipboard()->text().isEmpty();
-        add(MenuText("&Paste", QKeySequence::Paste), pasteable, std::move(paste))
-            ->setObjectName(QStringLiteral("edit-paste"));
+        add(MenuText("&Paste", QKeySequence::Paste), pasteable, std::move(paste));
         add(MenuText("Delete"), selected, [field] { field->del(); });
     }
     menu->addSeparator();

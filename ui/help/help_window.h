@@ -22,9 +22,6 @@ public:
     // The open viewer, or nullptr.
     static Form7* Instance();
 
-    // The page as loaded, lines ending in "\r\n".
-    const QString& helpText() const { return m_helpText; }
-
 protected:
     void closeEvent(QCloseEvent* event) override;
 
