@@ -12,7 +12,9 @@ deb=$(ls "$work"/package/yuanmate_*.deb)
 dpkg-deb -x "$deb" "$work/root"
 bin="$work/root/usr/bin"
 
-"$bin/yuanmate-calc" --help | grep -q 'yuanmate-calc'
+# The help is read whole: a reader that stops at the first match would end the writer early.
+help=$("$bin/yuanmate-calc" --help)
+[[ $help == *yuanmate-calc* ]]
 test -f "$work/root/usr/share/applications/yuanmate.desktop"
 test -f "$work/root/usr/share/icons/hicolor/scalable/apps/yuanmate.svg"
 if command -v desktop-file-validate >/dev/null; then

@@ -15,7 +15,7 @@ ym_packages=(
 ym_missing_packages() {
     local p
     for p in "${ym_packages[@]}"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+        [ "$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null)" = 'install ok installed' ] || echo "$p"
     done
 }
 
