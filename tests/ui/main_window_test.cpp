@@ -166,17 +166,16 @@ private slots:
     // The filter's rules are the core's; here, every way text enters a field goes through
     // it with the field's own limits.
     void inputFilters_data() {
+        using enum Entry;
         const FilterCase cases[] = {
             {"point replaces a selection with a point", "Text1", "12.5", 1, 3, ".", "1."},
             {"quantity refuses the point", "Text2", "", 0, 0, "1.5", "15"},
             {"price length", "Text1", "", 0, 0, "123456789", "1234567"},
-            {"pasted line break does not commit", "Text1", "", 0, 0, "1x2\r\n.5.9", "12.59",
-             Entry::KeyPaste},
-            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", Entry::MenuPaste},
-            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5",
-             Entry::MenuPaste},
-            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", Entry::MenuPaste},
-            {"input method commit", "Text1", "12", 2, 0, "-5", "12", Entry::InputMethod},
+            {"pasted line break", "Text1", "", 0, 0, "1x2\r\n.5.9", "12.59", KeyPaste},
+            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", MenuPaste},
+            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5", MenuPaste},
+            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", MenuPaste},
+            {"input method commit", "Text1", "12", 2, 0, "-5", "12", InputMethod},
         };
         AddCaseRows(cases);
     }
