@@ -180,8 +180,7 @@ private slots:
         QTest::newRow("first day of 0.5‰")
             << "20230828"
             << "印花税 有据 A 股 沪深 卖 0.5‰|印花税 未确认 B 股 沪深 卖 0.5‰";
-        QTest::newRow("before the first rules") << "20150731"
-                                                << "";
+        QTest::newRow("before the first rules") << "20150731" << QString();
     }
 
     void rulesTableOfADay() {
