@@ -8,8 +8,6 @@ using namespace ym::ui;
 
 namespace {
 
-const QString kPrompt = QStringLiteral("提示:   ** 参数信息已经改变,要存储当前的参数信息吗？");
-const QString kStored = QStringLiteral("提示:   ** 参数信息已经存储完毕!立即生效.");
 const QString kNoRules =
     QStringLiteral("提示: no official rules before 2015-08-01; use the classic parameters");
 
@@ -25,14 +23,9 @@ QString Official(const QDate& day) {
     return "官方规则 " + day.toString(Qt::ISODate);
 }
 
-template <class T = QWidget> T* Get(const QString& name) {
-    return Child<T>(Window("Form3"), name);
-}
-
 // F5, then the fee rules page.
 bool Open() {
-    QTest::keyPress(Focused(), Qt::Key_F5);
-    if (Window("Form3") == nullptr || !QTest::qWaitForWindowActive(Window("Form3"))) {
+    if (!OpenSettings()) {
         return false;
     }
     Get<QTabWidget>("SSTab1")->setCurrentWidget(Get("Page_3"));
@@ -42,7 +35,7 @@ bool Open() {
 // OK on the dialog, and the main window back.
 bool Confirm(const Session& s) {
     QTest::mouseClick(Get("Command2"), Qt::LeftButton);
-    return Window("Form3") == nullptr && s.back();
+    return Dialog() == nullptr && s.back();
 }
 
 // Selects a field's text and types over it, without Enter.
@@ -54,17 +47,12 @@ void TypeOver(const QString& field, const QString& text) {
 
 } // namespace
 
-class FeeRulesTest : public QObject {
+class FeeRulesTest : public SessionTest {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { InstallModalWatchdog(); }
-    void init() {
-        s = std::make_unique<Session>();
-        QVERIFY(s->start(ClassicFile()));
-    }
-    void cleanup() { s.reset(); }
+    bool begin() override { return s->start(ClassicFile()); }
 
+private slots:
     // A Shanghai A-share trade of 10.00 x 1000 = 10,000 yuan under today's rules (in force
     // since 2023-08-28) at a broker's 2.5‱, each fee rounded to the fen half up:
     //   commission 0.025 % of 10,000 = 2.50, raised to the 5.00 minimum;
@@ -78,11 +66,11 @@ private slots:
     void officialTradeToTheFenAndAfterARestart() {
         QCOMPARE(s->text("Label18"), QStringLiteral("经典参数"));
         QVERIFY(Open());
-        Type("[Option2]", Window("Form3"));
+        Type("[Option2]", Dialog());
         TypeOver("Text4_0", "0.00025\r");
         QCOMPARE(Focused(), Get("Text4_1"));
         QVERIFY(Confirm(*s));
-        QCOMPARE(s->shown(), (QStringList{kPrompt, kStored}));
+        QCOMPARE(s->shown(), (QStringList{kStorePrompt, kStored}));
         QCOMPARE(s->text("Label18"), Official(s->get<QDateEdit>("DTPicker1")->date()));
         s->trade("10.00", "", "1000");
         QCOMPARE(s->values("Label4_", 9).join(u'|'),
@@ -94,7 +82,7 @@ private slots:
         // Other terms, kept across a restart.
         QVERIFY(Open());
         TypeOver("Text4_0", "0.0001");
-        Type("[Check1][Check2]", Window("Form3"));
+        Type("[Check1][Check2]", Dialog());
         QVERIFY(Confirm(*s));
         // The section goes after the user's own lines, which keep their bytes.
         QVERIFY(s->fileBytes().endsWith(
@@ -125,12 +113,15 @@ private slots:
     void classicUserKeepsTheFileAsTheClassicSaveWritesIt() {
         QFETCH(QString, steps);
         QVERIFY(Open());
-        Type(steps, Window("Form3"));
+        Type(steps, Dialog());
         Get<QTabWidget>("SSTab1")->setCurrentIndex(0);
         TypeOver("Text2_0", ".005");
         QVERIFY(Confirm(*s));
-        QCOMPARE(s->shown(), (QStringList{kPrompt, kStored}));
+        QCOMPARE(s->shown(), (QStringList{kStorePrompt, kStored}));
         QCOMPARE(s->text("Label18"), QStringLiteral("经典参数"));
+        // The next trade takes the new rate: 0.5 % of 10,000 plus 0.5 % of 11,000.
+        s->trade("10", "11", "1000");
+        QCOMPARE(s->text("Label4_0"), QStringLiteral("105.00元"));
 
         // The classic save of the same parameters and scheme, on a copy of the file.
         TempWorkingDirectory other;
@@ -189,8 +180,7 @@ private slots:
         QTest::newRow("first day of 0.5‰")
             << "20230828"
             << "印花税 有据 A 股 沪深 卖 0.5‰|印花税 未确认 B 股 沪深 卖 0.5‰";
-        QTest::newRow("before the first rules") << "20150731"
-                                                << "";
+        QTest::newRow("before the first rules") << "20150731" << QString();
     }
 
     void rulesTableOfADay() {
@@ -225,22 +215,19 @@ private slots:
         const QString message = "提示:   ** 佣金率: 佣金率应在 0 到法定上限 0.003 之间";
         const QByteArray before = s->fileBytes();
         QVERIFY(Open());
-        Type("[Option2]", Window("Form3"));
+        Type("[Option2]", Dialog());
         TypeOver("Text4_0", "0.004");
         Get<QTabWidget>("SSTab1")->setCurrentIndex(0);
-        Type("[Command2]", Window("Form3"));
+        Type("[Command2]", Dialog());
         QCOMPARE(s->shown(), QStringList{message});
         QCOMPARE(Get<QTabWidget>("SSTab1")->currentWidget(), Get("Page_3"));
         QCOMPARE(Focused(), Get("Text4_0"));
         QCOMPARE(Get<QLineEdit>("Text4_0")->selectedText(), QStringLiteral("0.004"));
         Type("\r");
         QCOMPARE(s->shown(), (QStringList{message, message}));
-        Type("[Command1]", Window("Form3"));
+        Type("[Command1]", Dialog());
         QCOMPARE(s->fileBytes(), before);
     }
-
-private:
-    std::unique_ptr<Session> s;
 };
 
 QTEST_MAIN(FeeRulesTest)

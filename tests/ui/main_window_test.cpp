@@ -17,12 +17,6 @@ const QColor kLossColor(128, 255, 128);
 const QStringList kProfitLabels{"Label3_5", "Label4_5", "Label3_6", "Label4_6",
                                 "Label7_7", "Label8_7", "Label7_8", "Label8_8"};
 
-// What a screen reader speaks as the control's name.
-QString Spoken(QWidget* control) {
-    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
-    return face != nullptr ? face->text(QAccessible::Name) : QStringLiteral("<none>");
-}
-
 QColor Ink(const QWidget* w) {
     return w->palette().color(QPalette::WindowText);
 }
@@ -40,23 +34,6 @@ QString Panel(const Session& s) {
     return QString(s.get("Picture2_0")->isVisible() ? "A" : "") +
            (s.get("Picture2_1")->isVisible() ? "B" : "");
 }
-
-// Label4_0 .. Label4_9 in `rows`, separated by "|".
-struct TradeCase {
-    const char *name, *buy, *sell, *quantity, *rows;
-    QColor profitColor;
-};
-
-// How text reaches a field: typed key by key ("\b" is Backspace), or all at once by
-// Ctrl+V, by the context menu's Paste, or as an input method's commit. A selection of
-// length 0 puts the caret at selStart.
-enum class Entry { Typed, KeyPaste, MenuPaste, InputMethod };
-struct FilterCase {
-    const char *name, *field, *before;
-    int selStart, selLength;
-    const char *keys, *after;
-    Entry entry = Entry::Typed;
-};
 
 struct SelectorCase {
     const char *name, *clicks;
@@ -79,23 +56,14 @@ struct LaunchCase {
 
 } // namespace
 
-Q_DECLARE_METATYPE(TradeCase)
-Q_DECLARE_METATYPE(FilterCase)
 Q_DECLARE_METATYPE(SelectorCase)
 Q_DECLARE_METATYPE(EndCase)
 Q_DECLARE_METATYPE(LaunchCase)
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public SessionTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { InstallModalWatchdog(); }
-    void init() {
-        s = std::make_unique<Session>();
-        QVERIFY(s->start());
-    }
-    void cleanup() { s.reset(); }
-
     void firstStartCreatesDefaultsAndOpensShenzhenAShares() {
         QVERIFY(s->shown().isEmpty());
         QCOMPARE(s->fileBytes(), QByteArray::fromStdString(ym::DefaultSettingsBytes()));
@@ -105,67 +73,42 @@ private slots:
         QCOMPARE(s->state.rates.CommissionRate, 0.0035); // B1
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->values("Label4_", 10), ZeroRows(10, 6));
-        const QStringList names{"Text1", "Text3", "Text2", "Text4", "Text5", "Text6"};
-        const QStringList spoken{"买入价格", "卖出价格", "买卖数量", "计算", "清除", "退出"};
-        for (int i = 0; i < names.size(); ++i) {
-            QCOMPARE(Spoken(s->get(names[i])), spoken[i]);
-        }
     }
 
-    void shanghaiATrades_data() {
-        const TradeCase cases[] = {
-            {"round trip 1000", "10", "11", "1000",
-             "73.50元|84.00元|2.00元|0.00元|159.50元|840.50元|8.34 "
-             "%|10,076.00元|10,916.50元|10.16元",
-             kProfitColor},
-            {"buy leg only", "10", "", "1000",
-             "35.00元|40.00元|1.00元|0.00元|76.00元|0.00元|0.00 %|10,076.00元|0.00元|10.16元",
-             kFlatColor},
-            {"loss", "10", "9", "1000",
-             "66.50元|76.00元|2.00元|0.00元|144.50元|-1,144.50元|-11.36 %|10,076.00元|8,931.50元|"
-             "10.16元",
-             kLossColor},
-        };
-        AddCaseRows(cases);
-    }
-
+    // A Shanghai trade typed key by key, then the next one at a loss typed over the first.
     void shanghaiATrades() {
-        QFETCH(TradeCase, c);
-        const QStringList rows = QString::fromUtf8(c.rows).split(u'|');
+        const QStringList rows = QStringLiteral("73.50元|84.00元|2.00元|0.00元|159.50元|840.50元|"
+                                                "8.34 %|10,076.00元|10,916.50元|10.16元")
+                                     .split(u'|');
         s->click("Option1");
         s->field("Text1")->setFocus();
-        s->type(QString(c.buy) + "\r");
+        s->type("10\r");
         QCOMPARE(Focused(), s->get("Text3"));
-        s->type(QString(c.sell) + "\r");
+        s->type("11\r");
         QCOMPARE(Focused(), s->get("Text2"));
-        s->type(QString(c.quantity) + "\r");
+        s->type("1000\r");
         QCOMPARE(Focused(), s->get("Text4"));
         s->type("\r");
-
         QCOMPARE(s->values("Label4_", 10), rows);
         // A screen reader on a value speaks the whole row.
-        QCOMPARE(Spoken(s->get("Label4_5")), "纯利润 " + rows[5]);
+        QCOMPARE(QAccessible::queryAccessibleInterface(s->get("Label4_5"))->text(QAccessible::Name),
+                 "纯利润 " + rows[5]);
         // The hidden B-share panel is written too: same commission, fees total, break-even.
         QCOMPARE(s->text("Label8_0"), rows[0]);
         QCOMPARE(s->text("Label8_6"), rows[4]);
         QCOMPARE(s->text("Label8_11"), rows[9]);
         for (const QString& name : kProfitLabels) {
-            QCOMPARE(Ink(s->get(name)), c.profitColor);
+            QCOMPARE(Ink(s->get(name)), kProfitColor);
         }
         // Ready for the next trade.
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->field("Text1")->selectedText(), s->field("Text1")->text());
+        s->type("10\r9\r1000\r\r");
+        QCOMPARE(s->text("Label4_5"), QStringLiteral("-1,144.50元"));
+        for (const QString& name : kProfitLabels) {
+            QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
         QVERIFY(s->shown().isEmpty());
-    }
-
-    void shenzhenBSharesCapTheSettlementFee() {
-        s->click("Option6");
-        QCOMPARE(Panel(*s), "B");
-        s->trade("10", "12", "200000");
-        const QStringList expected{"18,920.00元", "13,200.00元",    "1,000.00元",    "1,320.00元",
-                                   "202.40元",    "0.00元",         "34,642.40元",   "365,357.60元",
-                                   "18.12 %",     "2,015,792.00元", "2,381,149.60元"};
-        QCOMPARE(s->values("Label8_", 11), expected);
     }
 
     // The largest trade the fields admit: every amount is drawn whole, however long, and
@@ -173,18 +116,14 @@ private slots:
     // blended of ink and panel leaves pale colours unreadable on the pale panels.
     void largestAmountsDrawnWholeAndSolid_data() {
         QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("panel");
-        QTest::newRow("A shares") << "Option3"
-                                  << "Picture2_0";
-        QTest::newRow("B shares") << "Option6"
-                                  << "Picture2_1";
+        QTest::newRow("A shares") << "Option3";
+        QTest::newRow("B shares") << "Option6";
     }
     void largestAmountsDrawnWholeAndSolid() {
         QFETCH(QString, option);
-        QFETCH(QString, panel);
         s->click(option);
         s->trade("999999", "9999999", "999999999");
-        QWidget* board = s->get(panel);
+        QWidget* board = s->get(option == "Option3" ? "Picture2_0" : "Picture2_1");
         const QColor paper = board->palette().color(QPalette::Window);
         const QImage image = board->grab().toImage();
         const bool checkInk =
@@ -227,17 +166,16 @@ private slots:
     // The filter's rules are the core's; here, every way text enters a field goes through
     // it with the field's own limits.
     void inputFilters_data() {
+        using enum Entry;
         const FilterCase cases[] = {
             {"point replaces a selection with a point", "Text1", "12.5", 1, 3, ".", "1."},
             {"quantity refuses the point", "Text2", "", 0, 0, "1.5", "15"},
             {"price length", "Text1", "", 0, 0, "123456789", "1234567"},
-            {"pasted line break does not commit", "Text1", "", 0, 0, "1x2\r\n.5.9", "12.59",
-             Entry::KeyPaste},
-            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", Entry::MenuPaste},
-            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5",
-             Entry::MenuPaste},
-            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", Entry::MenuPaste},
-            {"input method commit", "Text1", "12", 2, 0, "-5", "12", Entry::InputMethod},
+            {"pasted line break", "Text1", "", 0, 0, "1x2\r\n.5.9", "12.59", KeyPaste},
+            {"menu paste of a negative price", "Text1", "", 0, 0, "-10", "10", MenuPaste},
+            {"menu paste over a selection", "Text1", "12.5", 0, 2, ".7x8", "78.5", MenuPaste},
+            {"menu paste into the quantity", "Text2", "", 0, 0, "1e5", "15", MenuPaste},
+            {"input method commit", "Text1", "12", 2, 0, "-5", "12", InputMethod},
         };
         AddCaseRows(cases);
     }
@@ -245,21 +183,7 @@ private slots:
     void inputFilters() {
         QFETCH(FilterCase, c);
         QLineEdit* edit = s->field(c.field);
-        edit->setFocus();
-        edit->setText(c.before);
-        edit->setSelection(c.selStart, c.selLength);
-        QGuiApplication::clipboard()->setText(c.keys);
-        if (c.entry == Entry::KeyPaste) {
-            QTest::keySequence(edit, QKeySequence::Paste);
-        } else if (c.entry == Entry::MenuPaste) {
-            QVERIFY(TriggerMenuEntry(edit, "&Paste"));
-        } else if (c.entry == Entry::InputMethod) {
-            QInputMethodEvent event;
-            event.setCommitString(QString::fromUtf8(c.keys));
-            QCoreApplication::sendEvent(edit, &event);
-        } else {
-            s->type(c.keys);
-        }
+        QVERIFY(Enter(edit, c));
         QCOMPARE(edit->text(), QString::fromUtf8(c.after));
         QCOMPARE(Focused(), edit);
         QCOMPARE(s->state.BuyPrice, 0.0);
@@ -345,9 +269,7 @@ private slots:
     }
 
     void activationAfterTheHelpViewerRestoresTheBPanel() {
-        QByteArray bytes = QByteArray::fromStdString(ym::DefaultSettingsBytes());
-        bytes.replace("Select1=2\r\nSelect2=1", "Select1=1\r\nSelect2=5");
-        QVERIFY(s->start(bytes));
+        s->type("[Option1][Option6]");
         QCOMPARE(Panel(*s), "B");
         s->form->ApplyDisplayScheme();
         QCOMPARE(Panel(*s), "A");
@@ -445,9 +367,6 @@ private slots:
         }
         QCOMPARE(s->shown(), notice.isEmpty() ? QStringList() : QStringList{"提示: " + notice});
     }
-
-private:
-    std::unique_ptr<Session> s;
 };
 
 QTEST_MAIN(MainWindowTest)

@@ -4,8 +4,6 @@
 
 using namespace ym::ui;
 
-namespace {} // namespace
-
 class PlatformTest : public QObject {
     Q_OBJECT
 

@@ -9,28 +9,17 @@ using namespace ym::ui;
 namespace {
 
 const QString kBadInput = QStringLiteral("提示:   ** 错误的输入!请重新输入.");
-const QString kPrompt = QStringLiteral("提示:   ** 参数信息已经改变,要存储当前的参数信息吗？");
-const QString kStored = QStringLiteral("提示:   ** 参数信息已经存储完毕!立即生效.");
 
 // B bad input, P the store prompt, S stored, W the warning that the file cannot be changed.
 QStringList Codes(const char* codes) {
     QStringList boxes;
     for (const char* c = codes; *c != '\0'; ++c) {
         boxes << (*c == 'B'   ? kBadInput
-                  : *c == 'P' ? kPrompt
+                  : *c == 'P' ? kStorePrompt
                   : *c == 'S' ? kStored
                               : QStringLiteral("警告:   ## Error change shanghai!6005"));
     }
     return boxes;
-}
-
-// The open settings dialog, or nullptr.
-QWidget* Dialog() {
-    return Window("Form3");
-}
-
-template <class T = QWidget> T* Get(const QString& name) {
-    return Child<T>(Dialog(), name);
 }
 
 // A started main window, Shanghai selected and a trade of 10, 11 and 1000 on the panels,
@@ -42,17 +31,6 @@ bool Start(Session& s) {
     s.click("Option1");
     s.trade("10", "11", "1000");
     return s.text("Label4_0") == "73.50元";
-}
-
-// F5, or the tool button "设置参数(F5)"; the dialog active.
-bool Open(const Session& s, bool byButton = false) {
-    if (byButton) {
-        s.click("Command6_2");
-    } else {
-        // The key's release goes to a window that has hidden itself.
-        QTest::keyPress(Focused(), Qt::Key_F5);
-    }
-    return Dialog() != nullptr && QTest::qWaitForWindowActive(Dialog());
 }
 
 QColor Bar(const QString& name) {
@@ -70,11 +48,11 @@ struct ExitCase {
     const char *messages, *line, *shown;
 };
 
-// Keys or a paste (`paste`: k by the keyboard, m from the context menu) go to `field`
-// with its text selected, then OK is clicked and a store prompt answered Cancel.
+// Keys or a paste go to `field` with its text selected, then OK is clicked and a store prompt
+// answered Cancel.
 struct FieldCase {
     const char *name, *field, *keys;
-    char paste;
+    Entry entry;
     const char *after, *focus, *messages;
     bool staysOpen = false;
 };
@@ -98,17 +76,12 @@ Q_DECLARE_METATYPE(ExitCase)
 Q_DECLARE_METATYPE(FieldCase)
 Q_DECLARE_METATYPE(SchemeCase)
 
-class SettingsDialogTest : public QObject {
+class SettingsDialogTest : public SessionTest {
     Q_OBJECT
 
-private slots:
-    void initTestCase() { InstallModalWatchdog(); }
-    void init() {
-        s = std::make_unique<Session>();
-        QVERIFY(Start(*s));
-    }
-    void cleanup() { s.reset(); }
+    bool begin() override { return Start(*s); }
 
+private slots:
     void waysOut_data() {
         using enum MessageAnswer;
         const ExitCase cases[] = {
@@ -139,7 +112,7 @@ private slots:
         QSignalSpy ended(s->form.get(), &Form1::programEnded);
         s->messages.answer = c.answer;
 
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         QVERIFY(!s->form->isVisible() && !s->form->isEnabled());
         QCOMPARE(Focused(), Get("Text2_0"));
         Type(c.script, Dialog());
@@ -163,43 +136,38 @@ private slots:
             QCOMPARE(s->text("Label4_0"), QStringLiteral("73.50元"));
         }
         if (!c.readOnly) {
-            // A fresh dialog, loaded from memory.
-            QVERIFY(Open(*s, true));
+            // A fresh dialog by the tool button, loaded from memory.
+            s->click("Command6_2");
+            QVERIFY(Dialog() != nullptr && QTest::qWaitForWindowActive(Dialog()));
             QCOMPARE(Get<QLineEdit>("Text2_0")->text(), QString::fromUtf8(c.shown));
         }
     }
 
     void fieldKeys_data() {
+        using enum Entry;
         const FieldCase cases[] = {
-            {"12a then Enter keeps the focus", "Text2_3", "12a\r", 0, "", "Text2_3", "BP"},
-            {"bad text refuses the next key", "Text3_2", "1a2", 0, "", "Text3_2", "BP"},
-            {"number typed key by key", "Text2_25", "-4.6E-05\r", 0, "-4.6E-05", "Text2_26", "P"},
-            {"Enter wraps Shanghai", "Text2_26", "\r", 0, "0", "Text2_0", "P"},
-            {"Enter wraps Shenzhen", "Text3_27", "\r", 0, "500", "Text3_0", "P"},
-            {"too large to store", "Text3_4", "1e999", 0, "1e999", "Text3_4", "B", true},
-            {"pasted line", "Text2_1", " 0.0045\r\n", 'k', "0.0045", "Text2_1", "P"},
-            {"pasted currency", "Text2_1", "0.0045元", 'k', "10", "Text2_1", "B"},
-            {"menu paste judged too", "Text3_27", "5e", 'm', "500", "Text3_27", "B"},
+            {"12a then Enter keeps the focus", "Text2_3", "12a\r", Typed, "", "Text2_3", "BP"},
+            {"bad text refuses the next key", "Text3_2", "1a2", Typed, "", "Text3_2", "BP"},
+            {"number typed", "Text2_25", "-4.6E-05\r", Typed, "-4.6E-05", "Text2_26", "P"},
+            {"Enter wraps Shanghai", "Text2_26", "\r", Typed, "0", "Text2_0", "P"},
+            {"Enter wraps Shenzhen", "Text3_27", "\r", Typed, "500", "Text3_0", "P"},
+            {"too large to store", "Text3_4", "1e999", Typed, "1e999", "Text3_4", "B", true},
+            {"pasted line", "Text2_1", " 0.0045\r\n", KeyPaste, "0.0045", "Text2_1", "P"},
+            {"pasted currency", "Text2_1", "0.0045元", KeyPaste, "10", "Text2_1", "B"},
+            {"menu paste judged too", "Text3_27", "5e", MenuPaste, "500", "Text3_27", "B"},
         };
         AddCaseRows(cases);
     }
 
     void fieldKeys() {
         QFETCH(FieldCase, c);
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         s->messages.answer = MessageAnswer::Cancel;
         auto* field = Get<QLineEdit>(c.field);
         Get<QTabWidget>("SSTab1")->setCurrentWidget(field->parentWidget());
         field->setFocus();
         field->selectAll();
-        QGuiApplication::clipboard()->setText(QString::fromUtf8(c.keys));
-        if (c.paste == 'k') {
-            QTest::keySequence(field, QKeySequence::Paste);
-        } else if (c.paste == 'm') {
-            QVERIFY(TriggerMenuEntry(field, "&Paste"));
-        } else {
-            Type(QString::fromUtf8(c.keys));
-        }
+        QVERIFY(Enter(field, QString::fromUtf8(c.keys), c.entry));
         QCOMPARE(field->text(), QString::fromUtf8(c.after));
         QCOMPARE(Focused(), Get(c.focus));
         if (Focused() != field) {
@@ -212,52 +180,26 @@ private slots:
         QVERIFY(!c.staysOpen || Focused() == field);
     }
 
-    void confirmedRateTakesEffectInTheNextCalculation() {
-        QVERIFY(Open(*s));
-        QCOMPARE(Get<QLineEdit>("Text2_0")->text(), QStringLiteral("0.0035"));
-        QCOMPARE(Get<QLineEdit>("Text2_25")->text(), QStringLiteral("4.5E-05"));
-        Type(".005[Command2]", Dialog());
-        QCOMPARE(s->shown(), Codes("PS"));
-        QVERIFY(s->fileBytes().contains("\r\nA1= .005\r\nA2= 10\r\n"));
-        QVERIFY(s->back());
-        // 0.5 % of 10,000 plus 0.5 % of 11,000.
-        s->trade("10", "11", "1000");
-        QCOMPARE(s->text("Label4_0"), QStringLiteral("105.00元"));
-    }
-
     // A pick is asked for with the bar's colour and goes straight into the custom scheme;
     // a preset's bars take no clicks. Saved, the B-share panel shows the scheme's colour.
     void schemes_data() {
         const QColor grey(128, 128, 128), red(255, 0, 0), blue(128, 128, 255);
+        // clang-format off
         const SchemeCase cases[] = {
-            {"scheme 2",
-             2,
-             nullptr,
-             0,
-             {},
-             {},
-             "[SHOWCOLOR]\r\nColor= 2\r\n",
-             QColor(192, 192, 192)},
+            {"scheme 2", 2, nullptr, 0, {}, {}, "[SHOWCOLOR]\r\nColor= 2\r\n", {192, 192, 192}},
             {"custom with a pick", 4, "Label5", 1, red, blue,
              "[SHOWCOLOR]\r\nColor= 4\r\nSColor1= 16744576\r\nSColor2=-2147483630\r\n"
              "SColor3=-2147483634\r\nSColor4= 8421631\r\nSColor5= 65535\r\nSColor6= 8454016\r\n"
-             "SColor7= 8438015\r\nSColor8= 16776960\r\nSColor9= 255\r\nSColor10= 255\r\n",
-             red},
-            {"bars refuse clicks in a preset",
-             1,
-             "Label5",
-             0,
-             red,
-             {},
-             "[SHOWCOLOR]\r\nColor= 1\r\n",
-             grey},
+             "SColor7= 8438015\r\nSColor8= 16776960\r\nSColor9= 255\r\nSColor10= 255\r\n", red},
+            {"preset bar clicked", 1, "Label5", 0, red, {}, "[SHOWCOLOR]\r\nColor= 1\r\n", grey},
         };
+        // clang-format on
         AddCaseRows(cases);
     }
 
     void schemes() {
         QFETCH(SchemeCase, c);
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         Get<QTabWidget>("SSTab1")->setCurrentIndex(2);
         Get<QComboBox>("Combo1")->setCurrentIndex(c.scheme);
         if (c.bar != nullptr) {
@@ -277,7 +219,7 @@ private slots:
     void picksSurviveCancel() {
         const QByteArray bytes = s->fileBytes();
         const ym::ColorTable shown = s->state.scheme.CurColor;
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         Get<QComboBox>("Combo1")->setCurrentIndex(4);
         Get<QComboBox>("Combo3")->setCurrentIndex(1);
         const QColor picked(10, 20, 30);
@@ -290,7 +232,7 @@ private slots:
         QCOMPARE(s->fileBytes(), bytes);
         QVERIFY(s->state.scheme.CurColor == shown);
 
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         QCOMPARE(Get<QComboBox>("Combo1")->currentIndex(), 0);
         Get<QComboBox>("Combo1")->setCurrentIndex(4);
         Get<QComboBox>("Combo3")->setCurrentIndex(1);
@@ -300,14 +242,11 @@ private slots:
     }
 
     void f1OpensHelpAndEscapeDoesNothing() {
-        QVERIFY(Open(*s));
+        QVERIFY(OpenSettings());
         Type("{Esc}{F1}");
         QVERIFY(Form7::Instance() != nullptr && Form7::Instance()->isVisible());
         QVERIFY(Dialog() != nullptr);
     }
-
-private:
-    std::unique_ptr<Session> s;
 };
 
 QTEST_MAIN(SettingsDialogTest)

@@ -84,15 +84,39 @@ bool TriggerMenuEntry(QWidget* field, const char* entry) {
     return triggered;
 }
 
-bool Session::load() {
-    form.reset();
-    state = ym::ProgramState();
-    form = std::make_unique<Form1>(state);
-    return form->Form_Load();
+bool Enter(QLineEdit* field, const FilterCase& c) {
+    field->setFocus();
+    field->setText(QString::fromUtf8(c.before));
+    field->setSelection(c.selStart, c.selLength);
+    return Enter(field, QString::fromUtf8(c.keys), c.entry);
+}
+
+bool Enter(QLineEdit* field, const QString& text, Entry entry) {
+    QGuiApplication::clipboard()->setText(text);
+    if (entry == Entry::KeyPaste) {
+        QTest::keySequence(field, QKeySequence::Paste);
+    } else if (entry == Entry::MenuPaste) {
+        return TriggerMenuEntry(field, "&Paste");
+    } else if (entry == Entry::InputMethod) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(field, &event);
+    } else {
+        Type(text, field->window());
+    }
+    return true;
+}
+
+bool OpenSettings() {
+    QTest::keyPress(Focused(), Qt::Key_F5);
+    return Dialog() != nullptr && QTest::qWaitForWindowActive(Dialog());
 }
 
 bool Session::start() {
-    if (load()) {
+    form.reset();
+    state = ym::ProgramState();
+    form = std::make_unique<Form1>(state);
+    if (form->Form_Load()) {
         form->show();
         form->activateWindow();
     }

@@ -133,10 +133,41 @@ inline QStringList Words(const char* text) {
     return QString::fromUtf8(text).split(u' ', Qt::SkipEmptyParts);
 }
 
+// The open settings dialog, or nullptr; a control of it.
+inline QWidget* Dialog() {
+    return Window(QStringLiteral("Form3"));
+}
+template <class T = QWidget> T* Get(const QString& name) {
+    return Child<T>(Dialog(), name);
+}
+// F5 where the focus is (its release goes to a window that has hidden itself); the settings
+// dialog then active.
+bool OpenSettings();
+// The settings dialog's store prompt and its notice that the parameters were stored.
+inline const QString kStorePrompt =
+    QStringLiteral("提示:   ** 参数信息已经改变,要存储当前的参数信息吗？");
+inline const QString kStored = QStringLiteral("提示:   ** 参数信息已经存储完毕!立即生效.");
+
 // Acts as a user on `window`: "[Name]" clicks its control Name, "{Alt+X}" presses a key
 // (as QKeySequence writes it), "\r" is Enter, "\b" Backspace, "\x7f" Delete, any other
 // character is typed. Keys go where the focus is, or to `window` when the focus is outside.
 void Type(const QString& script, QWidget* window = nullptr);
+
+// Text put into a field holding `before` with the selection [selStart, +selLength), then
+// entered the way `entry` says: typed key by key by Type(), or all at once by Ctrl+V, by the
+// context menu's Paste, or as an input method's commit.
+enum class Entry { Typed, KeyPaste, MenuPaste, InputMethod };
+struct FilterCase {
+    const char *name, *field, *before;
+    int selStart, selLength;
+    const char *keys, *after;
+    Entry entry = Entry::Typed;
+};
+// Gives `field` the case's text and selection and the focus, and enters the keys. False
+// when a menu paste finds no Paste entry.
+bool Enter(QLineEdit* field, const FilterCase& c);
+// Enters `text` into the focused `field` the way `entry` says.
+bool Enter(QLineEdit* field, const QString& text, Entry entry);
 
 // Opens a field's context menu and triggers the entry with Qt's text `entry` ("&Paste");
 // false when the menu has no such entry enabled.
@@ -158,9 +189,7 @@ struct Session {
             help->close();
         }
     }
-    // Start-up without showing the window; false when it ended the program.
-    bool load();
-    // Start-up, the window shown and active.
+    // Start-up, the window shown and active; false when it ended the program.
     bool start();
     // Start-up from a settings file holding `bytes`. Starting again runs the program anew
     // on the file the last run left.
@@ -189,4 +218,24 @@ struct Session {
     QByteArray fileBytes() const { return ReadTestFile(path()); }
 };
 
+// The base of the tests of the main window and the windows over it: the watchdog, and a fresh
+// run of the program before each test, set up by begin() (the main window started).
+class SessionTest : public QObject {
+    Q_OBJECT
+
+protected:
+    virtual bool begin() { return s->start(); }
+    std::unique_ptr<Session> s;
+
+protected slots:
+    void initTestCase() { InstallModalWatchdog(); }
+    void init() {
+        s = std::make_unique<Session>();
+        QVERIFY(begin());
+    }
+    void cleanup() { s.reset(); }
+};
+
 } // namespace ym::ui
+
+Q_DECLARE_METATYPE(ym::ui::FilterCase)
