@@ -1,9 +1,8 @@
 // Trades as a user reads them, in both fee models. The worked trades of the classic
-// parameters and of today's official fees run through yuanmate-calc (tests/tools); these
-// are the colours of the rows, the legs the break-even search prices, and official legs the
-// command line cannot reach.
+// parameters and of today's official fees run through yuanmate-calc (tests/tools), the rows'
+// colours through the main window (tests/ui); these are the legs the break-even search
+// prices, and official legs the command line cannot reach.
 #include "core/official_rules.h"
-#include "core/result_rows.h"
 #include "core/trade.h"
 #include "tests/core/trade_test_support.h"
 
@@ -12,7 +11,6 @@
 #include <array>
 #include <cmath>
 #include <random>
-#include <vector>
 
 namespace ym {
 namespace {
@@ -20,33 +18,6 @@ namespace {
 using testing::DefaultB;
 using testing::ShanghaiA;
 using testing::Typed;
-
-// The profit and yield rows take the colour of the profit's sign, the fees total the loss
-// colour, the break-even row its own; a reset shows zeros in the resting colours.
-TEST(ClassicTrade, RowColours) {
-    ClassicRates free;
-    for (const Panel panel : {Panel::AShare, Panel::BShare}) {
-        const int profit = NetProfitRow(panel), yield = YieldRow(panel);
-        for (const auto& [sell, slot] :
-             {std::pair{11.0, kSlotProfit}, {10.0, kSlotFlat}, {9.0, kSlotLoss}}) {
-            const std::vector<ResultRow> rows =
-                PanelRows(panel, ComputeTrade(free, Typed(10, sell, 1)));
-            EXPECT_EQ(rows.at(profit).slot, slot) << sell;
-            EXPECT_EQ(rows.at(yield).slot, slot) << sell;
-        }
-        const std::vector<ResultRow> reset = ResetRows(panel);
-        ASSERT_EQ(reset.size(), panel == Panel::AShare ? 10u : 12u);
-        EXPECT_EQ(reset[0].slot, kSlotNormal);
-        EXPECT_EQ(reset[profit - 1].slot, kSlotLoss);
-        EXPECT_EQ(reset[profit].slot, kSlotFlat);
-        EXPECT_EQ(reset.back().slot, kSlotBreakEven);
-        EXPECT_EQ(reset[yield].value, "0.00 %");
-        EXPECT_EQ(reset.back().value, "0.00元");
-    }
-    TradeResult none;
-    none.BreakEvenPrice = std::nullopt;
-    EXPECT_EQ(PanelRows(Panel::BShare, none).back().value, kNoBreakEven);
-}
 
 // The break-even search prices a leg through LegFees, the statement through ComputeTrade:
 // both must agree to the bit, and the legs add up to the totals.
