@@ -1,6 +1,6 @@
 // The settings file's writers when the file system lets them down: every step of the
-// replacement failing in turn, a full disk, and saves killed at random moments. Whatever
-// happens, the file is the whole old or the whole new version and no temporary file stays.
+// replacement failing in turn, a write stopping half way, and a full disk. Whatever happens,
+// the file is the whole old or the whole new version and no temporary file stays.
 #include "core/profile_file.h"
 #include "core/settings_file.h"
 
@@ -9,15 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <chrono>
-#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <random>
 #include <set>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -45,13 +41,11 @@ std::size_t OpenDescriptors() {
 enum class Step { Create, Write, Flush, Close, Rename, FlushFolder, Remove };
 
 // The system's steps, except that the chosen ones fail; a failing write takes `room` bytes
-// first. Every call is recorded. Writes go out in pieces of `piece` bytes, one call each,
-// as a slow disk takes them.
+// first. Every call is recorded.
 class FailingSteps final : public FileSteps {
 public:
-    explicit FailingSteps(std::set<Step> failing, std::size_t room = 0,
-                          std::size_t piece = std::string::npos)
-        : failing_(std::move(failing)), room_(room), piece_(piece) {}
+    explicit FailingSteps(std::set<Step> failing, std::size_t room = 0)
+        : failing_(std::move(failing)), room_(room) {}
     std::vector<Step> calls;
 
     Creation Create(const fs::path& file, std::optional<fs::perms> permissions,
@@ -59,16 +53,7 @@ public:
         return Fails(Step::Create) ? Creation::Failed : real_.Create(file, permissions, handle);
     }
     std::size_t Write(Handle handle, std::string_view bytes) override {
-        if (Fails(Step::Write)) {
-            bytes = bytes.substr(0, room_);
-        }
-        std::size_t done = 0, n = 0;
-        do {
-            const std::string_view part = bytes.substr(done, piece_);
-            n = real_.Write(handle, part);
-            done += n;
-        } while (done < bytes.size() && n > 0);
-        return done;
+        return real_.Write(handle, Fails(Step::Write) ? bytes.substr(0, room_) : bytes);
     }
     bool Flush(Handle handle) override { return !Fails(Step::Flush) && real_.Flush(handle); }
     bool Close(Handle handle) override { return real_.Close(handle) && !Fails(Step::Close); }
@@ -89,7 +74,7 @@ private:
     }
     FileSteps& real_ = profile::SystemFileSteps();
     std::set<Step> failing_;
-    std::size_t room_, piece_;
+    std::size_t room_;
 };
 
 // One writer of the settings file. `middle` is where a write that stops half way stops, in
@@ -324,78 +309,6 @@ TEST(DiskFull, ASaveThatRunsOutOfRoomKeepsTheOldFileAndSaysSo) {
         GTEST_SKIP() << "no small file system to fill up here: " << text.substr(6);
     }
     EXPECT_EQ(text, "");
-}
-
-// A child saves two parameter sets in turn, each over the other, until it is killed at a
-// random moment, 240 times. The file is then byte for byte one of the two versions, never a
-// mixture or a part; the killed save's temporary file may stay, and the next save removes it.
-TEST(KilledSave, TheFileIsAlwaysTheWholeOldOrTheWholeNewVersion) {
-    // In memory where there is such a folder: a kill needs no flush to the disk to keep what
-    // was written, and without the disk's flushes the rounds stay quick.
-    TempDir dir(fs::is_directory("/dev/shm") ? "/dev/shm" : fs::temp_directory_path());
-    const fs::path file = dir.file();
-    FeeParameters sets[2] = {FeeParameters::Defaults(), FeeParameters::Defaults()};
-    for (std::size_t i = 0; i < sets[1].shanghai.size(); ++i) {
-        sets[1].shanghai[i] = 1.0 / static_cast<double>(i + 3);
-    }
-    DisplayScheme scheme;
-    scheme.SetFromSaved(1);
-    ASSERT_EQ(EnsureSettingsFile(file), std::nullopt);
-    std::string versions[2];
-    for (const int k : {0, 1}) {
-        ASSERT_EQ(SaveParameters(file, sets[k], scheme), std::nullopt);
-        versions[k] = Get(file);
-    }
-    ASSERT_NE(versions[0].size(), versions[1].size());
-
-    // The child writes in small pieces, so that a kill often finds the temporary file half
-    // written. The kills spread over about two of its saves, however long one takes on this
-    // machine: the time only places the kills, nothing asserts it.
-    FailingSteps slow({}, 0, 8);
-    const auto start = std::chrono::steady_clock::now();
-    for (int k = 0; k < 10; ++k) {
-        profile::UseFileSteps use(slow);
-        ASSERT_EQ(SaveParameters(file, sets[k % 2], scheme), std::nullopt);
-    }
-    const auto save = (std::chrono::steady_clock::now() - start) / 10;
-    std::mt19937 random(std::random_device{}());
-    std::uniform_int_distribution<long long> delay(0, 2 * save.count());
-
-    int current = Get(file) == versions[0] ? 0 : 1;
-    for (int round = 0; round < 240; ++round) {
-        SCOPED_TRACE(round);
-        int saved[2];
-        ASSERT_EQ(pipe(saved), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            close(saved[0]);
-            profile::UseFileSteps use(slow);
-            for (int k = 1 - current;; k = 1 - k) {
-                if (SaveParameters(file, sets[k], scheme) || write(saved[1], "s", 1) != 1) {
-                    _exit(1);
-                }
-            }
-        }
-        close(saved[1]);
-        char c;
-        // One whole save first: it has removed what the rounds before left.
-        const bool started = read(saved[0], &c, 1) == 1;
-        if (started) {
-            std::this_thread::sleep_for(std::chrono::steady_clock::duration(delay(random)));
-        }
-        kill(child, SIGKILL);
-        int status = 0;
-        waitpid(child, &status, 0);
-        close(saved[0]);
-        ASSERT_TRUE(started && WIFSIGNALED(status)) << "a save failed";
-        const std::string bytes = Get(file);
-        ASSERT_TRUE(bytes == versions[0] || bytes == versions[1]) << "torn file: " << Hex(bytes);
-        current = bytes == versions[0] ? 0 : 1;
-        ASSERT_LE(Temporaries(dir.path()).size(), 1u);
-    }
-    ASSERT_EQ(SaveParameters(file, sets[current], scheme), std::nullopt);
-    EXPECT_EQ(Temporaries(dir.path()), std::vector<std::string>{});
 }
 
 } // namespace

@@ -1,12 +1,15 @@
-// What start-up takes from the settings file for the fee model, and the fees a trade then
-// pays: a Shanghai A-share buy of 10.00 x 1000 worked out by hand for each case.
+// What a trade takes from the settings file: which stored parameter becomes which rate for
+// every market and type, and the fee model start-up reads, with the fees a trade then pays
+// (a Shanghai A-share buy of 10.00 x 1000 worked out by hand for each case).
 #include "core/program_state.h"
 
+#include "core/fee_parameters.h"
 #include "core/settings_file.h"
 #include "tests/core/core_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <optional>
 #include <string>
 
@@ -14,6 +17,44 @@ namespace ym {
 namespace {
 
 using namespace test;
+
+// Parameter n of Shanghai holds 100 + n, of Shenzhen 200 + n, so that each rate shows the
+// key it was taken from.
+TEST(CurrentRates, TakesTheTypesBlockOfTheMarket) {
+    FeeParameters p;
+    std::iota(p.shanghai.begin(), p.shanghai.end(), 101.0);
+    std::iota(p.shenzhen.begin(), p.shenzhen.end(), 201.0);
+    // clang-format off
+    const struct {
+        std::optional<Market> market;
+        SecurityType type;
+        // The key number of each rate, 0 for none: commission, its minimum, stamp, transfer,
+        // its minimum, other, settlement, handling, regulator.
+        int source[9];
+    } cases[] = {
+        {Market::Shanghai, SecurityType::AShare, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
+        {Market::Shanghai, SecurityType::Bond, {7, 8, 9, 0, 0, 10, 0, 0, 0}},
+        {Market::Shenzhen, SecurityType::Fund, {11, 12, 13, 14, 15, 16, 0, 0, 0}},
+        {Market::Shanghai, SecurityType::InvestmentFund, {17, 18, 19, 0, 0, 20, 0, 0, 0}},
+        // B shares take the other charge from 27, after their own three fees.
+        {Market::Shanghai, SecurityType::BShare, {21, 22, 23, 0, 0, 27, 24, 25, 26}},
+        {Market::Shenzhen, SecurityType::BShare, {21, 22, 23, 0, 0, 27, 24, 25, 26}},
+        // No market chosen yet reads the Shenzhen array.
+        {std::nullopt, SecurityType::AShare, {1, 2, 3, 4, 5, 6, 0, 0, 0}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        const RateSet r = CurrentRates(p, c.market, c.type);
+        const double rates[9] = {r.CommissionRate, r.MinCommission, r.StampRate,
+                                 r.TransferRate,   r.MinTransfer,   r.OtherFee,
+                                 r.SettlementRate, r.HandlingRate,  r.RegulatorRate};
+        const double base = c.market == Market::Shanghai ? 100 : 200;
+        for (int k = 0; k < 9; ++k) {
+            EXPECT_EQ(rates[k], c.source[k] == 0 ? 0.0 : base + c.source[k])
+                << "rate " << k << " of type " << NumberOf(c.type);
+        }
+    }
+}
 
 // The Shanghai A-share block of a new file: commission 0.35 % of 10,000 = 35, stamp duty
 // 0.4 % = 40, transfer 0.001 a share = 1; 76 in all, nothing rounded.

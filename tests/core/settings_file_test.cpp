@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -58,47 +59,6 @@ StoredSettings ReadEdited(std::initializer_list<std::pair<std::string, std::stri
     const SettingsRead r = ReadSettings(dir.file());
     EXPECT_EQ(r.error, std::nullopt);
     return r.settings;
-}
-
-// A failed creation leaves no file, and the message names the first section not written in
-// full: the folder takes no file (room 0), or the disk fills up after `room` bytes. With room
-// for all of it, the new file reads as the default selection and colours.
-TEST(EnsureSettingsFile, CreatesTheWholeFileOrNone) {
-    const std::size_t shenzhen = kDefaultFile.find("[" + kSz + "]");
-    const std::size_t select = kDefaultFile.find("[Select]");
-    const std::size_t color = kDefaultFile.find("[SHOWCOLOR]");
-    // clang-format off
-    const std::pair<std::size_t, const char*> cases[] = {
-        {0, "  ## Error creat shanghai!6002-1"}, {shenzhen - 1, "  ## Error creat shanghai!6002-1"},
-        {shenzhen, "  ## Error creat shengzhen!6002-2"}, {select, "  ## Error creat select!6002-3"},
-        {color - 1, "  ## Error creat select!6002-3"}, {color, "  ## Error creat ShowColor!6002-4"},
-        {kDefaultFile.size() - 1, "  ## Error creat ShowColor!6002-4"},
-        {kDefaultFile.size(), "no message"},
-    };
-    // clang-format on
-    for (const auto& [room, message] : cases) {
-        SCOPED_TRACE(room);
-        TempDir dir;
-        std::optional<SettingsMessage> result;
-        if (room > 0) {
-            FileSizeLimit limit(room);
-            result = EnsureSettingsFile(dir.file());
-        } else {
-            fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
-            result = EnsureSettingsFile(dir.file());
-        }
-        EXPECT_EQ(Said(result), message);
-        fs::permissions(dir.path(), fs::perms::owner_all);
-        EXPECT_EQ(Listing(dir.path()), result ? std::vector<std::string>{} : kJustTheFile);
-    }
-    TempDir dir;
-    ASSERT_EQ(EnsureSettingsFile(dir.file()), std::nullopt);
-    EXPECT_EQ(Hex(Get(dir.file())), Hex(kDefaultFile));
-    const SettingsRead r = ReadSettings(dir.file());
-    EXPECT_EQ(r.error, std::nullopt);
-    EXPECT_EQ(r.settings.Select1, 2);
-    EXPECT_EQ(r.settings.Select2, 1);
-    EXPECT_EQ(r.settings.scheme.CurColor, kScheme0);
 }
 
 // What start-up tells the user about a damaged file: the keys, whole runs as ranges.
@@ -230,8 +190,10 @@ TEST(SaveParameters, OneWriteLeavesTheBytesOfTheWritesOneByOne) {
     }
 }
 
-// The lines a user reads in the file after the dialog's OK, and what the next start reads.
-TEST(SaveParameters, WhatTheFileHoldsAfterTheDialogsOk) {
+// What the next start reads after the dialog's OK; the lines a user reads in the file are
+// checked where the dialog writes them (tests/ui). Going back to the classic model keeps the
+// official terms for another day.
+TEST(SaveParameters, TheNextStartReadsWhatWasSaved) {
     TempDir dir;
     Put(dir.file(), kDefaultFile);
     FeeParameters p = FeeParameters::Defaults();
@@ -242,87 +204,99 @@ TEST(SaveParameters, WhatTheFileHoldsAfterTheDialogsOk) {
     official.terms.commissionRate = 0.0001;
     official.terms.minimumWaived = true;
     official.terms.minimumHkDollar = 20;
-    ASSERT_EQ(SaveParameters(dir.file(), p, Scheme(4), official), std::nullopt);
-    const std::string saved = Get(dir.file());
-    EXPECT_TRUE(saved.starts_with("[" + kSh + "]\r\nA1= .005\r\nA2= 10\r\n")) << Hex(saved);
-    EXPECT_NE(saved.find("A26= 4.5E-05\r\nA27= 0\r\n[" + kSz + "]"), std::string::npos);
-    EXPECT_TRUE(saved.ends_with(
-        "B28= 250\r\n[Select]\r\nSelect1=2\r\nSelect2=1\r\n"
-        "[SHOWCOLOR]\r\nColor= 4\r\nSColor1= 16744576\r\nSColor2=-2147483630\r\n"
-        "SColor3=-2147483634\r\nSColor4= 1122867\r\nSColor5= 65535\r\nSColor6= 8454016\r\n"
-        "SColor7= 8438015\r\nSColor8= 16776960\r\nSColor9= 255\r\nSColor10= 16744576\r\n"
-        "[FEERULES]\r\nModel=official\r\nCommissionRate= .0001\r\nMinCommission= 5\r\n"
-        "MinCommissionUSD= 1\r\nMinCommissionHKD= 20\r\nNoMinimum=1\r\nIncludesFees=0\r\n"))
-        << Hex(saved);
-    SettingsRead r = ReadSettings(dir.file());
-    EXPECT_EQ(r.settings.parameters.shanghai, p.shanghai);
-    EXPECT_EQ(r.settings.parameters.shenzhen, p.shenzhen);
-    EXPECT_EQ(r.settings.scheme.CurColor, Scheme(4).CustomColor);
-    EXPECT_EQ(r.settings.feeModel.settings, official);
-
-    // Going back to the classic model keeps the terms for another day.
     FeeModelSettings classic = official;
     classic.model = FeeModel::Classic;
-    ASSERT_EQ(SaveParameters(dir.file(), p, Scheme(4), classic), std::nullopt);
-    EXPECT_NE(Get(dir.file()).find("[FEERULES]\r\nModel=classic\r\n"), std::string::npos);
-    EXPECT_EQ(ReadSettings(dir.file()).settings.feeModel.settings, classic);
+    for (const FeeModelSettings& model : {official, classic}) {
+        ASSERT_EQ(SaveParameters(dir.file(), p, Scheme(4), model), std::nullopt);
+        const SettingsRead r = ReadSettings(dir.file());
+        EXPECT_EQ(r.settings.parameters.shanghai, p.shanghai);
+        EXPECT_EQ(r.settings.parameters.shenzhen, p.shenzhen);
+        EXPECT_EQ(r.settings.scheme.CurColor, Scheme(4).CustomColor);
+        EXPECT_EQ(r.settings.feeModel.settings, model);
+    }
 }
 
-// A save that fails leaves the file as it was, and its message names the first item, in
-// the order A1..A27, B1..B28, Color, SColor1..10, the fee model's section, whose line was
-// not written in full; a file that cannot be written at all fails on A1. From an empty file
-// the save appends every section, so a disk filling up after `room` bytes stops in a known
-// line.
-TEST(SaveParameters, FailureChangesNothingAndNamesTheFirstItemNotWritten) {
+// A creation or a save that fails leaves the file as it was (or none), and its message names
+// the first part not written in full: for the creation the section, for the save the item in
+// the order A1..A27, B1..B28, Color, SColor1..10, the fee model's section. A folder or file
+// that takes no write fails on the first; a disk filling up after `room` bytes stops in a
+// known line of the whole file, a new one or every section the save appends to an empty one.
+// With room for all of it, the file is that whole file.
+TEST(FailedWrite, ChangesNothingAndNamesTheFirstPartNotWritten) {
     FeeModelSettings official;
     official.model = FeeModel::Official;
     TempDir reference;
     Put(reference.file(), "");
     ASSERT_EQ(SaveParameters(reference.file(), FeeParameters::Defaults(), Scheme(4), official),
               std::nullopt);
-    const std::string all = Get(reference.file());
-    const std::size_t shenzhen = all.find("[" + kSz + "]"), color = all.find("[SHOWCOLOR]");
-    const std::size_t custom = all.find("SColor1="), rules = all.find("[FEERULES]");
-    ASSERT_TRUE(shenzhen < color && color < custom && custom < rules && rules < all.size());
-    const char* const shanghaiFailed = "  ## Error change shanghai!6005";
+    const std::string& created = kDefaultFile;
+    const std::string saved = Get(reference.file());
+    const std::string shenzhen = "[" + kSz + "]";
+    const std::size_t cSz = created.find(shenzhen), cSelect = created.find("[Select]");
+    const std::size_t cColor = created.find("[SHOWCOLOR]"), sSz = saved.find(shenzhen);
+    const std::size_t sColor = saved.find("[SHOWCOLOR]"), sCustom = saved.find("SColor1=");
+    const std::size_t sRules = saved.find("[FEERULES]");
+    ASSERT_TRUE(cSz < cSelect && cSelect < cColor && cColor < created.size());
+    ASSERT_TRUE(sSz < sColor && sColor < sCustom && sCustom < sRules && sRules < saved.size());
+    const char* const creatShanghai = "  ## Error creat shanghai!6002-1";
+    const char* const creatSelect = "  ## Error creat select!6002-3";
+    const char* const creatColor = "  ## Error creat ShowColor!6002-4";
+    const char* const changeShanghai = "  ## Error change shanghai!6005";
+    const char* const saveColor = "  ## Error save showcolor!6005-5";
+    const char* const changeColor = "  ## Error change showcolor!6005-5-1";
+    const char* const saveRules = "  ## Error save feerules!6005-6";
     enum Obstacle { FullDisk, ReadOnlyFile, ReadOnlyFolder };
     // clang-format off
     const struct {
+        bool create; // the creation of a new file, or else the dialog's save
         Obstacle obstacle;
         std::size_t room;
         const char* message;
     } cases[] = {
-        {ReadOnlyFile, 0, shanghaiFailed}, {ReadOnlyFolder, 0, shanghaiFailed},
-        {FullDisk, 1, shanghaiFailed}, {FullDisk, shenzhen - 1, shanghaiFailed},
-        {FullDisk, shenzhen, "  ## Error change shenzhen!6005"},
-        {FullDisk, color, "  ## Error save showcolor!6005-5"},
-        {FullDisk, custom - 1, "  ## Error save showcolor!6005-5"},
-        {FullDisk, custom, "  ## Error change showcolor!6005-5-1"},
-        {FullDisk, rules - 1, "  ## Error change showcolor!6005-5-1"},
-        {FullDisk, rules, "  ## Error save feerules!6005-6"},
-        {FullDisk, all.size() - 1, "  ## Error save feerules!6005-6"},
-        {FullDisk, all.size(), "no message"},
+        {true, ReadOnlyFolder, 0, creatShanghai}, {true, FullDisk, cSz - 1, creatShanghai},
+        {true, FullDisk, cSz, "  ## Error creat shengzhen!6002-2"},
+        {true, FullDisk, cSelect, creatSelect}, {true, FullDisk, cColor - 1, creatSelect},
+        {true, FullDisk, cColor, creatColor}, {true, FullDisk, created.size() - 1, creatColor},
+        {true, FullDisk, created.size(), "no message"},
+        {false, ReadOnlyFile, 0, changeShanghai}, {false, ReadOnlyFolder, 0, changeShanghai},
+        {false, FullDisk, 1, changeShanghai}, {false, FullDisk, sSz - 1, changeShanghai},
+        {false, FullDisk, sSz, "  ## Error change shenzhen!6005"},
+        {false, FullDisk, sColor, saveColor}, {false, FullDisk, sCustom - 1, saveColor},
+        {false, FullDisk, sCustom, changeColor}, {false, FullDisk, sRules - 1, changeColor},
+        {false, FullDisk, sRules, saveRules}, {false, FullDisk, saved.size() - 1, saveRules},
+        {false, FullDisk, saved.size(), "no message"},
     };
     // clang-format on
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.obstacle << " " << c.room);
+        SCOPED_TRACE(testing::Message() << c.create << " " << c.obstacle << " " << c.room);
         TempDir dir;
-        const std::string before = c.obstacle == FullDisk ? "" : kHandEdited;
-        Put(dir.file(), before);
+        std::optional<std::string> before;
+        if (!c.create) {
+            before = c.obstacle == FullDisk ? "" : kHandEdited;
+            Put(dir.file(), *before);
+        }
         const fs::path target = c.obstacle == ReadOnlyFolder ? dir.path() : dir.file();
-        fs::permissions(target, c.obstacle == ReadOnlyFile ? fs::perms::owner_read
-                                : c.obstacle == ReadOnlyFolder
-                                    ? fs::perms::owner_read | fs::perms::owner_exec
-                                    : fs::perms::owner_all);
+        if (c.obstacle != FullDisk) {
+            fs::permissions(target, c.obstacle == ReadOnlyFile
+                                        ? fs::perms::owner_read
+                                        : fs::perms::owner_read | fs::perms::owner_exec);
+        }
         std::optional<SettingsMessage> result;
         {
             FileSizeLimit limit(c.obstacle == FullDisk ? c.room : RLIM_INFINITY);
-            result = SaveParameters(dir.file(), FeeParameters::Defaults(), Scheme(4), official);
+            result = c.create ? EnsureSettingsFile(dir.file())
+                              : SaveParameters(dir.file(), FeeParameters::Defaults(), Scheme(4),
+                                               official);
         }
         EXPECT_EQ(Said(result), c.message);
-        fs::permissions(target, fs::perms::owner_all);
-        EXPECT_EQ(Hex(Get(dir.file())), Hex(result ? before : all));
-        EXPECT_EQ(Listing(dir.path()), kJustTheFile);
+        if (c.obstacle != FullDisk) {
+            fs::permissions(target, fs::perms::owner_all);
+        }
+        EXPECT_EQ(fs::exists(dir.file()), before || !result);
+        const std::string& whole = c.create ? created : saved;
+        EXPECT_EQ(Hex(Get(dir.file())), Hex(result ? before.value_or("") : whole));
+        EXPECT_EQ(Listing(dir.path()),
+                  before || !result ? kJustTheFile : std::vector<std::string>{});
     }
 }
 
@@ -330,47 +304,36 @@ TEST(SaveParameters, FailureChangesNothingAndNamesTheFirstItemNotWritten) {
 // waits for a writer, a link to /dev/zero reads without end. Nothing is created over them,
 // and they are left as they were. A hang here is a test that times out.
 TEST(HostileFile, EveryOperationGivesItsMessageWithoutBlocking) {
-    // Each makes the thing and returns the bytes a regular file must keep.
-    const std::pair<const char*, std::string (*)(const fs::path& file)> cases[] = {
-        {"FIFO",
-         [](const fs::path& f) {
-             mkfifo(f.c_str(), 0666);
-             return std::string();
-         }},
-        {"link to /dev/zero",
-         [](const fs::path& f) {
-             fs::create_symlink("/dev/zero", f);
-             return std::string();
-         }},
+    // Each makes the thing; a regular file must keep its `content`.
+    const std::string over =
+        kDefaultFile + ";" + std::string(profile::kMaxFileSize - kDefaultFile.size(), 'x');
+    const auto fifo = [](const fs::path& f) { mkfifo(f.c_str(), 0666); };
+    const struct {
+        const char* what;
+        std::function<void(const fs::path&)> make;
+        std::string content = {};
+    } cases[] = {
+        {"FIFO", fifo},
+        {"link to /dev/zero", [](const fs::path& f) { fs::create_symlink("/dev/zero", f); }},
         {"link to a FIFO",
-         [](const fs::path& f) {
-             mkfifo((f.parent_path() / "fifo").c_str(), 0666);
+         [&](const fs::path& f) {
+             fifo(f.parent_path() / "fifo");
              fs::create_symlink("fifo", f);
-             return std::string();
          }},
-        {"folder",
-         [](const fs::path& f) {
-             fs::create_directory(f);
-             return std::string();
-         }},
-        {"one byte over the size limit",
-         [](const fs::path& f) {
-             Put(f, kDefaultFile + ";" +
-                        std::string(profile::kMaxFileSize - kDefaultFile.size(), 'x'));
-             return Get(f);
-         }},
+        {"folder", [](const fs::path& f) { fs::create_directory(f); }},
+        {"one byte over the size limit", [&](const fs::path& f) { Put(f, over); }, over},
         // A write of the parameters alone would lose every other line of it.
         {"a file without read permission",
          [](const fs::path& f) {
              Put(f, kDefaultFile);
              fs::permissions(f, fs::perms::owner_write);
-             return kDefaultFile;
-         }},
+         },
+         kDefaultFile},
     };
-    for (const auto& [what, make] : cases) {
+    for (const auto& [what, make, content] : cases) {
         SCOPED_TRACE(what);
         TempDir dir;
-        const std::string content = make(dir.file());
+        make(dir.file());
         const fs::file_type type = fs::symlink_status(dir.file()).type();
         const std::vector<std::string> listing = Listing(dir.path());
         const bool regular = type == fs::file_type::regular;

@@ -1,52 +1,33 @@
-// Trades as a user reads them, in both fee models. The worked trades of the classic
-// parameters and of today's official fees run through yuanmate-calc (tests/tools); these
-// are the colours of the rows, the legs the break-even search prices, and official legs the
-// command line cannot reach.
+// Trades as a user reads them, in both fee models, and the break-even sell price. The worked
+// trades of the classic parameters and of today's official fees run through yuanmate-calc
+// (tests/tools), the rows' colours through the main window (tests/ui); here are the legs the
+// break-even search prices, official legs the command line cannot reach, and the search
+// itself: its price must be the very price the step-by-step walk stops at, bit for bit, in
+// both fee models, and its work stays small whatever the fields hold.
 #include "core/official_rules.h"
-#include "core/result_rows.h"
 #include "core/trade.h"
 #include "tests/core/trade_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <optional>
 #include <random>
-#include <vector>
+#include <string>
 
 namespace ym {
 namespace {
 
 using testing::DefaultB;
+using testing::LiteralBreakEven;
 using testing::ShanghaiA;
 using testing::Typed;
-
-// The profit and yield rows take the colour of the profit's sign, the fees total the loss
-// colour, the break-even row its own; a reset shows zeros in the resting colours.
-TEST(ClassicTrade, RowColours) {
-    ClassicRates free;
-    for (const Panel panel : {Panel::AShare, Panel::BShare}) {
-        const int profit = NetProfitRow(panel), yield = YieldRow(panel);
-        for (const auto& [sell, slot] :
-             {std::pair{11.0, kSlotProfit}, {10.0, kSlotFlat}, {9.0, kSlotLoss}}) {
-            const std::vector<ResultRow> rows =
-                PanelRows(panel, ComputeTrade(free, Typed(10, sell, 1)));
-            EXPECT_EQ(rows.at(profit).slot, slot) << sell;
-            EXPECT_EQ(rows.at(yield).slot, slot) << sell;
-        }
-        const std::vector<ResultRow> reset = ResetRows(panel);
-        ASSERT_EQ(reset.size(), panel == Panel::AShare ? 10u : 12u);
-        EXPECT_EQ(reset[0].slot, kSlotNormal);
-        EXPECT_EQ(reset[profit - 1].slot, kSlotLoss);
-        EXPECT_EQ(reset[profit].slot, kSlotFlat);
-        EXPECT_EQ(reset.back().slot, kSlotBreakEven);
-        EXPECT_EQ(reset[yield].value, "0.00 %");
-        EXPECT_EQ(reset.back().value, "0.00元");
-    }
-    TradeResult none;
-    none.BreakEvenPrice = std::nullopt;
-    EXPECT_EQ(PanelRows(Panel::BShare, none).back().value, kNoBreakEven);
-}
+using Outcome = testing::ReferenceBreakEven::Outcome;
 
 // The break-even search prices a leg through LegFees, the statement through ComputeTrade:
 // both must agree to the bit, and the legs add up to the totals.
@@ -115,6 +96,326 @@ TEST(OfficialTrade, LegsAsTheStatementShowsThem) {
             EXPECT_DOUBLE_EQ(leg[slots[i]], c.fees[i]) << c.price << ", fee " << i;
         }
         EXPECT_DOUBLE_EQ(leg.total, c.total) << c.price;
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+// The break-even search
+
+std::string Describe(const FeeRules& r, double buy, double qty) {
+    std::string text;
+    char part[200];
+    for (const Charge& c : r.charges) {
+        std::snprintf(part, sizeof part, "[%.17g%s%s%s min %d/%.17g cap %.17g] ", c.rate,
+                      c.perShare ? "/share" : "", c.onBuy ? " buy" : "", c.onSell ? " sell" : "",
+                      static_cast<int>(c.minimumRule), c.minimum, c.cap);
+        text += part;
+    }
+    std::snprintf(part, sizeof part, "other %.17g%s buy %.17g qty %.17g", r.other,
+                  r.toFen ? " fen" : "", buy, qty);
+    return text + part;
+}
+
+// Compares the fast search with the walk. Returns whether the walk decided the case within
+// maxSteps; when it did not, the fast answer must still lie beyond every price the walk
+// rejected and must itself stop the walk.
+bool ExpectAgreesWithWalk(const FeeRules& r, double buy, double qty, std::int64_t maxSteps) {
+    const std::optional<double> fast = BreakEvenSellPrice(r, buy, qty);
+    const auto walk = LiteralBreakEven(r, buy, qty, maxSteps);
+    const std::string what = Describe(r, buy, qty);
+    switch (walk.outcome) {
+    case Outcome::Found:
+        EXPECT_TRUE(fast.has_value()) << what;
+        EXPECT_TRUE(fast && std::memcmp(&*fast, &walk.price, sizeof walk.price) == 0)
+            << what << "\n fast " << fast.value_or(NAN) << " walk " << walk.price << " after "
+            << walk.steps << " steps";
+        return true;
+    case Outcome::Stalled:
+        EXPECT_FALSE(fast.has_value()) << what << " fast " << *fast;
+        return true;
+    case Outcome::StepsExhausted:
+        if (fast) {
+            EXPECT_GT(*fast, walk.price) << what;
+            EXPECT_FALSE(((*fast - buy) * qty - LegFees(r, Side::Sell, *fast, qty)) -
+                             LegFees(r, Side::Buy, buy, qty) <
+                         0)
+                << what;
+        }
+        return false;
+    }
+    return false;
+}
+
+ClassicRates Classic(double commission, double stamp, double other = 0,
+                     Market market = Market::Shanghai) {
+    ClassicRates r;
+    r.market = market;
+    r.rates.CommissionRate = commission;
+    r.rates.StampRate = stamp;
+    r.rates.OtherFee = other;
+    return r;
+}
+
+ClassicRates With(ClassicRates r, double RateSet::*rate, double value) {
+    r.rates.*rate = value;
+    return r;
+}
+
+// B shares in Shenzhen with a cap no trade reaches.
+ClassicRates Capped(double cap) {
+    ClassicRates r = DefaultB(Market::Shenzhen);
+    r.SettlementCap = cap;
+    return r;
+}
+
+// Trades around the places where the search changes its manner: no search at all, the few
+// steps below 2^-5, binade edges, the minimum commission giving way to the rate (walks of
+// millions of steps), the Shenzhen cap taking over, sell-leg rates summing to 1 with an
+// other charge making the exact profit 0 at every price, so that only rounding decides.
+// Caps beyond any trade once widened the search's rounding allowance until it gave up
+// (500000 x 100: no break-even instead of 507556.6800070377), and subnormal rates once
+// made it slow.
+TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
+    const ClassicRates capTurnsLoss = With(DefaultB(), &RateSet::SettlementRate, 2);
+    const ClassicRates flat = Classic(0.5, 0.5, -0.02999999999997);
+    const struct {
+        ClassicRates rules;
+        double buy, qty;
+    } cases[] = {
+        // clang-format off
+        {ShanghaiA(), 0, 1000}, {ShanghaiA(), 10, 0}, {ShanghaiA(), 0.00001, 1},
+        {ShanghaiA(), 0.00001, 100000000}, {ShanghaiA(), 0.015, 1}, {ShanghaiA(), 0.03125, 3},
+        {ShanghaiA(), 0.0625, 7}, {ShanghaiA(), 1, 1}, {ShanghaiA(), 0.99, 1000},
+        {ShanghaiA(), 1.99, 333}, {ShanghaiA(), 127.99, 100}, {ShanghaiA(), 4095.995, 1},
+        {ShanghaiA(), 3.3, 99999999}, {With(ShanghaiA(), &RateSet::MinCommission, 20000), 0.01, 1},
+        {With(ShanghaiA(), &RateSet::MinCommission, 20000), 3.7, 1000},
+        {With(ShanghaiA(), &RateSet::MinCommission, 3e6), 1000, 1000}, {DefaultB(), 10, 200000},
+        {DefaultB(), 0.5, 100000000}, {DefaultB(), 2000, 12345}, {capTurnsLoss, 1, 100},
+        {capTurnsLoss, 0.37, 1000}, {With(ShanghaiA(), &RateSet::OtherFee, 7.77), 0.05, 1},
+        {Classic(0, 0), 5, 100}, {Classic(0, 0), 0.00001, 1}, {Classic(0.5, 0.5, -1), 0.5, 2},
+        {Classic(0.5, 0.5, -3), 3, 1}, {Classic(0.5, 0.5, -2), 0.25, 8},
+        {Classic(0.5, 0.5, -7), 1.75, 4}, {Classic(0.5, 0.5, -1), 0.1, 10},
+        {Capped(1e20), 500000, 100}, {Capped(1e300), 500000, 100},
+        {With(Classic(1e-310, -1e-310), &RateSet::MinCommission, 0), 0.01, 1},
+        // A1=0.5 A3=0.5 A6=-0.02999999999997, buy 0.01 x 3, a hand-edited file's, once
+        // defeated the search: the walk stops at 682.6699999995242 after 68,266 steps. A
+        // subnormal handling fee, which every sum absorbs, changes nothing.
+        {flat, 0.01, 3}, {With(flat, &RateSet::HandlingRate, 1e-310), 0.01, 3},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        EXPECT_TRUE(ExpectAgreesWithWalk(c.rules, c.buy, c.qty, 20000000));
+    }
+}
+
+// Where no price ever breaks even the walk would never end; the search says so: sell-leg
+// rates summing to 1 or more (also after the cap, which lifts only the settlement rate),
+// and a trial price that no longer moves.
+TEST(BreakEven, NoPriceBreaksEven) {
+    const ClassicRates capNoHelp =
+        With(With(DefaultB(), &RateSet::HandlingRate, 1), &RateSet::SettlementRate, 0.5);
+    // clang-format off
+    const struct {
+        ClassicRates rules;
+        double buy, qty;
+    } cases[] = {
+        {Classic(0.6, 0.4), 10, 1000}, {With(DefaultB(), &RateSet::StampRate, 1.5), 0.00001, 1},
+        {capNoHelp, 99, 99999}, {ShanghaiA(), 1e15, 1},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        EXPECT_FALSE(BreakEvenSellPrice(c.rules, c.buy, c.qty).has_value());
+        EXPECT_NE(LiteralBreakEven(c.rules, c.buy, c.qty, 100000).outcome, Outcome::Found);
+    }
+}
+
+class TradeGenerator {
+public:
+    explicit TradeGenerator(std::uint64_t seed) : rng_(seed) {}
+
+    double Uniform(double lo, double hi) {
+        return std::uniform_real_distribution<double>(lo, hi)(rng_);
+    }
+    double LogUniform(double lo, double hi) {
+        return std::exp(Uniform(std::log(lo), std::log(hi)));
+    }
+    int Pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng_); }
+    // A value as a user types it: a few decimals.
+    static double Typed(double v, int decimals) {
+        const double scale = std::pow(10.0, decimals);
+        return std::round(v * scale) / scale;
+    }
+    // Nothing, typed, any, absurd (the sums may reach 1), negative, subnormal.
+    double Rate() {
+        const double kinds[] = {0,
+                                Typed(LogUniform(1e-5, 0.01), 6),
+                                LogUniform(1e-7, 0.3),
+                                Uniform(0, 0.5),
+                                -Typed(LogUniform(1e-5, 0.01), 6),
+                                Pick(2) == 0 ? 1e-310 : -1e-310};
+        return kinds[Pick(6)];
+    }
+
+    // Official rules of a day from 2015-08-01 on, with broker's terms that include a rebate
+    // (a negative rate), a subnormal rate and the absurd.
+    FeeRules Official() {
+        const Date date =
+            std::max(Date{2015 + Pick(12), 1 + Pick(12), 1 + Pick(28)}, kFirstRuleDate);
+        BrokerTerms terms;
+        const double rates[] = {0,
+                                Typed(LogUniform(1e-5, 0.003), 6),
+                                -Typed(LogUniform(1e-5, 0.003), 6),
+                                1e-310,
+                                Uniform(0, 0.5),
+                                0.00025};
+        terms.commissionRate = rates[Pick(6)];
+        const double minimums[] = {0, 5, -5, 1e-310, Typed(LogUniform(0.01, 1000), 2)};
+        terms.minimumYuan = terms.minimumUsDollar = terms.minimumHkDollar = minimums[Pick(5)];
+        terms.minimumWaived = Pick(4) == 0;
+        terms.includesExchangeFees = Pick(2) == 0;
+        const Market market = Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
+        return *OfficialFeeRules(date, market, *TypeFromNumber(1 + Pick(5)), terms);
+    }
+
+    // Classic parameters a hand-edited file can hold: B-share fees or not, minimums, a
+    // transfer fee, an other charge, a setting the file lacked (read as -1), and Shenzhen
+    // caps a trade reaches or none ever does.
+    ClassicRates Classic() {
+        ClassicRates classic;
+        RateSet& r = classic.rates;
+        classic.market = Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
+        r.CommissionRate = Rate();
+        r.StampRate = Rate();
+        if (Pick(2) == 0) {
+            r.SettlementRate = Rate();
+            r.HandlingRate = Rate();
+            r.RegulatorRate = Rate();
+        }
+        const double minimums[] = {0, 5.0 * (1 + Pick(2)), Typed(LogUniform(0.01, 1e6), 2),
+                                   Typed(LogUniform(0.01, 1e6), 2)};
+        r.MinCommission = minimums[Pick(4)];
+        if (Pick(2) == 0) {
+            r.TransferRate = Typed(LogUniform(1e-4, 0.01), 4);
+            r.MinTransfer = Pick(3);
+        }
+        if (Pick(4) == 0) {
+            r.OtherFee = (Pick(3) == 0 ? -1 : 1) * Typed(LogUniform(0.01, 100), 2);
+        }
+        if (Pick(10) == 0) {
+            double* fields[] = {&r.CommissionRate, &r.MinCommission, &r.MinTransfer, &r.OtherFee,
+                                &r.StampRate};
+            *fields[Pick(5)] = -1;
+        }
+        const double caps[] = {500, 1e20, 1e300, Typed(LogUniform(0.01, 1e5), 2),
+                               Typed(LogUniform(0.01, 1e5), 2)};
+        classic.SettlementCap = caps[Pick(5)];
+        return classic;
+    }
+    double Buy(bool official = false) {
+        return official
+                   ? (Pick(2) == 0 ? Typed(LogUniform(0.001, 999999), 3) : LogUniform(0.0001, 5000))
+               : Pick(3) == 0 ? Typed(LogUniform(0.01, 5000), 2)
+                              : LogUniform(1e-5, 5000);
+    }
+    double Quantity(double most = 1e8) { return std::round(LogUniform(1, most)); }
+
+private:
+    std::mt19937_64 rng_;
+};
+
+TEST(BreakEven, RandomTradesAgreeWithTheWalkInBothModels) {
+    for (const bool official : {false, true}) {
+        TradeGenerator gen(official ? 20261206 : 20240917);
+        constexpr int kCases = 2000;
+        int decided = 0, found = 0;
+        for (int i = 0; i < kCases && !HasFailure(); ++i) {
+            const FeeRules rules = official ? gen.Official() : FeeRules(gen.Classic());
+            const double buy = gen.Buy(official), qty = gen.Quantity();
+            found += LiteralBreakEven(rules, buy, qty, 30000).outcome == Outcome::Found;
+            decided += ExpectAgreesWithWalk(rules, buy, qty, 30000);
+        }
+        // Most cases must actually have been compared, not merely bounded.
+        EXPECT_GT(decided, kCases * 6 / 10) << official;
+        EXPECT_GT(found, kCases / 2) << official;
+    }
+}
+
+// Sell-leg rates a hair below 1, with an other charge placing the exact break-even a few
+// steps above the buy price: each step raises the profit by less than its rounding noise,
+// so the walk stops wherever rounding first lets it, and the search must not jump past that
+// price (the chosen trades hold one a hand-edited file held).
+TEST(BreakEven, ProfitGrowingSlowerThanItsNoiseAgrees) {
+    TradeGenerator gen(4242);
+    int decided = 0;
+    for (int i = 0; i < 600 && !HasFailure(); ++i) {
+        ClassicRates r =
+            Classic(0.5, 0.25, 0, gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen);
+        r.SettlementCap = 1e300;
+        const double deficit = gen.Pick(5) == 0 ? 0.0 : gen.LogUniform(1e-16, 1e-9);
+        (gen.Pick(2) == 0 ? r.rates.SettlementRate : r.rates.HandlingRate) = 0.25 - deficit;
+        const double buy = gen.Pick(2) == 0 ? gen.Typed(gen.LogUniform(0.05, 5000), 2)
+                                            : gen.LogUniform(0.05, 5000);
+        const double qty = gen.Quantity(1e6);
+        const double target = buy + 0.01 * gen.Pick(400);
+        const double sum = 1 - deficit;
+        // The profit (1 - sum) t q - b q - sum b q - 2 O is zero at the target.
+        r.rates.OtherFee = (deficit * target * qty - buy * qty - sum * buy * qty) / 2;
+        decided += ExpectAgreesWithWalk(r, buy, qty, 1000000);
+    }
+    EXPECT_GT(decided, 300);
+}
+
+// The search's work, not its time, is bounded: a time limit would fail on a loaded machine.
+// Trial prices costed for the largest prices and quantities the fields admit, huge minimums
+// on tiny trades, rates a hair below 1, caps beyond any trade (1e20, 1e300: once they
+// widened the rounding allowance until the search gave up) and subnormal rates. Only the
+// flat-and-noisy family, a loss just short of zero, may spend the whole budget of single
+// trial prices (2^16).
+TEST(BreakEven, EveryInputTheFieldsAdmitNeedsFewTrials) {
+    TradeGenerator gen(5);
+    for (int i = 0; i < 1200; ++i) {
+        ClassicRates c = gen.Classic();
+        double buy = gen.LogUniform(0.00001, 9999999), qty = gen.Quantity(999999999);
+        std::optional<FeeRules> rules;
+        switch (i % 8) {
+        case 0:
+            c.rates.MinCommission = 9999999;
+            buy = 0.00001;
+            qty = 1;
+            break;
+        case 1:
+            c.rates.CommissionRate = 0.5;
+            c.rates.StampRate = 0.4999;
+            break;
+        case 2:
+            buy = gen.Uniform(9000000, 9999999);
+            qty = 999999999;
+            break;
+        case 3:
+            c = Classic(0.5, 0.5, -buy * qty * (1 - gen.LogUniform(1e-15, 1e-3)));
+            break;
+        case 4:
+            c = With(DefaultB(), &RateSet::SettlementRate, gen.Uniform(0.5, 3));
+            c.SettlementCap = gen.LogUniform(1, 1e7);
+            break;
+        case 5:
+            c = With(With(ShanghaiA(), &RateSet::CommissionRate, 1e-310), &RateSet::StampRate,
+                     -1e-310);
+            c.rates.MinCommission = 0;
+            buy = 0.01;
+            qty = 1;
+            break;
+        case 6:
+            c = Capped(gen.Pick(2) == 0 ? 1e20 : 1e300);
+            break;
+        default:
+            rules = gen.Official();
+        }
+        std::int64_t trials = 0;
+        BreakEvenSellPrice(rules.value_or(c), buy, qty, &trials);
+        EXPECT_GT(trials, 0) << i;
+        EXPECT_LE(trials, i % 8 == 3 ? 70000 : 5000)
+            << i << ": " << Describe(rules.value_or(c), buy, qty);
     }
 }
 
