@@ -1,6 +1,7 @@
 // The settings file's writers when the file system lets them down: every step of the
-// replacement failing in turn, a write stopping half way, and a full disk. Whatever happens,
-// the file is the whole old or the whole new version and no temporary file stays.
+// replacement failing in turn, a write stopping half way, a full disk and a writer ended at
+// any of its steps. Whatever happens, the file is the whole old or the whole new version and
+// no temporary file stays (or one, after an end, that the next write removes).
 #include "core/profile_file.h"
 #include "core/settings_file.h"
 
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -75,6 +77,44 @@ private:
     FileSteps& real_ = profile::SystemFileSteps();
     std::set<Step> failing_;
     std::size_t room_;
+};
+
+// Ends the process before its `at`-th step, as a kill or a power cut would. A write goes out
+// in pieces of 64 bytes, each a step of its own, so that an end can find the temporary file
+// half written.
+class DyingSteps final : public FileSteps {
+public:
+    explicit DyingSteps(int at) : left_(at) {}
+
+    Creation Create(const fs::path& file, std::optional<fs::perms> permissions,
+                    Handle& handle) override {
+        Step();
+        return real_.Create(file, permissions, handle);
+    }
+    std::size_t Write(Handle handle, std::string_view bytes) override {
+        std::size_t done = 0;
+        for (std::size_t n = 1; done < bytes.size() && n > 0; done += n) {
+            Step();
+            n = real_.Write(handle, bytes.substr(done, 64));
+        }
+        return done;
+    }
+    bool Flush(Handle handle) override { return Step(), real_.Flush(handle); }
+    bool Close(Handle handle) override { return Step(), real_.Close(handle); }
+    bool Rename(const fs::path& from, const fs::path& to) override {
+        return Step(), real_.Rename(from, to);
+    }
+    bool FlushFolder(const fs::path& folder) override { return Step(), real_.FlushFolder(folder); }
+    bool Remove(const fs::path& file) override { return Step(), real_.Remove(file); }
+
+private:
+    void Step() {
+        if (left_-- == 0) {
+            raise(SIGKILL);
+        }
+    }
+    FileSteps& real_ = profile::SystemFileSteps();
+    int left_;
 };
 
 // One writer of the settings file. `middle` is where a write that stops half way stops, in
@@ -309,6 +349,44 @@ TEST(DiskFull, ASaveThatRunsOutOfRoomKeepsTheOldFileAndSaysSo) {
         GTEST_SKIP() << "no small file system to fill up here: " << text.substr(6);
     }
     EXPECT_EQ(text, "");
+}
+
+// A writer ended at each of its steps in turn, each time in a process of its own, leaves the
+// whole old or the whole new file, never a part, and at most its one temporary file, which
+// the next write removes.
+TEST(KilledWrite, LeavesTheWholeOldOrTheWholeNewFile) {
+    for (const Writer& w : Writers()) {
+        TempDir dir;
+        const fs::path file = dir.file();
+        if (w.before) {
+            Put(file, *w.before);
+        }
+        ASSERT_EQ(w.write(file), std::nullopt);
+        const std::optional<std::string> after = Get(file);
+        for (int at = 0, ended = true; ended; ++at) {
+            SCOPED_TRACE(std::string(w.name) + " ended before step " + std::to_string(at));
+            fs::remove(file);
+            if (w.before) {
+                Put(file, *w.before);
+            }
+            const pid_t child = fork();
+            ASSERT_GE(child, 0);
+            if (child == 0) {
+                DyingSteps steps(at);
+                profile::UseFileSteps use(steps);
+                _exit(w.write(file) ? 1 : 0);
+            }
+            int status = 0;
+            ASSERT_EQ(waitpid(child, &status, 0), child);
+            ended = WIFSIGNALED(status);
+            ASSERT_TRUE(ended ? WTERMSIG(status) == SIGKILL : WEXITSTATUS(status) == 0);
+            const auto left = fs::exists(file) ? std::optional(Get(file)) : std::nullopt;
+            ASSERT_TRUE(left == w.before || left == after) << (left ? Hex(*left) : "no file");
+            ASSERT_LE(Temporaries(dir.path()).size(), ended ? 1u : 0u);
+            ASSERT_EQ(w.write(file), std::nullopt);
+            ASSERT_EQ(Temporaries(dir.path()), std::vector<std::string>{});
+        }
+    }
 }
 
 } // namespace
