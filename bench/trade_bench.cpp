@@ -75,34 +75,34 @@ const std::vector<Case>& HardTrades() {
         std::vector<Case> t;
         ym::ClassicRates flat;
         flat.market = ym::Market::Shanghai;
-        flat.rates.CommissionRate = 0.5;
-        flat.rates.StampRate = 0.5;
-        flat.rates.OtherFee = -0.02999999999997;
+        flat.rates.commissionRate = 0.5;
+        flat.rates.stampRate = 0.5;
+        flat.rates.otherFee = -0.02999999999997;
         t.push_back({flat, 0.01, 3}); // 0: sell rates summing to 1, short period
         ym::ClassicRates flatSubnormal = flat;
-        flatSubnormal.rates.HandlingRate = 1e-310;
+        flatSubnormal.rates.handlingRate = 1e-310;
         t.push_back({flatSubnormal, 0.01, 3}); // 1: the same with a subnormal rate
         for (double cap : {1e20, 1e300}) {     // 2, 3: caps no trade reaches
             ym::ClassicRates b = DefaultB();
-            b.SettlementCap = cap;
+            b.settlementCap = cap;
             t.push_back({b, 500000, 100});
         }
         ym::ClassicRates tiny = ShanghaiA(); // 4: subnormal rates, a long walk
-        tiny.rates.CommissionRate = 1e-310;
-        tiny.rates.StampRate = 1e-310;
+        tiny.rates.commissionRate = 1e-310;
+        tiny.rates.stampRate = 1e-310;
         t.push_back({tiny, 0.01, 1});
         ym::ClassicRates hugeMin = ShanghaiA(); // 5: a walk of 10^12 steps
-        hugeMin.rates.MinCommission = 9999999;
+        hugeMin.rates.minCommission = 9999999;
         t.push_back({hugeMin, 0.00001, 1});
         ym::ClassicRates flatLong = flat; // 6: rates summing to 1, long period: the budget
-        flatLong.rates.OtherFee = -(1021.32 * 211) * (1 - 1e-9);
+        flatLong.rates.otherFee = -(1021.32 * 211) * (1 - 1e-9);
         t.push_back({flatLong, 1021.32, 211});
         // 8 (below): rates summing to 1 whose noise has no short period, where the walk runs
         // past the search's budget: its slowest input.
         ym::ClassicRates budget = flat;
-        budget.rates.OtherFee = -55967500.890000001;
-        budget.rates.MinCommission = 1e-310;
-        budget.rates.TransferRate = 0.0022;
+        budget.rates.otherFee = -55967500.890000001;
+        budget.rates.minCommission = 1e-310;
+        budget.rates.transferRate = 0.0022;
         // 7: official rules, a 1000-yuan minimum on a tiny trade
         ym::BrokerTerms terms;
         terms.minimumYuan = 1000;

@@ -45,22 +45,22 @@ const std::array<std::string_view, 10> kSlotNames{
 
 void DisplayScheme::FillFromNumber(std::int16_t number, const ColorTable& fileColors) {
     if (number >= 0 && number < static_cast<int>(kPresetSchemes.size())) {
-        CurColor = kPresetSchemes[static_cast<std::size_t>(number)];
-        CustomColor = CurColor;
+        colors = kPresetSchemes[static_cast<std::size_t>(number)];
+        customColors = colors;
     } else if (number == kCustomScheme) {
-        CurColor = fileColors;
-        CustomColor = fileColors;
+        colors = fileColors;
+        customColors = fileColors;
     }
     // Any other number (a missing or mangled key) leaves both tables as they were.
 }
 
 void DisplayScheme::SetFromSaved(std::int16_t number) {
-    Color = number;
+    schemeNumber = number;
     if (number >= 0 && number < static_cast<int>(kPresetSchemes.size())) {
-        CurColor = kPresetSchemes[static_cast<std::size_t>(number)];
-        CustomColor = CurColor;
+        colors = kPresetSchemes[static_cast<std::size_t>(number)];
+        customColors = colors;
     } else if (number == kCustomScheme) {
-        CurColor = CustomColor;
+        colors = customColors;
     }
 }
 
@@ -70,7 +70,7 @@ std::optional<ColorRef> DisplayScheme::SlotColor(int number, int slot) const {
         return kPresetSchemes[static_cast<std::size_t>(number)][k];
     }
     if (number == kCustomScheme) {
-        return CustomColor[k];
+        return customColors[k];
     }
     return std::nullopt;
 }

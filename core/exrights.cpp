@@ -15,15 +15,15 @@ struct PlanTerms {
 
 PlanTerms TermsOf(const ExRightsPlan& plan) {
     PlanTerms t;
-    if (plan.Bonus) {
-        t.bonus = plan.BonusPer10 / 10;
+    if (plan.withBonus) {
+        t.bonus = plan.bonusPer10 / 10;
     }
-    if (plan.Rights) {
-        t.rights = plan.RightsPer10 / 10;
-        t.price = plan.RightsPrice;
+    if (plan.withRights) {
+        t.rights = plan.rightsPer10 / 10;
+        t.price = plan.rightsPrice;
     }
-    if (plan.Cash) {
-        t.cash = plan.CashPer10 / 10;
+    if (plan.withCash) {
+        t.cash = plan.cashPer10 / 10;
     }
     return t;
 }
@@ -41,32 +41,32 @@ double PriceBeforeFrom(double priceAfter, const ExRightsPlan& plan) {
 }
 
 double ExRightsCalculator::Compute() {
-    const bool forward = Direction == ExRightsDirection::BeforeToAfter;
+    const bool forward = direction == ExRightsDirection::BeforeToAfter;
     // The working sums are built in the order bonus, rights, cash: the money a holder pays
     // in for rights raises the price before, the cash paid out lowers it.
-    if (plan.Bonus) {
-        ShareFactor = ShareFactor + plan.BonusPer10 / 10;
+    if (plan.withBonus) {
+        shareFactor = shareFactor + plan.bonusPer10 / 10;
     }
-    if (plan.Rights) {
-        const double paidIn = (plan.RightsPer10 / 10) * plan.RightsPrice;
-        MoneyAdjust = forward ? MoneyAdjust + paidIn : MoneyAdjust - paidIn;
-        ShareFactor = ShareFactor + plan.RightsPer10 / 10;
+    if (plan.withRights) {
+        const double paidIn = (plan.rightsPer10 / 10) * plan.rightsPrice;
+        moneyAdjust = forward ? moneyAdjust + paidIn : moneyAdjust - paidIn;
+        shareFactor = shareFactor + plan.rightsPer10 / 10;
     }
-    if (plan.Cash) {
-        const double paidOut = plan.CashPer10 / 10;
-        MoneyAdjust = forward ? MoneyAdjust - paidOut : MoneyAdjust + paidOut;
+    if (plan.withCash) {
+        const double paidOut = plan.cashPer10 / 10;
+        moneyAdjust = forward ? moneyAdjust - paidOut : moneyAdjust + paidOut;
     }
     double result;
     if (forward) {
-        PriceAfter = (PriceBefore + MoneyAdjust) / ShareFactor;
-        result = PriceAfter;
+        priceAfter = (priceBefore + moneyAdjust) / shareFactor;
+        result = priceAfter;
     } else {
-        PriceBefore = PriceAfter * ShareFactor + MoneyAdjust;
-        result = PriceBefore;
+        priceBefore = priceAfter * shareFactor + moneyAdjust;
+        result = priceBefore;
     }
     // Reset so that the next computation starts afresh and never compounds.
-    MoneyAdjust = 0;
-    ShareFactor = 1;
+    moneyAdjust = 0;
+    shareFactor = 1;
     return result;
 }
 

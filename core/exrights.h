@@ -4,13 +4,13 @@
 namespace ym {
 
 struct ExRightsPlan {
-    bool Bonus = false;  // 送股
-    bool Rights = false; // 配股
-    bool Cash = false;   // 送现金
-    double BonusPer10 = 0;
-    double RightsPer10 = 0;
-    double RightsPrice = 0;
-    double CashPer10 = 0;
+    bool withBonus = false;  // 送股
+    bool withRights = false; // 配股
+    bool withCash = false;   // 送现金
+    double bonusPer10 = 0;
+    double rightsPer10 = 0;
+    double rightsPrice = 0;
+    double cashPer10 = 0;
 };
 
 // price after = (price before + r × p − d) / (1 + b + r)
@@ -26,14 +26,14 @@ enum class ExRightsDirection {
 // The ex-rights window's working state: the working sums are built up by one
 // computation in the order bonus, rights, cash, and reset at its end.
 struct ExRightsCalculator {
-    double PriceBefore = 0;
-    double PriceAfter = 0;
-    double MoneyAdjust = 0;
-    double ShareFactor = 1;
-    ExRightsDirection Direction = ExRightsDirection::BeforeToAfter;
+    double priceBefore = 0;
+    double priceAfter = 0;
+    double moneyAdjust = 0;
+    double shareFactor = 1;
+    ExRightsDirection direction = ExRightsDirection::BeforeToAfter;
     ExRightsPlan plan;
 
-    // Computes PriceAfter or PriceBefore, as Direction says, and returns it.
+    // Computes priceAfter or priceBefore, as direction says, and returns it.
     double Compute();
 };
 

@@ -52,9 +52,9 @@ namespace {
 // Which parameter (numbered from 1; 0 = not used by the type) feeds each current rate,
 // in the member order of RateSet. The same numbers serve both markets.
 constexpr std::array<double RateSet::*, 9> kRateMembers{
-    &RateSet::CommissionRate, &RateSet::MinCommission, &RateSet::StampRate,
-    &RateSet::TransferRate,   &RateSet::MinTransfer,   &RateSet::OtherFee,
-    &RateSet::SettlementRate, &RateSet::HandlingRate,  &RateSet::RegulatorRate,
+    &RateSet::commissionRate, &RateSet::minCommission, &RateSet::stampRate,
+    &RateSet::transferRate,   &RateSet::minTransfer,   &RateSet::otherFee,
+    &RateSet::settlementRate, &RateSet::handlingRate,  &RateSet::regulatorRate,
 };
 
 constexpr std::array<std::array<int, 9>, 5> kBlocks{{

@@ -39,15 +39,15 @@ struct FeeParameters {
 };
 
 struct RateSet {
-    double CommissionRate = 0;
-    double MinCommission = 0;
-    double StampRate = 0;
-    double TransferRate = 0;
-    double MinTransfer = 0;
-    double OtherFee = 0;
-    double SettlementRate = 0;
-    double HandlingRate = 0;
-    double RegulatorRate = 0;
+    double commissionRate = 0;
+    double minCommission = 0;
+    double stampRate = 0;
+    double transferRate = 0;
+    double minTransfer = 0;
+    double otherFee = 0;
+    double settlementRate = 0;
+    double handlingRate = 0;
+    double regulatorRate = 0;
 };
 
 // The rates of `type`'s block, from the Shanghai array for Shanghai and from the Shenzhen

@@ -6,26 +6,26 @@ namespace ym {
 
 FeeRules::FeeRules(const ClassicRates& classic) {
     const RateSet& r = classic.rates;
-    (*this)[ChargeSlot::Stamp].rate = r.StampRate;
+    (*this)[ChargeSlot::Stamp].rate = r.stampRate;
     Charge& commission = (*this)[ChargeSlot::Commission];
-    commission.rate = r.CommissionRate;
+    commission.rate = r.commissionRate;
     commission.minimumRule = MinimumRule::RaiseNonZero;
-    commission.minimum = r.MinCommission;
+    commission.minimum = r.minCommission;
     // The classic transfer fee is charged per share, with a minimum per leg.
     Charge& transfer = (*this)[ChargeSlot::Transfer];
-    transfer.rate = r.TransferRate;
+    transfer.rate = r.transferRate;
     transfer.perShare = true;
     transfer.minimumRule = MinimumRule::RaiseUpToMinimum;
-    transfer.minimum = r.MinTransfer;
+    transfer.minimum = r.minTransfer;
     Charge& settlement = (*this)[ChargeSlot::Settlement];
-    settlement.rate = r.SettlementRate;
+    settlement.rate = r.settlementRate;
     // Only Shenzhen caps the settlement fee of a leg.
     if (classic.market == Market::Shenzhen) {
-        settlement.cap = classic.SettlementCap;
+        settlement.cap = classic.settlementCap;
     }
-    (*this)[ChargeSlot::Handling].rate = r.HandlingRate;
-    (*this)[ChargeSlot::Regulator].rate = r.RegulatorRate;
-    other = r.OtherFee;
+    (*this)[ChargeSlot::Handling].rate = r.handlingRate;
+    (*this)[ChargeSlot::Regulator].rate = r.regulatorRate;
+    other = r.otherFee;
 }
 
 LegCharges ChargeLeg(const FeeRules& rules, Side side, double price, double quantity) {

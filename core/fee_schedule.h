@@ -60,7 +60,7 @@ struct Charge {
 struct ClassicRates {
     RateSet rates;
     std::optional<Market> market = Market::Shenzhen;
-    double SettlementCap = 0;
+    double settlementCap = 0;
 };
 
 struct FeeRules {

@@ -14,8 +14,8 @@ std::optional<SettingsMessage> ProgramState::Load() {
 }
 
 void ProgramState::TakeStored(const StoredSettings& stored) {
-    CurMarket = MarketFromNumber(stored.Select1);
-    CurType = TypeFromNumber(stored.Select2);
+    market = MarketFromNumber(stored.Select1);
+    type = TypeFromNumber(stored.Select2);
     scheme = stored.scheme;
     parameters = stored.parameters;
     feeModelProblems = stored.feeModel.problems;
@@ -26,21 +26,21 @@ void ProgramState::TakeStored(const StoredSettings& stored) {
 }
 
 void ProgramState::LoadCurrentRates() {
-    if (CurType) {
-        rates = CurrentRates(parameters, CurMarket, *CurType);
+    if (type) {
+        rates = CurrentRates(parameters, market, *type);
     }
 }
 
 std::optional<FeeRules> ProgramState::feeRules() const {
-    const ClassicRates classic{rates, CurMarket, parameters.SettlementCap()};
-    if (!CurMarket || !CurType) {
+    const ClassicRates classic{rates, market, parameters.SettlementCap()};
+    if (!market || !type) {
         return FeeRules(classic);
     }
-    return TradeFeeRules(feeModel, classic, *CurMarket, *CurType, tradeDate);
+    return TradeFeeRules(feeModel, classic, *market, *type, tradeDate);
 }
 
 std::optional<SettingsMessage> ProgramState::SaveSelection() const {
-    return ym::SaveSelection(settingsPath, StoredNumber(CurMarket), StoredNumber(CurType));
+    return ym::SaveSelection(settingsPath, StoredNumber(market), StoredNumber(type));
 }
 
 } // namespace ym

@@ -23,8 +23,8 @@ struct ProgramState {
     FeeParameters parameters;
     RateSet rates;
     // No market or type while the stored numbers name none (a missing key reads -1).
-    std::optional<Market> CurMarket;
-    std::optional<SecurityType> CurType;
+    std::optional<Market> market;
+    std::optional<SecurityType> type;
     DisplayScheme scheme;
     // The classic parameters, or the official rules of the trade date with the broker's
     // terms.
@@ -41,9 +41,9 @@ struct ProgramState {
     Date tradeDate;
 
     // Stored inputs: the numbers last committed from the entry fields.
-    double BuyPrice = 0;
-    double SellPrice = 0;
-    double Quantity = 0;
+    double buyPrice = 0;
+    double sellPrice = 0;
+    double quantity = 0;
 
     // Reads the settings file at `settingsPath` and takes the selection, the scheme and the
     // parameters from it. On failure nothing is taken and the message is returned.

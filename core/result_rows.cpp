@@ -22,30 +22,30 @@ struct RowSpec {
 };
 
 constexpr std::array<RowSpec, 10> kARows{{
-    {"佣      金：", &TradeResult::CommissionTotal, RowKind::Yuan, kSlotNormal, false},
-    {"印  花  税：", &TradeResult::StampTotal, RowKind::Yuan, kSlotNormal, false},
-    {"过  户  费：", &TradeResult::TransferTotal, RowKind::Yuan, kSlotNormal, false},
-    {"其      它：", &TradeResult::OtherTotal, RowKind::Yuan, kSlotNormal, false},
-    {"手续费合计：", &TradeResult::FeesTotal, RowKind::Yuan, kSlotLoss, false},
-    {"纯  利  润：", &TradeResult::NetProfit, RowKind::Yuan, kSlotFlat, true},
-    {"收  益  率：", &TradeResult::Yield, RowKind::Percent, kSlotFlat, true},
-    {"实付总金额：", &TradeResult::TotalPaid, RowKind::Yuan, kSlotNormal, false},
-    {"实收总金额：", &TradeResult::TotalReceived, RowKind::Yuan, kSlotNormal, false},
+    {"佣      金：", &TradeResult::commissionTotal, RowKind::Yuan, kSlotNormal, false},
+    {"印  花  税：", &TradeResult::stampTotal, RowKind::Yuan, kSlotNormal, false},
+    {"过  户  费：", &TradeResult::transferTotal, RowKind::Yuan, kSlotNormal, false},
+    {"其      它：", &TradeResult::otherTotal, RowKind::Yuan, kSlotNormal, false},
+    {"手续费合计：", &TradeResult::feesTotal, RowKind::Yuan, kSlotLoss, false},
+    {"纯  利  润：", &TradeResult::netProfit, RowKind::Yuan, kSlotFlat, true},
+    {"收  益  率：", &TradeResult::yield, RowKind::Percent, kSlotFlat, true},
+    {"实付总金额：", &TradeResult::totalPaid, RowKind::Yuan, kSlotNormal, false},
+    {"实收总金额：", &TradeResult::totalReceived, RowKind::Yuan, kSlotNormal, false},
     {"保本卖出价：", nullptr, RowKind::BreakEven, kSlotBreakEven, false},
 }};
 
 constexpr std::array<RowSpec, 12> kBRows{{
-    {"佣      金：", &TradeResult::CommissionTotal, RowKind::Yuan, kSlotNormal, false},
-    {"印  花  税：", &TradeResult::StampTotal, RowKind::Yuan, kSlotNormal, false},
-    {"结  算  费：", &TradeResult::SettlementTotal, RowKind::Yuan, kSlotNormal, false},
-    {"交易经手费：", &TradeResult::HandlingTotal, RowKind::Yuan, kSlotNormal, false},
-    {"证  管  费：", &TradeResult::RegulatorTotal, RowKind::Yuan, kSlotNormal, false},
-    {"其      它：", &TradeResult::OtherTotal, RowKind::Yuan, kSlotNormal, false},
-    {"手续费合计：", &TradeResult::FeesTotal, RowKind::Yuan, kSlotLoss, false},
-    {"纯  利  润：", &TradeResult::NetProfit, RowKind::Yuan, kSlotFlat, true},
-    {"收  益  率：", &TradeResult::Yield, RowKind::Percent, kSlotFlat, true},
-    {"实付总金额：", &TradeResult::TotalPaid, RowKind::Yuan, kSlotNormal, false},
-    {"实收总金额：", &TradeResult::TotalReceived, RowKind::Yuan, kSlotNormal, false},
+    {"佣      金：", &TradeResult::commissionTotal, RowKind::Yuan, kSlotNormal, false},
+    {"印  花  税：", &TradeResult::stampTotal, RowKind::Yuan, kSlotNormal, false},
+    {"结  算  费：", &TradeResult::settlementTotal, RowKind::Yuan, kSlotNormal, false},
+    {"交易经手费：", &TradeResult::handlingTotal, RowKind::Yuan, kSlotNormal, false},
+    {"证  管  费：", &TradeResult::regulatorTotal, RowKind::Yuan, kSlotNormal, false},
+    {"其      它：", &TradeResult::otherTotal, RowKind::Yuan, kSlotNormal, false},
+    {"手续费合计：", &TradeResult::feesTotal, RowKind::Yuan, kSlotLoss, false},
+    {"纯  利  润：", &TradeResult::netProfit, RowKind::Yuan, kSlotFlat, true},
+    {"收  益  率：", &TradeResult::yield, RowKind::Percent, kSlotFlat, true},
+    {"实付总金额：", &TradeResult::totalPaid, RowKind::Yuan, kSlotNormal, false},
+    {"实收总金额：", &TradeResult::totalReceived, RowKind::Yuan, kSlotNormal, false},
     {"保本卖出价：", nullptr, RowKind::BreakEven, kSlotBreakEven, false},
 }};
 
@@ -71,10 +71,10 @@ std::string ValueText(const RowSpec& row, const TradeResult& result) {
     case RowKind::Percent:
         return FormatMask(result.*row.field, kPercentMask);
     case RowKind::BreakEven:
-        if (!result.BreakEvenPrice) {
+        if (!result.breakEvenPrice) {
             return std::string(kNoBreakEven);
         }
-        return FormatMask(*result.BreakEvenPrice, kYuanMask);
+        return FormatMask(*result.breakEvenPrice, kYuanMask);
     case RowKind::Yuan:
         break;
     }
@@ -99,7 +99,7 @@ ColorSlot ProfitSlot(double netProfit) {
 
 std::vector<ResultRow> PanelRows(Panel panel, const TradeResult& result) {
     std::vector<ResultRow> rows;
-    const ColorSlot profitSlot = ProfitSlot(result.NetProfit);
+    const ColorSlot profitSlot = ProfitSlot(result.netProfit);
     for (const RowSpec& row : RowsOf(panel)) {
         rows.push_back(
             {row.caption, ValueText(row, result), row.profitRow ? profitSlot : row.slot});
@@ -118,10 +118,10 @@ std::vector<ResultRow> ResetRows(Panel panel) {
 }
 
 int NetProfitRow(Panel panel) {
-    return IndexOf(panel, &TradeResult::NetProfit);
+    return IndexOf(panel, &TradeResult::netProfit);
 }
 int YieldRow(Panel panel) {
-    return IndexOf(panel, &TradeResult::Yield);
+    return IndexOf(panel, &TradeResult::yield);
 }
 
 } // namespace ym

@@ -131,12 +131,12 @@ std::vector<SaveItem> SaveItems(const FeeParameters& parameters, const DisplaySc
         items.push_back(KeyItem(sections.shenzhen, NumberedKey("B", i + 1),
                                 Str(parameters.shenzhen[i]), SettingsMessage::ChangeShenzhen));
     }
-    items.push_back(SectionItem(kSectionShowColor, {"Color=" + Str(scheme.Color)},
+    items.push_back(SectionItem(kSectionShowColor, {"Color=" + Str(scheme.schemeNumber)},
                                 SettingsMessage::SaveShowColor));
-    if (scheme.Color == kCustomScheme) {
-        for (std::size_t k = 0; k < scheme.CustomColor.size(); ++k) {
+    if (scheme.schemeNumber == kCustomScheme) {
+        for (std::size_t k = 0; k < scheme.customColors.size(); ++k) {
             items.push_back(KeyItem(kSectionShowColor, NumberedKey("SColor", k + 1),
-                                    Str(scheme.CustomColor[k]),
+                                    Str(scheme.customColors[k]),
                                     SettingsMessage::ChangeCustomColor));
         }
     }
@@ -338,10 +338,11 @@ SettingsRead ReadSettings(const std::filesystem::path& file) {
     // "nothing selected" and "no scheme". Only numbers beyond 16 bits fall back.
     s.Select1 = ToInt16Or(ReadValue(*profile, kSectionSelect, "Select1"), kDefaultSelect1);
     s.Select2 = ToInt16Or(ReadValue(*profile, kSectionSelect, "Select2"), kDefaultSelect2);
-    s.scheme.Color = ToInt16Or(ReadValue(*profile, kSectionShowColor, "Color"), kDefaultColor);
+    s.scheme.schemeNumber =
+        ToInt16Or(ReadValue(*profile, kSectionShowColor, "Color"), kDefaultColor);
 
     ColorTable fileColors{};
-    if (s.scheme.Color == kCustomScheme) {
+    if (s.scheme.schemeNumber == kCustomScheme) {
         for (std::size_t k = 0; k < fileColors.size(); ++k) {
             fileColors[k] =
                 ToColorOr(ReadValue(*profile, kSectionShowColor, NumberedKey("SColor", k + 1)),
@@ -358,7 +359,7 @@ SettingsRead ReadSettings(const std::filesystem::path& file) {
             ReadParameter(*profile, sections.shenzhen, NumberedKey("B", i + 1), result);
     }
 
-    s.scheme.FillFromNumber(s.scheme.Color, fileColors);
+    s.scheme.FillFromNumber(s.scheme.schemeNumber, fileColors);
     s.feeModel = ReadFeeModel(*profile);
     return result;
 }

@@ -32,68 +32,68 @@ TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     // binary addition's noise off.
     const auto add = [&](double a, double b) { return rules.toFen ? RoundToCents(a + b) : a + b; };
 
-    const ShownLeg buy = Show(rules, ChargeLeg(rules, Side::Buy, input.BuyPrice, input.Quantity));
+    const ShownLeg buy = Show(rules, ChargeLeg(rules, Side::Buy, input.buyPrice, input.quantity));
     const ShownLeg sell =
-        Show(rules, ChargeLeg(rules, Side::Sell, input.SellPrice, input.Quantity));
+        Show(rules, ChargeLeg(rules, Side::Sell, input.sellPrice, input.quantity));
     const LegCharges& b = buy.charges;
     const LegCharges& s = sell.charges;
-    res.BuyAmount = b.amount;
-    res.SellAmount = s.amount;
-    res.BuyCommission = b[ChargeSlot::Commission];
-    res.SellCommission = s[ChargeSlot::Commission];
-    res.BuyStamp = b[ChargeSlot::Stamp];
-    res.SellStamp = s[ChargeSlot::Stamp];
-    res.BuySettlement = b[ChargeSlot::Settlement];
-    res.SellSettlement = s[ChargeSlot::Settlement];
-    res.BuyHandling = buy.handling;
-    res.SellHandling = sell.handling;
-    res.BuyRegulator = buy.regulator;
-    res.SellRegulator = sell.regulator;
+    res.buyAmount = b.amount;
+    res.sellAmount = s.amount;
+    res.buyCommission = b[ChargeSlot::Commission];
+    res.sellCommission = s[ChargeSlot::Commission];
+    res.buyStamp = b[ChargeSlot::Stamp];
+    res.sellStamp = s[ChargeSlot::Stamp];
+    res.buySettlement = b[ChargeSlot::Settlement];
+    res.sellSettlement = s[ChargeSlot::Settlement];
+    res.buyHandling = buy.handling;
+    res.sellHandling = sell.handling;
+    res.buyRegulator = buy.regulator;
+    res.sellRegulator = sell.regulator;
 
-    res.CommissionTotal = add(res.SellCommission, res.BuyCommission);
-    res.StampTotal = add(res.SellStamp, res.BuyStamp);
-    res.SettlementTotal = add(res.SellSettlement, res.BuySettlement);
-    res.HandlingTotal = add(res.SellHandling, res.BuyHandling);
-    res.RegulatorTotal = add(res.SellRegulator, res.BuyRegulator);
+    res.commissionTotal = add(res.sellCommission, res.buyCommission);
+    res.stampTotal = add(res.sellStamp, res.buyStamp);
+    res.settlementTotal = add(res.sellSettlement, res.buySettlement);
+    res.handlingTotal = add(res.sellHandling, res.buyHandling);
+    res.regulatorTotal = add(res.sellRegulator, res.buyRegulator);
 
-    res.BuyLegFees = b.total;
-    res.SellLegFees = s.total;
+    res.buyLegFees = b.total;
+    res.sellLegFees = s.total;
 
     // A trade with one leg (or none) has no profit; its fixed charges are taken once, from
     // the leg that has an amount. Classic legs have equal transfer fees and other charges,
     // so which leg makes no difference there, and x + x is 2x to the bit.
-    const bool bothLegs = !(res.SellAmount == 0 || res.BuyAmount == 0);
-    const ShownLeg& lone = res.BuyAmount != 0 ? buy : sell;
-    res.LegTransfer = lone.charges[ChargeSlot::Transfer];
+    const bool bothLegs = !(res.sellAmount == 0 || res.buyAmount == 0);
+    const ShownLeg& lone = res.buyAmount != 0 ? buy : sell;
+    res.legTransfer = lone.charges[ChargeSlot::Transfer];
     if (bothLegs) {
-        res.TransferTotal = add(s[ChargeSlot::Transfer], b[ChargeSlot::Transfer]);
-        res.OtherTotal = add(sell.other, buy.other);
+        res.transferTotal = add(s[ChargeSlot::Transfer], b[ChargeSlot::Transfer]);
+        res.otherTotal = add(sell.other, buy.other);
     } else {
-        res.NetProfit = 0;
-        res.Yield = 0;
-        res.TransferTotal = res.LegTransfer;
-        res.OtherTotal = lone.other;
+        res.netProfit = 0;
+        res.yield = 0;
+        res.transferTotal = res.legTransfer;
+        res.otherTotal = lone.other;
     }
 
-    res.FeesTotal = res.StampTotal + res.CommissionTotal + res.TransferTotal + res.SettlementTotal +
-                    res.HandlingTotal + res.RegulatorTotal + res.OtherTotal;
+    res.feesTotal = res.stampTotal + res.commissionTotal + res.transferTotal + res.settlementTotal +
+                    res.handlingTotal + res.regulatorTotal + res.otherTotal;
     if (rules.toFen) {
-        res.FeesTotal = RoundToCents(res.FeesTotal);
+        res.feesTotal = RoundToCents(res.feesTotal);
     }
 
     if (bothLegs) {
-        res.NetProfit = (res.SellAmount - res.BuyAmount) - res.FeesTotal;
+        res.netProfit = (res.sellAmount - res.buyAmount) - res.feesTotal;
         // Measured against the money actually paid for the purchase, fees included. No
         // profit is no yield, also where negative fees (hand-edited settings) made the
         // purchase cost nothing: 0/0 would show "NaN %".
-        res.Yield = res.NetProfit == 0 ? 0 : res.NetProfit / (res.BuyAmount + res.BuyLegFees);
+        res.yield = res.netProfit == 0 ? 0 : res.netProfit / (res.buyAmount + res.buyLegFees);
     }
 
     // Only an empty field means "no leg"; a price typed as 0 still pays the fixed charges.
-    res.TotalPaid = input.BuyFieldEmpty ? 0 : res.BuyAmount + res.BuyLegFees;
-    res.TotalReceived = input.SellFieldEmpty ? 0 : res.SellAmount - res.SellLegFees;
+    res.totalPaid = input.buyFieldEmpty ? 0 : res.buyAmount + res.buyLegFees;
+    res.totalReceived = input.sellFieldEmpty ? 0 : res.sellAmount - res.sellLegFees;
 
-    res.BreakEvenPrice = BreakEvenSellPrice(rules, input.BuyPrice, input.Quantity);
+    res.breakEvenPrice = BreakEvenSellPrice(rules, input.buyPrice, input.quantity);
     return res;
 }
 

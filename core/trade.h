@@ -9,38 +9,38 @@
 namespace ym {
 
 struct TradeInput {
-    double BuyPrice = 0;
-    double SellPrice = 0;
-    double Quantity = 0;
-    bool BuyFieldEmpty = true;
-    bool SellFieldEmpty = true;
+    double buyPrice = 0;
+    double sellPrice = 0;
+    double quantity = 0;
+    bool buyFieldEmpty = true;
+    bool sellFieldEmpty = true;
 };
 
 struct TradeResult {
-    double BuyAmount = 0, SellAmount = 0;
-    double BuyCommission = 0, SellCommission = 0;
-    double BuyStamp = 0, SellStamp = 0;
-    double BuySettlement = 0, SellSettlement = 0;
-    double BuyHandling = 0, SellHandling = 0;
-    double BuyRegulator = 0, SellRegulator = 0;
+    double buyAmount = 0, sellAmount = 0;
+    double buyCommission = 0, sellCommission = 0;
+    double buyStamp = 0, sellStamp = 0;
+    double buySettlement = 0, sellSettlement = 0;
+    double buyHandling = 0, sellHandling = 0;
+    double buyRegulator = 0, sellRegulator = 0;
     // The transfer fee of one leg. Classic: the same for both legs (it is charged per
     // share). Official: charged on the amount, so the buy leg's, or the sell leg's when
     // only that leg has an amount.
-    double LegTransfer = 0;
-    double CommissionTotal = 0, StampTotal = 0, SettlementTotal = 0, HandlingTotal = 0,
-           RegulatorTotal = 0;
-    double TransferTotal = 0;
-    double OtherTotal = 0;
-    double BuyLegFees = 0, SellLegFees = 0;
-    double FeesTotal = 0;
-    double NetProfit = 0;
-    double Yield = 0;
-    double TotalPaid = 0;
-    double TotalReceived = 0;
+    double legTransfer = 0;
+    double commissionTotal = 0, stampTotal = 0, settlementTotal = 0, handlingTotal = 0,
+           regulatorTotal = 0;
+    double transferTotal = 0;
+    double otherTotal = 0;
+    double buyLegFees = 0, sellLegFees = 0;
+    double feesTotal = 0;
+    double netProfit = 0;
+    double yield = 0;
+    double totalPaid = 0;
+    double totalReceived = 0;
     // nullopt when no sell price ever breaks even (the sell-leg rates reach 1, or the
     // trial price stops moving), or when a profit within rounding noise of zero outlasts the
     // search's budget (sell-leg rates summing to 1 within about 1e-12).
-    std::optional<double> BreakEvenPrice = 0.0;
+    std::optional<double> breakEvenPrice = 0.0;
 };
 
 // The lowest sell price, in 0.01 steps above the buy price accumulated by repeated
@@ -53,8 +53,8 @@ std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice,
 // Both legs through ChargeLeg. A one-legged trade (or one without amounts) takes its fixed
 // charges once. Where the rules show the handling and regulatory fees as "other" (the
 // official rules for every type but B shares, whose panel has no rows for them), the
-// Buy/SellHandling and Buy/SellRegulator fields and their totals stay 0 and the fees are in
-// OtherTotal; the leg totals and FeesTotal include them either way.
+// Buy/sellHandling and Buy/sellRegulator fields and their totals stay 0 and the fees are in
+// otherTotal; the leg totals and feesTotal include them either way.
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 
 } // namespace ym

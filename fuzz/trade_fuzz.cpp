@@ -80,8 +80,8 @@ FeeRules ClassicRules(Words& in) {
     c.market = MarketFromNumber(ToInt16(Val(in.Next())).value_or(0));
     RateSet& r = c.rates;
     for (double* rate :
-         {&r.CommissionRate, &r.MinCommission, &r.StampRate, &r.TransferRate, &r.MinTransfer,
-          &r.OtherFee, &r.SettlementRate, &r.HandlingRate, &r.RegulatorRate, &c.SettlementCap}) {
+         {&r.commissionRate, &r.minCommission, &r.stampRate, &r.transferRate, &r.minTransfer,
+          &r.otherFee, &r.settlementRate, &r.handlingRate, &r.regulatorRate, &c.settlementCap}) {
         *rate = in.Parameter();
     }
     return FeeRules(c);
@@ -109,8 +109,8 @@ FeeRules OfficialRules(Words& in) {
 // add up to a number; only a range check on the parameters could help there.
 bool FeesFinite(const FeeRules& rules, const TradeInput& input) {
     for (const auto& [side, price] :
-         {std::pair{Side::Buy, input.BuyPrice}, std::pair{Side::Sell, input.SellPrice}}) {
-        const LegCharges leg = ChargeLeg(rules, side, price, input.Quantity);
+         {std::pair{Side::Buy, input.buyPrice}, std::pair{Side::Sell, input.sellPrice}}) {
+        const LegCharges leg = ChargeLeg(rules, side, price, input.quantity);
         for (const double fee : leg.fee) {
             if (!std::isfinite(fee)) {
                 return false;
@@ -125,13 +125,13 @@ bool FeesFinite(const FeeRules& rules, const TradeInput& input) {
 
 void CheckNoNaN(const TradeResult& r) {
     const double values[] = {
-        r.BuyAmount,     r.SellAmount,      r.BuyCommission, r.SellCommission,
-        r.BuyStamp,      r.SellStamp,       r.BuySettlement, r.SellSettlement,
-        r.BuyHandling,   r.SellHandling,    r.BuyRegulator,  r.SellRegulator,
-        r.LegTransfer,   r.CommissionTotal, r.StampTotal,    r.SettlementTotal,
-        r.HandlingTotal, r.RegulatorTotal,  r.TransferTotal, r.OtherTotal,
-        r.BuyLegFees,    r.SellLegFees,     r.FeesTotal,     r.NetProfit,
-        r.Yield,         r.TotalPaid,       r.TotalReceived, r.BreakEvenPrice.value_or(0)};
+        r.buyAmount,     r.sellAmount,      r.buyCommission, r.sellCommission,
+        r.buyStamp,      r.sellStamp,       r.buySettlement, r.sellSettlement,
+        r.buyHandling,   r.sellHandling,    r.buyRegulator,  r.sellRegulator,
+        r.legTransfer,   r.commissionTotal, r.stampTotal,    r.settlementTotal,
+        r.handlingTotal, r.regulatorTotal,  r.transferTotal, r.otherTotal,
+        r.buyLegFees,    r.sellLegFees,     r.feesTotal,     r.netProfit,
+        r.yield,         r.totalPaid,       r.totalReceived, r.breakEvenPrice.value_or(0)};
     for (const double v : values) {
         YM_FUZZ_CHECK(!std::isnan(v));
     }
@@ -171,16 +171,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const FieldCommit sell = CommitSellPrice(sellText);
     const FieldCommit quantity = CommitQuantity(quantityText);
     TradeInput input;
-    input.BuyFieldEmpty = buyText.empty() || buy.refused;
-    input.SellFieldEmpty = sellText.empty() || sell.refused;
-    input.BuyPrice = buy.refused ? 0 : buy.value;
-    input.SellPrice = sell.value;
-    input.Quantity = quantity.value;
+    input.buyFieldEmpty = buyText.empty() || buy.refused;
+    input.sellFieldEmpty = sellText.empty() || sell.refused;
+    input.buyPrice = buy.refused ? 0 : buy.value;
+    input.sellPrice = sell.value;
+    input.quantity = quantity.value;
 
     const TradeResult result = ComputeTrade(rules, input);
     if (FeesFinite(rules, input)) {
         CheckNoNaN(result);
     }
-    CheckBreakEven(rules, input.BuyPrice, input.Quantity, result.BreakEvenPrice);
+    CheckBreakEven(rules, input.buyPrice, input.quantity, result.breakEvenPrice);
     return 0;
 }

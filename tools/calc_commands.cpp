@@ -86,33 +86,33 @@ FieldCommit ReadShareCount(std::string_view text) {
 using ResultField = std::pair<std::string_view, double TradeResult::*>;
 
 constexpr std::array<ResultField, 27> kResultFields{{
-    {"BuyAmount", &TradeResult::BuyAmount},
-    {"SellAmount", &TradeResult::SellAmount},
-    {"BuyCommission", &TradeResult::BuyCommission},
-    {"SellCommission", &TradeResult::SellCommission},
-    {"BuyStamp", &TradeResult::BuyStamp},
-    {"SellStamp", &TradeResult::SellStamp},
-    {"BuySettlement", &TradeResult::BuySettlement},
-    {"SellSettlement", &TradeResult::SellSettlement},
-    {"BuyHandling", &TradeResult::BuyHandling},
-    {"SellHandling", &TradeResult::SellHandling},
-    {"BuyRegulator", &TradeResult::BuyRegulator},
-    {"SellRegulator", &TradeResult::SellRegulator},
-    {"LegTransfer", &TradeResult::LegTransfer},
-    {"CommissionTotal", &TradeResult::CommissionTotal},
-    {"StampTotal", &TradeResult::StampTotal},
-    {"SettlementTotal", &TradeResult::SettlementTotal},
-    {"HandlingTotal", &TradeResult::HandlingTotal},
-    {"RegulatorTotal", &TradeResult::RegulatorTotal},
-    {"TransferTotal", &TradeResult::TransferTotal},
-    {"OtherTotal", &TradeResult::OtherTotal},
-    {"BuyLegFees", &TradeResult::BuyLegFees},
-    {"SellLegFees", &TradeResult::SellLegFees},
-    {"FeesTotal", &TradeResult::FeesTotal},
-    {"NetProfit", &TradeResult::NetProfit},
-    {"Yield", &TradeResult::Yield},
-    {"TotalPaid", &TradeResult::TotalPaid},
-    {"TotalReceived", &TradeResult::TotalReceived},
+    {"BuyAmount", &TradeResult::buyAmount},
+    {"SellAmount", &TradeResult::sellAmount},
+    {"BuyCommission", &TradeResult::buyCommission},
+    {"SellCommission", &TradeResult::sellCommission},
+    {"BuyStamp", &TradeResult::buyStamp},
+    {"SellStamp", &TradeResult::sellStamp},
+    {"BuySettlement", &TradeResult::buySettlement},
+    {"SellSettlement", &TradeResult::sellSettlement},
+    {"BuyHandling", &TradeResult::buyHandling},
+    {"SellHandling", &TradeResult::sellHandling},
+    {"BuyRegulator", &TradeResult::buyRegulator},
+    {"SellRegulator", &TradeResult::sellRegulator},
+    {"LegTransfer", &TradeResult::legTransfer},
+    {"CommissionTotal", &TradeResult::commissionTotal},
+    {"StampTotal", &TradeResult::stampTotal},
+    {"SettlementTotal", &TradeResult::settlementTotal},
+    {"HandlingTotal", &TradeResult::handlingTotal},
+    {"RegulatorTotal", &TradeResult::regulatorTotal},
+    {"TransferTotal", &TradeResult::transferTotal},
+    {"OtherTotal", &TradeResult::otherTotal},
+    {"BuyLegFees", &TradeResult::buyLegFees},
+    {"SellLegFees", &TradeResult::sellLegFees},
+    {"FeesTotal", &TradeResult::feesTotal},
+    {"NetProfit", &TradeResult::netProfit},
+    {"Yield", &TradeResult::yield},
+    {"TotalPaid", &TradeResult::totalPaid},
+    {"TotalReceived", &TradeResult::totalReceived},
 }};
 
 std::string FileMessage(const fs::path& file, SettingsMessage message) {
@@ -156,26 +156,26 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
     }
     ProgramState& state = settings.state;
     if (options.market) {
-        state.CurMarket = ParseMarket(*options.market);
-    } else if (!state.CurMarket) {
+        state.market = ParseMarket(*options.market);
+    } else if (!state.market) {
         if (settings.fromFile) {
             err << prefix << "note: the settings file stores no market; using "
                 << MarketName(kDefaultMarket) << '\n';
         }
-        state.CurMarket = kDefaultMarket;
+        state.market = kDefaultMarket;
     }
     if (options.type) {
-        state.CurType = ParseType(*options.type);
-    } else if (!state.CurType) {
+        state.type = ParseType(*options.type);
+    } else if (!state.type) {
         if (settings.fromFile) {
             err << prefix << "note: the settings file stores no security type; using "
                 << TypeName(kDefaultType) << '\n';
         }
-        state.CurType = kDefaultType;
+        state.type = kDefaultType;
     }
     state.LoadCurrentRates();
     if (auto message = ApplyRuleOptions(options.rule, settings.model,
-                                        TradeCurrency(*state.CurMarket, *state.CurType))) {
+                                        TradeCurrency(*state.market, *state.type))) {
         err << prefix << *message << '\n';
         return kExitBadInput;
     }
@@ -186,21 +186,20 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
         return kExitBadInput;
     }
     const Date date = options.date ? *ParseDate(*options.date) : Today();
-    const std::optional<FeeRules> rules =
-        TradeFeeRules(settings.model,
-                      ClassicRates{state.rates, state.CurMarket, state.parameters.SettlementCap()},
-                      *state.CurMarket, *state.CurType, date);
+    const std::optional<FeeRules> rules = TradeFeeRules(
+        settings.model, ClassicRates{state.rates, state.market, state.parameters.SettlementCap()},
+        *state.market, *state.type, date);
     if (!rules) {
         err << prefix << kNoRulesMessage << '\n';
         return kExitBadInput;
     }
 
     TradeInput input;
-    input.BuyPrice = buy.value;
-    input.SellPrice = sell.value;
-    input.Quantity = quantity.value;
-    input.BuyFieldEmpty = buy.empty;
-    input.SellFieldEmpty = sell.empty;
+    input.buyPrice = buy.value;
+    input.sellPrice = sell.value;
+    input.quantity = quantity.value;
+    input.buyFieldEmpty = buy.empty;
+    input.sellFieldEmpty = sell.empty;
     const TradeResult result = ComputeTrade(*rules, input);
 
     if (options.json) {
@@ -209,10 +208,10 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
             out << "  \"" << name << "\": " << JsonNumber(result.*member) << ",\n";
         }
         out << "  \"BreakEvenPrice\": "
-            << (result.BreakEvenPrice ? JsonNumber(*result.BreakEvenPrice) : "null") << "\n}\n";
+            << (result.breakEvenPrice ? JsonNumber(*result.breakEvenPrice) : "null") << "\n}\n";
         return kExitOk;
     }
-    for (const ResultRow& row : PanelRows(PanelForType(state.CurType), result)) {
+    for (const ResultRow& row : PanelRows(PanelForType(state.type), result)) {
         out << row.caption << '\t' << row.value << '\n';
     }
     return kExitOk;
@@ -240,19 +239,19 @@ int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream&
     }
 
     ExRightsCalculator calculator;
-    calculator.plan.Bonus = options.bonus.has_value();
-    calculator.plan.Rights = options.rights.has_value();
-    calculator.plan.Cash = options.cash.has_value();
-    calculator.plan.BonusPer10 = bonus.value;
-    calculator.plan.RightsPer10 = rights.value;
-    calculator.plan.RightsPrice = rightsPrice.value;
-    calculator.plan.CashPer10 = cash.value;
-    calculator.Direction =
+    calculator.plan.withBonus = options.bonus.has_value();
+    calculator.plan.withRights = options.rights.has_value();
+    calculator.plan.withCash = options.cash.has_value();
+    calculator.plan.bonusPer10 = bonus.value;
+    calculator.plan.rightsPer10 = rights.value;
+    calculator.plan.rightsPrice = rightsPrice.value;
+    calculator.plan.cashPer10 = cash.value;
+    calculator.direction =
         forward ? ExRightsDirection::BeforeToAfter : ExRightsDirection::AfterToBefore;
     if (forward) {
-        calculator.PriceBefore = price.value;
+        calculator.priceBefore = price.value;
     } else {
-        calculator.PriceAfter = price.value;
+        calculator.priceAfter = price.value;
     }
     const double result = calculator.Compute();
 

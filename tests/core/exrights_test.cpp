@@ -11,8 +11,8 @@ namespace ym {
 namespace {
 
 double Computed(ExRightsCalculator& calc, ExRightsDirection direction, double from) {
-    calc.Direction = direction;
-    (direction == ExRightsDirection::BeforeToAfter ? calc.PriceBefore : calc.PriceAfter) = from;
+    calc.direction = direction;
+    (direction == ExRightsDirection::BeforeToAfter ? calc.priceBefore : calc.priceAfter) = from;
     return calc.Compute();
 }
 
@@ -26,8 +26,8 @@ TEST(ExRights, UncheckedComponentsAndRepeatedComputations) {
     calc.plan = {true, true, true, 2, 3, 8, 1.5};
     EXPECT_DOUBLE_EQ(Computed(calc, ExRightsDirection::AfterToBefore, 15), 20.25);
     EXPECT_DOUBLE_EQ(Computed(calc, ExRightsDirection::AfterToBefore, 15), 20.25);
-    EXPECT_EQ(calc.MoneyAdjust, 0);
-    EXPECT_EQ(calc.ShareFactor, 1);
+    EXPECT_EQ(calc.moneyAdjust, 0);
+    EXPECT_EQ(calc.shareFactor, 1);
 }
 
 // Backward undoes forward. The procedure folds the money terms into one working sum before
@@ -52,7 +52,7 @@ TEST(ExRights, RandomPlansInvertAndAgreeWithTheClosedForms) {
             const double closed = direction == ExRightsDirection::BeforeToAfter
                                       ? PriceAfterFrom(from, p)
                                       : PriceBeforeFrom(from, p);
-            if (p.Rights && p.Cash) {
+            if (p.withRights && p.withCash) {
                 EXPECT_NEAR(got, closed, 1e-12 * (std::fabs(closed) + 100)) << i;
             } else {
                 EXPECT_EQ(got, closed) << i;

@@ -133,7 +133,7 @@ std::vector<Writer> Writers() {
     FeeParameters parameters = FeeParameters::Defaults();
     parameters.shanghai[0] = 0.005;
     DisplayScheme scheme;
-    scheme.CustomColor = kPresetSchemes[2];
+    scheme.customColors = kPresetSchemes[2];
     scheme.SetFromSaved(4);
     const std::string defaults = DefaultSettingsBytes();
     return {

@@ -45,9 +45,9 @@ TEST(CurrentRates, TakesTheTypesBlockOfTheMarket) {
     // clang-format on
     for (const auto& c : cases) {
         const RateSet r = CurrentRates(p, c.market, c.type);
-        const double rates[9] = {r.CommissionRate, r.MinCommission, r.StampRate,
-                                 r.TransferRate,   r.MinTransfer,   r.OtherFee,
-                                 r.SettlementRate, r.HandlingRate,  r.RegulatorRate};
+        const double rates[9] = {r.commissionRate, r.minCommission, r.stampRate,
+                                 r.transferRate,   r.minTransfer,   r.otherFee,
+                                 r.settlementRate, r.handlingRate,  r.regulatorRate};
         const double base = c.market == Market::Shanghai ? 100 : 200;
         for (int k = 0; k < 9; ++k) {
             EXPECT_EQ(rates[k], c.source[k] == 0 ? 0.0 : base + c.source[k])
@@ -104,8 +104,8 @@ TEST(ProgramState, FeeModelFromTheOneReadOfTheFile) {
         ProgramState state;
         state.settingsPath = dir.file();
         ASSERT_EQ(state.Load(), std::nullopt);
-        state.CurMarket = Market::Shanghai;
-        state.CurType = SecurityType::AShare;
+        state.market = Market::Shanghai;
+        state.type = SecurityType::AShare;
         state.LoadCurrentRates();
         state.tradeDate = c.tradeDate;
 

@@ -95,8 +95,8 @@ TEST(DamagedFile, ReadsItsValuesOrGivesItsMessageAndIsNeverWritten) {
             EXPECT_EQ(r.unreadableParameters, c.unreadable);
             EXPECT_EQ(r.settings.Select1, c.select1);
             EXPECT_EQ(r.settings.Select2, c.select2);
-            EXPECT_EQ(r.settings.scheme.Color, c.color);
-            EXPECT_EQ(r.settings.scheme.CurColor, c.color < 0 ? ColorTable{} : kPresetSchemes[0]);
+            EXPECT_EQ(r.settings.scheme.schemeNumber, c.color);
+            EXPECT_EQ(r.settings.scheme.colors, c.color < 0 ? ColorTable{} : kPresetSchemes[0]);
         }
 
         struct stat after {};
@@ -161,7 +161,7 @@ TEST(ForeignEncoding, ReadAsItsGbkTwinAndWrittenBackInItsOwnEncoding) {
     parameters.shanghai[0] = 0.005;
     parameters.shenzhen[27] = 250;
     DisplayScheme scheme;
-    scheme.CustomColor = kPresetSchemes[1];
+    scheme.customColors = kPresetSchemes[1];
     scheme.SetFromSaved(4);
     for (const std::string& start : starts) {
         TempDir twin;
@@ -182,7 +182,7 @@ TEST(ForeignEncoding, ReadAsItsGbkTwinAndWrittenBackInItsOwnEncoding) {
             EXPECT_EQ(r.settings.parameters.shenzhen, twinRead.settings.parameters.shenzhen);
             EXPECT_EQ(r.missingParameters, twinRead.missingParameters);
             EXPECT_EQ(r.settings.Select1, twinRead.settings.Select1);
-            EXPECT_EQ(r.settings.scheme.Color, twinRead.settings.scheme.Color);
+            EXPECT_EQ(r.settings.scheme.schemeNumber, twinRead.settings.scheme.schemeNumber);
 
             {
                 const std::string full = InEncoding(saved, e);

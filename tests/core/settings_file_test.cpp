@@ -42,8 +42,8 @@ const std::string kHandEdited =
 
 DisplayScheme Scheme(std::int16_t number, ColorRef slot4 = 0x00112233) {
     DisplayScheme scheme;
-    scheme.CustomColor = kScheme0;
-    scheme.CustomColor[3] = slot4;
+    scheme.customColors = kScheme0;
+    scheme.customColors[3] = slot4;
     scheme.SetFromSaved(number);
     return scheme;
 }
@@ -99,10 +99,10 @@ TEST(ReadSettings, CustomColourTextAndItsFallBack) {
     for (const auto& [text, expected] : cases) {
         const StoredSettings s = ReadEdited(
             {{"Color= 0", "Color= 4"}, {"SColor5=&HFFFF&", std::string("SColor5=") + text}});
-        EXPECT_EQ(s.scheme.Color, 4);
-        EXPECT_EQ(s.scheme.CurColor[4], expected) << text;
-        EXPECT_EQ(s.scheme.CustomColor[4], expected) << text;
-        EXPECT_EQ(s.scheme.CurColor[1], -2147483630) << text;
+        EXPECT_EQ(s.scheme.schemeNumber, 4);
+        EXPECT_EQ(s.scheme.colors[4], expected) << text;
+        EXPECT_EQ(s.scheme.customColors[4], expected) << text;
+        EXPECT_EQ(s.scheme.colors[1], -2147483630) << text;
     }
 }
 
@@ -114,11 +114,11 @@ TEST(HandEditedFile, ReadsEveryFormAndSavingTheSelectionChangesOnlyItsSection) {
     const StoredSettings& s = r.settings;
     EXPECT_EQ(s.Select1, 1);
     EXPECT_EQ(s.Select2, 4);
-    EXPECT_EQ(s.scheme.Color, 4);
+    EXPECT_EQ(s.scheme.schemeNumber, 4);
     ColorTable colors = kScheme0; // missing and unusable slots
     colors[1] = 0x00FF8080;
     colors[9] = -2147483630;
-    EXPECT_EQ(s.scheme.CurColor, colors);
+    EXPECT_EQ(s.scheme.colors, colors);
     const double shanghai[6] = {0.005, 5, 0.0035, 0.001, 0.005, -1};
     for (int i = 0; i < 27; ++i) {
         EXPECT_EQ(s.parameters.shanghai[i], i < 6 ? shanghai[i] : -1) << "A" << i + 1;
@@ -149,9 +149,9 @@ std::string SaveKeyByKey(std::string bytes, const FeeParameters& p, const Displa
     for (std::size_t i = 0; i < p.shenzhen.size(); ++i) {
         write(gbk ? kSz : kSzUtf8, "B" + std::to_string(i + 1), Str(p.shenzhen[i]));
     }
-    write("SHOWCOLOR", "", "Color=" + Str(scheme.Color));
-    for (std::size_t k = 0; scheme.Color == 4 && k < scheme.CustomColor.size(); ++k) {
-        write("SHOWCOLOR", "SColor" + std::to_string(k + 1), Str(scheme.CustomColor[k]));
+    write("SHOWCOLOR", "", "Color=" + Str(scheme.schemeNumber));
+    for (std::size_t k = 0; scheme.schemeNumber == 4 && k < scheme.customColors.size(); ++k) {
+        write("SHOWCOLOR", "SColor" + std::to_string(k + 1), Str(scheme.customColors[k]));
     }
     return bytes;
 }
@@ -211,7 +211,7 @@ TEST(SaveParameters, TheNextStartReadsWhatWasSaved) {
         const SettingsRead r = ReadSettings(dir.file());
         EXPECT_EQ(r.settings.parameters.shanghai, p.shanghai);
         EXPECT_EQ(r.settings.parameters.shenzhen, p.shenzhen);
-        EXPECT_EQ(r.settings.scheme.CurColor, Scheme(4).CustomColor);
+        EXPECT_EQ(r.settings.scheme.colors, Scheme(4).customColors);
         EXPECT_EQ(r.settings.feeModel.settings, model);
     }
 }

@@ -37,15 +37,15 @@ TEST(ClassicTrade, LegFeesAreTheStatementsLegs) {
     std::uniform_int_distribution<int> pick(0, 3);
     for (int i = 0; i < 2000; ++i) {
         ClassicRates r = pick(rng) < 2 ? ShanghaiA() : DefaultB(Market::Shenzhen);
-        r.rates.OtherFee = pick(rng);
-        r.rates.MinCommission = 5.0 * pick(rng);
+        r.rates.otherFee = pick(rng);
+        r.rates.minCommission = 5.0 * pick(rng);
         const TradeInput in = Typed(price(rng), price(rng), std::round(qty(rng)));
         const TradeResult res = ComputeTrade(r, in);
-        EXPECT_EQ(LegFees(r, Side::Buy, in.BuyPrice, in.Quantity), res.BuyLegFees);
-        EXPECT_EQ(LegFees(r, Side::Sell, in.SellPrice, in.Quantity), res.SellLegFees);
-        EXPECT_NEAR(res.FeesTotal, res.BuyLegFees + res.SellLegFees, 1e-9 * res.FeesTotal);
-        EXPECT_NEAR(res.NetProfit, res.SellAmount - res.SellLegFees - res.TotalPaid,
-                    1e-9 * (res.SellAmount + res.BuyAmount));
+        EXPECT_EQ(LegFees(r, Side::Buy, in.buyPrice, in.quantity), res.buyLegFees);
+        EXPECT_EQ(LegFees(r, Side::Sell, in.sellPrice, in.quantity), res.sellLegFees);
+        EXPECT_NEAR(res.feesTotal, res.buyLegFees + res.sellLegFees, 1e-9 * res.feesTotal);
+        EXPECT_NEAR(res.netProfit, res.sellAmount - res.sellLegFees - res.totalPaid,
+                    1e-9 * (res.sellAmount + res.buyAmount));
     }
 }
 
@@ -150,9 +150,9 @@ ClassicRates Classic(double commission, double stamp, double other = 0,
                      Market market = Market::Shanghai) {
     ClassicRates r;
     r.market = market;
-    r.rates.CommissionRate = commission;
-    r.rates.StampRate = stamp;
-    r.rates.OtherFee = other;
+    r.rates.commissionRate = commission;
+    r.rates.stampRate = stamp;
+    r.rates.otherFee = other;
     return r;
 }
 
@@ -164,7 +164,7 @@ ClassicRates With(ClassicRates r, double RateSet::*rate, double value) {
 // B shares in Shenzhen with a cap no trade reaches.
 ClassicRates Capped(double cap) {
     ClassicRates r = DefaultB(Market::Shenzhen);
-    r.SettlementCap = cap;
+    r.settlementCap = cap;
     return r;
 }
 
@@ -176,7 +176,7 @@ ClassicRates Capped(double cap) {
 // (500000 x 100: no break-even instead of 507556.6800070377), and subnormal rates once
 // made it slow.
 TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
-    const ClassicRates capTurnsLoss = With(DefaultB(), &RateSet::SettlementRate, 2);
+    const ClassicRates capTurnsLoss = With(DefaultB(), &RateSet::settlementRate, 2);
     const ClassicRates flat = Classic(0.5, 0.5, -0.02999999999997);
     const struct {
         ClassicRates rules;
@@ -187,20 +187,20 @@ TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
         {ShanghaiA(), 0.00001, 100000000}, {ShanghaiA(), 0.015, 1}, {ShanghaiA(), 0.03125, 3},
         {ShanghaiA(), 0.0625, 7}, {ShanghaiA(), 1, 1}, {ShanghaiA(), 0.99, 1000},
         {ShanghaiA(), 1.99, 333}, {ShanghaiA(), 127.99, 100}, {ShanghaiA(), 4095.995, 1},
-        {ShanghaiA(), 3.3, 99999999}, {With(ShanghaiA(), &RateSet::MinCommission, 20000), 0.01, 1},
-        {With(ShanghaiA(), &RateSet::MinCommission, 20000), 3.7, 1000},
-        {With(ShanghaiA(), &RateSet::MinCommission, 3e6), 1000, 1000}, {DefaultB(), 10, 200000},
+        {ShanghaiA(), 3.3, 99999999}, {With(ShanghaiA(), &RateSet::minCommission, 20000), 0.01, 1},
+        {With(ShanghaiA(), &RateSet::minCommission, 20000), 3.7, 1000},
+        {With(ShanghaiA(), &RateSet::minCommission, 3e6), 1000, 1000}, {DefaultB(), 10, 200000},
         {DefaultB(), 0.5, 100000000}, {DefaultB(), 2000, 12345}, {capTurnsLoss, 1, 100},
-        {capTurnsLoss, 0.37, 1000}, {With(ShanghaiA(), &RateSet::OtherFee, 7.77), 0.05, 1},
+        {capTurnsLoss, 0.37, 1000}, {With(ShanghaiA(), &RateSet::otherFee, 7.77), 0.05, 1},
         {Classic(0, 0), 5, 100}, {Classic(0, 0), 0.00001, 1}, {Classic(0.5, 0.5, -1), 0.5, 2},
         {Classic(0.5, 0.5, -3), 3, 1}, {Classic(0.5, 0.5, -2), 0.25, 8},
         {Classic(0.5, 0.5, -7), 1.75, 4}, {Classic(0.5, 0.5, -1), 0.1, 10},
         {Capped(1e20), 500000, 100}, {Capped(1e300), 500000, 100},
-        {With(Classic(1e-310, -1e-310), &RateSet::MinCommission, 0), 0.01, 1},
+        {With(Classic(1e-310, -1e-310), &RateSet::minCommission, 0), 0.01, 1},
         // A1=0.5 A3=0.5 A6=-0.02999999999997, buy 0.01 x 3, a hand-edited file's, once
         // defeated the search: the walk stops at 682.6699999995242 after 68,266 steps. A
         // subnormal handling fee, which every sum absorbs, changes nothing.
-        {flat, 0.01, 3}, {With(flat, &RateSet::HandlingRate, 1e-310), 0.01, 3},
+        {flat, 0.01, 3}, {With(flat, &RateSet::handlingRate, 1e-310), 0.01, 3},
         // clang-format on
     };
     for (const auto& c : cases) {
@@ -213,13 +213,13 @@ TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
 // and a trial price that no longer moves.
 TEST(BreakEven, NoPriceBreaksEven) {
     const ClassicRates capNoHelp =
-        With(With(DefaultB(), &RateSet::HandlingRate, 1), &RateSet::SettlementRate, 0.5);
+        With(With(DefaultB(), &RateSet::handlingRate, 1), &RateSet::settlementRate, 0.5);
     // clang-format off
     const struct {
         ClassicRates rules;
         double buy, qty;
     } cases[] = {
-        {Classic(0.6, 0.4), 10, 1000}, {With(DefaultB(), &RateSet::StampRate, 1.5), 0.00001, 1},
+        {Classic(0.6, 0.4), 10, 1000}, {With(DefaultB(), &RateSet::stampRate, 1.5), 0.00001, 1},
         {capNoHelp, 99, 99999}, {ShanghaiA(), 1e15, 1},
     };
     // clang-format on
@@ -284,31 +284,31 @@ public:
         ClassicRates classic;
         RateSet& r = classic.rates;
         classic.market = Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen;
-        r.CommissionRate = Rate();
-        r.StampRate = Rate();
+        r.commissionRate = Rate();
+        r.stampRate = Rate();
         if (Pick(2) == 0) {
-            r.SettlementRate = Rate();
-            r.HandlingRate = Rate();
-            r.RegulatorRate = Rate();
+            r.settlementRate = Rate();
+            r.handlingRate = Rate();
+            r.regulatorRate = Rate();
         }
         const double minimums[] = {0, 5.0 * (1 + Pick(2)), Typed(LogUniform(0.01, 1e6), 2),
                                    Typed(LogUniform(0.01, 1e6), 2)};
-        r.MinCommission = minimums[Pick(4)];
+        r.minCommission = minimums[Pick(4)];
         if (Pick(2) == 0) {
-            r.TransferRate = Typed(LogUniform(1e-4, 0.01), 4);
-            r.MinTransfer = Pick(3);
+            r.transferRate = Typed(LogUniform(1e-4, 0.01), 4);
+            r.minTransfer = Pick(3);
         }
         if (Pick(4) == 0) {
-            r.OtherFee = (Pick(3) == 0 ? -1 : 1) * Typed(LogUniform(0.01, 100), 2);
+            r.otherFee = (Pick(3) == 0 ? -1 : 1) * Typed(LogUniform(0.01, 100), 2);
         }
         if (Pick(10) == 0) {
-            double* fields[] = {&r.CommissionRate, &r.MinCommission, &r.MinTransfer, &r.OtherFee,
-                                &r.StampRate};
+            double* fields[] = {&r.commissionRate, &r.minCommission, &r.minTransfer, &r.otherFee,
+                                &r.stampRate};
             *fields[Pick(5)] = -1;
         }
         const double caps[] = {500, 1e20, 1e300, Typed(LogUniform(0.01, 1e5), 2),
                                Typed(LogUniform(0.01, 1e5), 2)};
-        classic.SettlementCap = caps[Pick(5)];
+        classic.settlementCap = caps[Pick(5)];
         return classic;
     }
     double Buy(bool official = false) {
@@ -350,16 +350,16 @@ TEST(BreakEven, ProfitGrowingSlowerThanItsNoiseAgrees) {
     for (int i = 0; i < 600 && !HasFailure(); ++i) {
         ClassicRates r =
             Classic(0.5, 0.25, 0, gen.Pick(2) == 0 ? Market::Shanghai : Market::Shenzhen);
-        r.SettlementCap = 1e300;
+        r.settlementCap = 1e300;
         const double deficit = gen.Pick(5) == 0 ? 0.0 : gen.LogUniform(1e-16, 1e-9);
-        (gen.Pick(2) == 0 ? r.rates.SettlementRate : r.rates.HandlingRate) = 0.25 - deficit;
+        (gen.Pick(2) == 0 ? r.rates.settlementRate : r.rates.handlingRate) = 0.25 - deficit;
         const double buy = gen.Pick(2) == 0 ? gen.Typed(gen.LogUniform(0.05, 5000), 2)
                                             : gen.LogUniform(0.05, 5000);
         const double qty = gen.Quantity(1e6);
         const double target = buy + 0.01 * gen.Pick(400);
         const double sum = 1 - deficit;
         // The profit (1 - sum) t q - b q - sum b q - 2 O is zero at the target.
-        r.rates.OtherFee = (deficit * target * qty - buy * qty - sum * buy * qty) / 2;
+        r.rates.otherFee = (deficit * target * qty - buy * qty - sum * buy * qty) / 2;
         decided += ExpectAgreesWithWalk(r, buy, qty, 1000000);
     }
     EXPECT_GT(decided, 300);
@@ -379,13 +379,13 @@ TEST(BreakEven, EveryInputTheFieldsAdmitNeedsFewTrials) {
         std::optional<FeeRules> rules;
         switch (i % 8) {
         case 0:
-            c.rates.MinCommission = 9999999;
+            c.rates.minCommission = 9999999;
             buy = 0.00001;
             qty = 1;
             break;
         case 1:
-            c.rates.CommissionRate = 0.5;
-            c.rates.StampRate = 0.4999;
+            c.rates.commissionRate = 0.5;
+            c.rates.stampRate = 0.4999;
             break;
         case 2:
             buy = gen.Uniform(9000000, 9999999);
@@ -395,13 +395,13 @@ TEST(BreakEven, EveryInputTheFieldsAdmitNeedsFewTrials) {
             c = Classic(0.5, 0.5, -buy * qty * (1 - gen.LogUniform(1e-15, 1e-3)));
             break;
         case 4:
-            c = With(DefaultB(), &RateSet::SettlementRate, gen.Uniform(0.5, 3));
-            c.SettlementCap = gen.LogUniform(1, 1e7);
+            c = With(DefaultB(), &RateSet::settlementRate, gen.Uniform(0.5, 3));
+            c.settlementCap = gen.LogUniform(1, 1e7);
             break;
         case 5:
-            c = With(With(ShanghaiA(), &RateSet::CommissionRate, 1e-310), &RateSet::StampRate,
+            c = With(With(ShanghaiA(), &RateSet::commissionRate, 1e-310), &RateSet::stampRate,
                      -1e-310);
-            c.rates.MinCommission = 0;
+            c.rates.minCommission = 0;
             buy = 0.01;
             qty = 1;
             break;

@@ -11,11 +11,11 @@ namespace ym::testing {
 inline ClassicRates ShanghaiA() {
     ClassicRates r;
     r.market = Market::Shanghai;
-    r.rates.CommissionRate = 0.0035;
-    r.rates.MinCommission = 10;
-    r.rates.StampRate = 0.004;
-    r.rates.TransferRate = 0.001;
-    r.rates.MinTransfer = 1;
+    r.rates.commissionRate = 0.0035;
+    r.rates.minCommission = 10;
+    r.rates.stampRate = 0.004;
+    r.rates.transferRate = 0.001;
+    r.rates.minTransfer = 1;
     return r;
 }
 
@@ -23,12 +23,12 @@ inline ClassicRates ShanghaiA() {
 inline ClassicRates DefaultB(Market market = Market::Shenzhen) {
     ClassicRates r;
     r.market = market;
-    r.SettlementCap = 500;
-    r.rates.CommissionRate = 0.0043;
-    r.rates.StampRate = 0.003;
-    r.rates.SettlementRate = 0.0005;
-    r.rates.HandlingRate = 0.0003;
-    r.rates.RegulatorRate = 0.000046;
+    r.settlementCap = 500;
+    r.rates.commissionRate = 0.0043;
+    r.rates.stampRate = 0.003;
+    r.rates.settlementRate = 0.0005;
+    r.rates.handlingRate = 0.0003;
+    r.rates.regulatorRate = 0.000046;
     return r;
 }
 
@@ -36,11 +36,11 @@ inline ClassicRates DefaultB(Market market = Market::Shenzhen) {
 inline constexpr double kEmpty = -1;
 inline TradeInput Typed(double buy, double sell, double qty) {
     TradeInput in;
-    in.BuyFieldEmpty = buy < 0;
-    in.SellFieldEmpty = sell < 0;
-    in.BuyPrice = buy < 0 ? 0 : buy;
-    in.SellPrice = sell < 0 ? 0 : sell;
-    in.Quantity = qty;
+    in.buyFieldEmpty = buy < 0;
+    in.sellFieldEmpty = sell < 0;
+    in.buyPrice = buy < 0 ? 0 : buy;
+    in.sellPrice = sell < 0 ? 0 : sell;
+    in.quantity = qty;
     return in;
 }
 

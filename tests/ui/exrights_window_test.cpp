@@ -72,8 +72,8 @@ class ExRightsWindowTest : public SessionTest {
     // The value the window holds for a field, as last read from it.
     double stored(const QString& name) const {
         const ym::ExRightsCalculator& c = w->calculator();
-        const double values[] = {c.PriceBefore,      c.PriceAfter,       c.plan.BonusPer10,
-                                 c.plan.RightsPer10, c.plan.RightsPrice, c.plan.CashPer10};
+        const double values[] = {c.priceBefore,      c.priceAfter,       c.plan.bonusPer10,
+                                 c.plan.rightsPer10, c.plan.rightsPrice, c.plan.cashPer10};
         return values[name.mid(4).toInt() - 1];
     }
 

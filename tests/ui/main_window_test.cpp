@@ -70,7 +70,7 @@ private slots:
         QVERIFY(s->get<QRadioButton>("Option2")->isChecked() &&
                 s->get<QRadioButton>("Option3")->isChecked());
         QCOMPARE(Panel(*s), "A");
-        QCOMPARE(s->state.rates.CommissionRate, 0.0035); // B1
+        QCOMPARE(s->state.rates.commissionRate, 0.0035); // B1
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->values("Label4_", 10), ZeroRows(10, 6));
     }
@@ -159,7 +159,7 @@ private slots:
         // The click takes the focus from the field, which commits 20, then calculates:
         // 70.00 + 38.50 commission.
         s->click("Text4");
-        QCOMPARE(s->state.BuyPrice, 20.0);
+        QCOMPARE(s->state.buyPrice, 20.0);
         QCOMPARE(s->text("Label4_0"), QStringLiteral("108.50元"));
     }
 
@@ -186,7 +186,7 @@ private slots:
         QVERIFY(Enter(edit, c));
         QCOMPARE(edit->text(), QString::fromUtf8(c.after));
         QCOMPARE(Focused(), edit);
-        QCOMPARE(s->state.BuyPrice, 0.0);
+        QCOMPARE(s->state.buyPrice, 0.0);
         QVERIFY(s->shown().isEmpty());
     }
 
@@ -206,7 +206,7 @@ private slots:
             QStringLiteral("交易小算盘Yuanmate V5.5: 输入的值不能大于等于1000000,请重新输入!");
         QCOMPARE(s->shown(), QStringList{refusal});
         QCOMPARE(s->field("Text1")->text(), QString());
-        QCOMPARE(s->state.BuyPrice, 10.0);
+        QCOMPARE(s->state.buyPrice, 10.0);
         QCOMPARE(Focused(), s->get(byEnter ? "Text1" : "Text3"));
         // Undo cannot bring the refused price back, neither by the key nor the menu.
         QTest::keySequence(s->field("Text1"), QKeySequence::Undo);
@@ -215,7 +215,7 @@ private slots:
         if (byEnter) {
             // The emptied field commits as 0 on the next Enter.
             s->type("\r");
-            QCOMPARE(s->state.BuyPrice, 0.0);
+            QCOMPARE(s->state.buyPrice, 0.0);
             QCOMPARE(s->shown(), QStringList{refusal});
         }
     }
@@ -237,18 +237,18 @@ private slots:
         // Not committed: the selector reads it again.
         s->field("Text3")->setText("12");
         s->type(c.clicks);
-        QCOMPARE(ym::StoredNumber(s->state.CurMarket), c.market);
-        QCOMPARE(ym::StoredNumber(s->state.CurType), c.type);
+        QCOMPARE(ym::StoredNumber(s->state.market), c.market);
+        QCOMPARE(ym::StoredNumber(s->state.type), c.type);
         QCOMPARE(Panel(*s), c.bPanel ? "B" : "A");
-        QCOMPARE(s->state.rates.CommissionRate, c.commissionRate);
+        QCOMPARE(s->state.rates.commissionRate, c.commissionRate);
         QCOMPARE(s->values("Label4_", 10), ZeroRows(10, 6));
         QCOMPARE(s->values("Label8_", 12), ZeroRows(12, 8));
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kFlatColor);
         }
         QCOMPARE(s->field("Text1")->text(), QStringLiteral("10"));
-        QCOMPARE(s->state.SellPrice, 12.0);
-        QCOMPARE(s->state.Quantity, 1000.0);
+        QCOMPARE(s->state.sellPrice, 12.0);
+        QCOMPARE(s->state.quantity, 1000.0);
     }
 
     void escapeChangesNothingAndCClearsEverything() {
@@ -263,7 +263,7 @@ private slots:
         for (const char* name : {"Text1", "Text2", "Text3"}) {
             QCOMPARE(s->field(name)->text(), QString());
         }
-        QCOMPARE(s->state.BuyPrice + s->state.SellPrice + s->state.Quantity, 0.0);
+        QCOMPARE(s->state.buyPrice + s->state.sellPrice + s->state.quantity, 0.0);
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->values("Label4_", 10), ZeroRows(10, 6));
     }
@@ -285,7 +285,7 @@ private slots:
         s->form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
         QCOMPARE(Panel(*s), "B");
-        QCOMPARE(s->state.rates.CommissionRate, 0.0043);
+        QCOMPARE(s->state.rates.commissionRate, 0.0043);
     }
 
     // `how` is a script, or empty for the window system's close request.
@@ -337,7 +337,7 @@ private slots:
                  qPrintable(notice));
         QCOMPARE(s->fileBytes(), bytes); // told, not repaired
         s->click("Option1");
-        QCOMPARE(s->state.rates.CommissionRate, -1.0);
+        QCOMPARE(s->state.rates.commissionRate, -1.0);
         QCOMPARE(s->shown().size(), 1);
     }
 

@@ -218,7 +218,7 @@ private slots:
 
     void picksSurviveCancel() {
         const QByteArray bytes = s->fileBytes();
-        const ym::ColorTable shown = s->state.scheme.CurColor;
+        const ym::ColorTable shown = s->state.scheme.colors;
         QVERIFY(OpenSettings());
         Get<QComboBox>("Combo1")->setCurrentIndex(4);
         Get<QComboBox>("Combo3")->setCurrentIndex(1);
@@ -230,7 +230,7 @@ private slots:
         Type("[Command1]", Dialog());
         QVERIFY(s->back());
         QCOMPARE(s->fileBytes(), bytes);
-        QVERIFY(s->state.scheme.CurColor == shown);
+        QVERIFY(s->state.scheme.colors == shown);
 
         QVERIFY(OpenSettings());
         QCOMPARE(Get<QComboBox>("Combo1")->currentIndex(), 0);

@@ -80,15 +80,15 @@ void Form4::Command1_Click() {
 }
 
 void Form4::Command2_Click() {
-    const bool forward = m_calc.Direction == ExRightsDirection::BeforeToAfter;
+    const bool forward = m_calc.direction == ExRightsDirection::BeforeToAfter;
     EntryField* source = forward ? m_text1 : m_text2;
     EntryField* target = forward ? m_text2 : m_text1;
     if (source->text().isEmpty()) {
         source->setProgramText(kZeroText); // the stored value is 0 already
     }
-    m_calc.plan.Bonus = m_check1->isChecked();
-    m_calc.plan.Rights = m_check2->isChecked();
-    m_calc.plan.Cash = m_check3->isChecked();
+    m_calc.plan.withBonus = m_check1->isChecked();
+    m_calc.plan.withRights = m_check2->isChecked();
+    m_calc.plan.withCash = m_check3->isChecked();
     const double result = m_calc.Compute();
     target->setProgramText(FromUtf8(FormatMask(result, kExRightsMask)));
 
@@ -104,10 +104,10 @@ void Form4::Command2_Click() {
 void Form4::Command3_Click() {
     m_text1->setProgramText(QString());
     m_text2->setProgramText(QString());
-    m_calc.PriceBefore = 0;
-    m_calc.PriceAfter = 0;
+    m_calc.priceBefore = 0;
+    m_calc.priceAfter = 0;
     setAvailable(m_command2, m_text7[1], true);
-    (m_calc.Direction == ExRightsDirection::AfterToBefore ? m_text2 : m_text1)->setFocus();
+    (m_calc.direction == ExRightsDirection::AfterToBefore ? m_text2 : m_text1)->setFocus();
     setAvailable(m_command3, m_text7[2], false);
     m_text1->setReadOnly(false);
     m_text2->setReadOnly(false);
@@ -189,7 +189,7 @@ void Form4::enterField(EntryField* field, FieldKind kind, double& value) {
 void Form4::focusAfterPlanField() {
     if (!computeAvailable()) {
         m_text7[2]->setFocus();
-    } else if (m_calc.Direction == ExRightsDirection::AfterToBefore) {
+    } else if (m_calc.direction == ExRightsDirection::AfterToBefore) {
         m_text2->setFocus();
     } else {
         m_text1->setFocus();
@@ -197,27 +197,27 @@ void Form4::focusAfterPlanField() {
 }
 
 void Form4::Text1_KeyPress() {
-    enterField(m_text1, FieldKind::Money, m_calc.PriceBefore);
+    enterField(m_text1, FieldKind::Money, m_calc.priceBefore);
     m_text7[1]->setFocus();
 }
 
 void Form4::Text2_KeyPress() {
-    enterField(m_text2, FieldKind::Money, m_calc.PriceAfter);
+    enterField(m_text2, FieldKind::Money, m_calc.priceAfter);
     m_text7[1]->setFocus();
 }
 
 void Form4::Text3_KeyPress() {
-    enterField(m_text3, FieldKind::ShareCount, m_calc.plan.BonusPer10);
+    enterField(m_text3, FieldKind::ShareCount, m_calc.plan.bonusPer10);
     focusAfterPlanField();
 }
 
 void Form4::Text4_KeyPress() {
-    enterField(m_text4, FieldKind::ShareCount, m_calc.plan.RightsPer10);
+    enterField(m_text4, FieldKind::ShareCount, m_calc.plan.rightsPer10);
     m_text5->setFocus();
 }
 
 void Form4::Text5_KeyPress() {
-    enterField(m_text5, FieldKind::Money, m_calc.plan.RightsPrice);
+    enterField(m_text5, FieldKind::Money, m_calc.plan.rightsPrice);
     focusAfterPlanField();
     if (m_text4->text().isEmpty() || m_text5->text().isEmpty()) {
         m_check2->setChecked(false);
@@ -225,32 +225,32 @@ void Form4::Text5_KeyPress() {
 }
 
 void Form4::Text6_KeyPress() {
-    enterField(m_text6, FieldKind::Money, m_calc.plan.CashPer10);
+    enterField(m_text6, FieldKind::Money, m_calc.plan.cashPer10);
     focusAfterPlanField();
 }
 
 void Form4::Text1_LostFocus() {
-    readField(m_text1, FieldKind::Money, m_calc.PriceBefore);
+    readField(m_text1, FieldKind::Money, m_calc.priceBefore);
 }
 
 void Form4::Text2_LostFocus() {
-    readField(m_text2, FieldKind::Money, m_calc.PriceAfter);
+    readField(m_text2, FieldKind::Money, m_calc.priceAfter);
 }
 
 void Form4::Text3_LostFocus() {
-    readField(m_text3, FieldKind::ShareCount, m_calc.plan.BonusPer10);
+    readField(m_text3, FieldKind::ShareCount, m_calc.plan.bonusPer10);
 }
 
 void Form4::Text4_LostFocus() {
-    readField(m_text4, FieldKind::ShareCount, m_calc.plan.RightsPer10);
+    readField(m_text4, FieldKind::ShareCount, m_calc.plan.rightsPer10);
 }
 
 void Form4::Text5_LostFocus() {
-    readField(m_text5, FieldKind::Money, m_calc.plan.RightsPrice);
+    readField(m_text5, FieldKind::Money, m_calc.plan.rightsPrice);
 }
 
 void Form4::Text6_LostFocus() {
-    readField(m_text6, FieldKind::Money, m_calc.plan.CashPer10);
+    readField(m_text6, FieldKind::Money, m_calc.plan.cashPer10);
 }
 
 void Form4::Text1_GotFocus() {
@@ -264,7 +264,7 @@ void Form4::Text2_GotFocus() {
 void Form4::priceFieldEntered(ExRightsDirection direction, const QString& caption) {
     m_text7[1]->setText(caption);
     m_text7[1]->setAccessibleName(SpokenName(caption));
-    m_calc.Direction = direction;
+    m_calc.direction = direction;
     switchOffIncompletePlans();
     // After a computation the price fields wait for Clear.
     if (!computeAvailable()) {

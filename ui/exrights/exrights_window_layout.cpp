@@ -236,12 +236,12 @@ void Form4::buildPlan() {
     m_text6 = field("Text6", kFieldLeft, kFieldWidth, 2, 9);
 
     ExRightsPlan& plan = m_calc.plan;
-    m_rows[0] = {m_check1, {m_label3[0], nullptr}, {m_text3, nullptr}, {&plan.BonusPer10, nullptr}};
+    m_rows[0] = {m_check1, {m_label3[0], nullptr}, {m_text3, nullptr}, {&plan.bonusPer10, nullptr}};
     m_rows[1] = {m_check2,
                  {m_label3[1], m_label3[3]},
                  {m_text4, m_text5},
-                 {&plan.RightsPer10, &plan.RightsPrice}};
-    m_rows[2] = {m_check3, {m_label3[2], nullptr}, {m_text6, nullptr}, {&plan.CashPer10, nullptr}};
+                 {&plan.rightsPer10, &plan.rightsPrice}};
+    m_rows[2] = {m_check3, {m_label3[2], nullptr}, {m_text6, nullptr}, {&plan.cashPer10, nullptr}};
 
     // A plan field is named by its row and its caption: "10送" alone would name two.
     for (const PlanRow& planRow : m_rows) {

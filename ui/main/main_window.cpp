@@ -109,9 +109,9 @@ bool Form1::Form_Load() {
         return false;
     }
 
-    m_state.BuyPrice = 0;
-    m_state.SellPrice = 0;
-    m_state.Quantity = 0;
+    m_state.buyPrice = 0;
+    m_state.sellPrice = 0;
+    m_state.quantity = 0;
     m_state.rates = RateSet{};
     if (const auto message = m_state.Load()) {
         // Values read before the failure are dropped with the program.
@@ -178,16 +178,16 @@ void Form1::DTPicker1_Change() {
 }
 
 void Form1::restoreSelection() {
-    if (!m_state.CurMarket) {
+    if (!m_state.market) {
         return;
     }
-    selectMarket(*m_state.CurMarket);
-    if (!m_state.CurType) {
+    selectMarket(*m_state.market);
+    if (!m_state.type) {
         return;
     }
     m_state.LoadCurrentRates();
-    selectType(*m_state.CurType);
-    if (m_state.CurType == SecurityType::BShare) {
+    selectType(*m_state.type);
+    if (m_state.type == SecurityType::BShare) {
         ShowPanel(m_panels, Panel::BShare);
     }
 }
@@ -359,11 +359,11 @@ void Form1::focusWindowChanged(QWindow* window) {
 void Form1::Command1_Click() {
     showFeeModel(); // a new day may have begun
     TradeInput input;
-    input.BuyPrice = m_state.BuyPrice;
-    input.SellPrice = m_state.SellPrice;
-    input.Quantity = m_state.Quantity;
-    input.BuyFieldEmpty = m_text1->text().isEmpty();
-    input.SellFieldEmpty = m_text3->text().isEmpty();
+    input.buyPrice = m_state.buyPrice;
+    input.sellPrice = m_state.sellPrice;
+    input.quantity = m_state.quantity;
+    input.buyFieldEmpty = m_text1->text().isEmpty();
+    input.sellFieldEmpty = m_text3->text().isEmpty();
     const std::optional<FeeRules> rules = m_state.feeRules();
     if (!rules) {
         ShowNotice(this, FromUtf8(kNoRulesMessage));
@@ -373,7 +373,7 @@ void Form1::Command1_Click() {
     for (ResultPanel* panel : {&m_panels.a, &m_panels.b}) {
         const std::vector<ResultRow> rows = PanelRows(panel->kind, result);
         SetRowValues(*panel, rows);
-        ColorProfitRows(*panel, rows, m_state.scheme.CurColor);
+        ColorProfitRows(*panel, rows, m_state.scheme.colors);
     }
     focusAndSelect(m_text1);
 }
@@ -381,9 +381,9 @@ void Form1::Command1_Click() {
 void Form1::Command5_Click() {
     resetPanelValues();
     resetProfitRows();
-    m_state.BuyPrice = 0;
-    m_state.SellPrice = 0;
-    m_state.Quantity = 0;
+    m_state.buyPrice = 0;
+    m_state.sellPrice = 0;
+    m_state.quantity = 0;
     for (EntryField* field : {m_text1, m_text2, m_text3}) {
         field->setProgramText(QString());
     }
@@ -404,52 +404,52 @@ void Form1::Command2_Click() {
 // Every selector shows the panel of the selected type, loads the block of the selected
 // market and type, and resets both panels; the user calculates again.
 void Form1::selectionChanged() {
-    ShowPanel(m_panels, PanelForType(m_state.CurType));
+    ShowPanel(m_panels, PanelForType(m_state.type));
     m_state.LoadCurrentRates();
     ResetResults();
 }
 
 void Form1::Option1_Click() {
-    m_state.CurMarket = Market::Shanghai;
+    m_state.market = Market::Shanghai;
     selectionChanged();
 }
 
 void Form1::Option2_Click() {
-    m_state.CurMarket = Market::Shenzhen;
+    m_state.market = Market::Shenzhen;
     selectionChanged();
 }
 
 void Form1::Option3_Click() {
-    m_state.CurType = SecurityType::AShare;
+    m_state.type = SecurityType::AShare;
     selectionChanged();
 }
 
 void Form1::Option4_Click() {
-    m_state.CurType = SecurityType::Bond;
+    m_state.type = SecurityType::Bond;
     selectionChanged();
 }
 
 void Form1::Option5_Click() {
-    m_state.CurType = SecurityType::Fund;
+    m_state.type = SecurityType::Fund;
     selectionChanged();
 }
 
 void Form1::Option6_Click() {
-    m_state.CurType = SecurityType::BShare;
+    m_state.type = SecurityType::BShare;
     selectionChanged();
 }
 
 void Form1::Option7_Click() {
-    m_state.CurType = SecurityType::InvestmentFund;
+    m_state.type = SecurityType::InvestmentFund;
     selectionChanged();
 }
 
 void Form1::ResetResults() {
     resetPanelValues();
     resetProfitRows();
-    m_state.BuyPrice = Val(ToAscii(m_text1->text()));
-    m_state.SellPrice = Val(ToAscii(m_text3->text()));
-    m_state.Quantity = Val(ToAscii(m_text2->text()));
+    m_state.buyPrice = Val(ToAscii(m_text1->text()));
+    m_state.sellPrice = Val(ToAscii(m_text3->text()));
+    m_state.quantity = Val(ToAscii(m_text2->text()));
 }
 
 void Form1::ApplyDisplayScheme() {
@@ -463,12 +463,12 @@ void Form1::resetPanelValues() {
 }
 
 void Form1::resetProfitRows() {
-    ColorProfitRows(m_panels.a, ResetRows(Panel::AShare), m_state.scheme.CurColor);
-    ColorProfitRows(m_panels.b, ResetRows(Panel::BShare), m_state.scheme.CurColor);
+    ColorProfitRows(m_panels.a, ResetRows(Panel::AShare), m_state.scheme.colors);
+    ColorProfitRows(m_panels.b, ResetRows(Panel::BShare), m_state.scheme.colors);
 }
 
 void Form1::colorPanels() {
-    const ColorTable& colors = m_state.scheme.CurColor;
+    const ColorTable& colors = m_state.scheme.colors;
     ColorBackground(m_panels.a, colors);
     ColorBackground(m_panels.b, colors);
     ShowPanel(m_panels, Panel::AShare);
@@ -500,15 +500,15 @@ void Form1::Text2_KeyPress() {
 }
 
 bool Form1::Text1_Commit() {
-    return commitField(m_text1, CommitBuyPrice, m_state.BuyPrice);
+    return commitField(m_text1, CommitBuyPrice, m_state.buyPrice);
 }
 
 void Form1::Text3_Commit() {
-    commitField(m_text3, CommitSellPrice, m_state.SellPrice);
+    commitField(m_text3, CommitSellPrice, m_state.sellPrice);
 }
 
 void Form1::Text2_Commit() {
-    commitField(m_text2, CommitQuantity, m_state.Quantity);
+    commitField(m_text2, CommitQuantity, m_state.quantity);
 }
 
 bool Form1::commitField(EntryField* field, FieldCommit (*commit)(std::string_view),

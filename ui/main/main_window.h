@@ -63,7 +63,7 @@ public:
 
     // Both panels back to zero with the profit rows flat; the fields are read again.
     void ResetResults();
-    // Zero values, then panels, lines and rows recoloured from CurColor. Used when the
+    // Zero values, then panels, lines and rows recoloured from the scheme's colours. Used when the
     // settings dialog has saved a new scheme.
     void ApplyDisplayScheme();
 

@@ -10,7 +10,7 @@
 namespace ym::ui {
 
 void Form3::loadSchemePage() {
-    m_workingScheme = m_state.scheme.Color;
+    m_workingScheme = m_state.scheme.schemeNumber;
     if (m_workingScheme >= 0 && m_workingScheme <= kCustomScheme) {
         showSchemeColors(m_workingScheme);
         m_combo1->setCurrentIndex(m_workingScheme);
@@ -91,7 +91,7 @@ void Form3::pickColor(ColorRow& row) {
     const int item = row.list->currentIndex();
     if (item >= 0) {
         m_state.scheme
-            .CustomColor[static_cast<std::size_t>(row.itemSlots[static_cast<std::size_t>(item)])] =
+            .customColors[static_cast<std::size_t>(row.itemSlots[static_cast<std::size_t>(item)])] =
             ToColorRef(*chosen);
     }
 }

@@ -161,7 +161,7 @@ ParameterField* Form3::unstorableField() const {
 }
 
 void Form3::Command2_Click() {
-    if (m_state.scheme.Color != m_workingScheme) {
+    if (m_state.scheme.schemeNumber != m_workingScheme) {
         m_changed = true;
     }
     // Typing in a term field is a change by itself; the model and the two choices count
