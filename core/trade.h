@@ -57,4 +57,8 @@ std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice,
 // otherTotal; the leg totals and feesTotal include them either way.
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 
+// ComputeTrade without the break-even search (breakEvenPrice stays unset): what the position
+// tools cost at each price they try.
+TradeResult ComputeRoundTrip(const FeeRules& rules, const TradeInput& input);
+
 } // namespace ym
