@@ -47,7 +47,7 @@ constexpr double kAbsNoise = 0x1p-1000; // covers every underflow in one value
 constexpr double kHalfFen = 0.0051;     // one fee's rounding to the fen, and a margin
 constexpr double kFarFromOverflow = 0x1p900;
 constexpr double kHighestSellPrice = 9999999; // seven digits: the sell field's longest number
-constexpr std::int64_t kBudget = 1 << 16;
+constexpr std::int64_t kBudget = 1 << 12;
 
 // Relative error of one computed value against its exact counterpart, per unit of the
 // magnitudes involved: about 25 roundings in the classic model; the statement rounding of

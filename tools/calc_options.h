@@ -16,7 +16,7 @@ namespace ym::calc {
 
 inline constexpr std::string_view kProgramName = "yuanmate-calc";
 
-enum class Command { Help, Trade, ExRights, Init, Rules, Batch };
+enum class Command { Help, Trade, ExRights, Init, Rules, Batch, Target, Average, Swing };
 
 // Which fee rules a trade or a batch follows, and the broker's terms, as given.
 struct RuleOptions {
@@ -39,6 +39,16 @@ struct TradeOptions {
     std::optional<std::string> date;
     RuleOptions rule;
     bool json = false;
+};
+
+// target, average and swing: the trade's settings and fee model options, its price and
+// quantity fields as each command names them, and the position's own values.
+struct PositionOptions : TradeOptions {
+    std::optional<std::string> profit;
+    std::optional<std::string> yield;
+    std::optional<std::string> held;
+    std::optional<std::string> cost;
+    std::optional<std::string> toCost;
 };
 
 struct ExRightsOptions {
@@ -70,6 +80,7 @@ struct ParsedCommand {
     ExRightsOptions exrights;
     RulesOptions rules;
     BatchOptions batch;
+    PositionOptions position;
 };
 
 // A failed parse carries the one-line message for stderr (without the program name).
