@@ -22,10 +22,12 @@
 //   meets it too; the walk jumps there. Only near the threshold, where rounding noise could
 //   decide, are prices tried one by one, and the first that fails ends the walk exactly where
 //   the literal walk ends.
-// * The lots: within a run the exact cost price (a + b·Q) ÷ (held + Q) is monotone in the
-//   quantity Q, so a cost that misses its target by more than the noise of every quantity
-//   before it (cost falling) or after it (cost rising) in the run rules those quantities out;
-//   bisection on that certificate skips to where the noise could decide.
+// * The lots: within a run the exact cost price (A + B·Q) ÷ (held + Q) is monotone in the
+//   quantity Q and moves by at most |B·held − A|·x ÷ (S·(S + x)) over x more shares from
+//   S = held + Q, while its noise shrinks as 1 ÷ S: from a quantity that misses the target by a
+//   margin beyond that noise the walk jumps as far as the cost cannot cross the margin, and a
+//   cost moving away from the target, or one that can no longer cross the margin at all,
+//   ends the run.
 // Prices are tried one by one at most kBudget times; where the value stays within its noise of
 // the threshold for longer (rates summing to 1 within about 1e-9), the answer is Undecided.
 #include "core/position_tools.h"
@@ -482,69 +484,33 @@ private:
                (rules_.toFen ? kHalfFen * (run.following + 2) : 0) + 64 * kAbsNoise;
     }
 
-    // How far the computed cost at n misses the target, beyond its own noise and a bound on
-    // the noise of the quantities from `low` lots on: > 0 proves those quantities miss.
-    double Miss(const RunShape& run, std::int64_t n, double cost, std::int64_t low,
-                std::int64_t high) const {
-        const double numerator = NumeratorNoise(run, high);
-        const double here = numerator / (holding_.quantity + At(n).second);
-        const double there = numerator / (holding_.quantity + At(low).second);
-        const double miss = down_ ? cost - target_ : target_ - cost;
-        return miss - (here + there) * (1 + 0x1p-20) -
-               8 * kEps * (std::fabs(cost) + std::fabs(target_));
-    }
-
-    // The direction of the exact cost within the run as the lots grow: -1 it approaches the
-    // target, +1 it moves away, 0 unknown. The exact cost is (A + B·Q) ÷ (held + Q) with
-    // A = held × cost + the fixed fees and B = price + the following fees per share, that is
-    // B − D ÷ (held + Q) with D = B·held − A: it falls where D < 0. `spread` receives a bound
-    // on |D| where the trend is unknown.
-    int Trend(const RunShape& run, double& spread) const {
+    // The exact cost within the run is (A + B·Q) ÷ (held + Q) with A = held × cost + the fixed
+    // fees and B = price + the following fees per share, that is B − D ÷ (held + Q) with
+    // D = B·held − A. Returns a bound on |D| and whether the cost certainly moves away from
+    // the target as the lots grow.
+    double MoebiusBound(const RunShape& run, bool& movesAway) const {
         const double h = holding_.quantity;
         const double b = price_ + run.perShareSlope;
-        const double a = h * holding_.cost + run.fixedFees;
-        const double d = b * h - a;
+        const double d = b * h - (h * holding_.cost + run.fixedFees);
         const double bound = 16 * kEps *
                                  (std::fabs(b * h) + std::fabs(h * holding_.cost) +
                                   h * (std::fabs(price_) + run.perShareAbs) + run.fixedAbs +
                                   std::fabs(rules_.other)) +
                              kAbsNoise;
-        if (!std::isfinite(d) || std::fabs(d) <= bound) {
-            spread = std::fabs(d) + bound;
-            return 0;
-        }
-        const bool falls = d < 0;
-        return falls == down_ ? -1 : 1;
+        // The cost falls with Q where D < 0; down, the target lies below.
+        movesAway = std::isfinite(d) && std::fabs(d) > bound && (d < 0) != down_;
+        return std::fabs(d) + bound;
     }
 
+    // Lots a..b of one run, walked up: from a quantity that misses the target by more than the
+    // noise of every quantity after it in the run, skip as many lots as the exact cost cannot
+    // cross that margin in.
     std::optional<GridAnswer> SearchRun(const RunShape& run, std::int64_t a, std::int64_t b) {
-        double spread = 0;
-        const int trend = Trend(run, spread);
-        std::int64_t n = a;
-        if (trend == 0) {
-            // A cost within D ÷ (held + Q) of B over the whole run: one miss by more than
-            // twice that rules the run out.
-            const double first = Cost(a);
-            const double wobble = 2 * spread / (holding_.quantity + At(a).second);
-            if (!Meets(first) && Miss(run, a, first, a, b) - wobble * (1 + 0x1p-20) > 0) {
-                return std::nullopt;
-            }
-        }
-        if (trend < 0) {
-            // Approaching: a miss proven at m rules out every quantity of the run up to m.
-            const double atEnd = Cost(b);
-            if (Miss(run, b, atEnd, a, b) > 0) {
-                return std::nullopt;
-            }
-            std::int64_t lo = a - 1;
-            std::int64_t hi = b;
-            while (hi - lo > 1) {
-                const std::int64_t mid = lo + (hi - lo) / 2;
-                (Miss(run, mid, Cost(mid), a, mid) > 0 ? lo : hi) = mid;
-            }
-            n = lo + 1;
-        }
-        for (; n <= b; ++n) {
+        bool movesAway = false;
+        const double change = MoebiusBound(run, movesAway);
+        // Numerator noise ÷ (held + Q) bounds the cost's noise from Q on.
+        const double numerator = NumeratorNoise(run, b);
+        for (std::int64_t n = a; n <= b;) {
             if (evaluations_ > kBudget) {
                 return GridAnswer{GridOutcome::Undecided, 0};
             }
@@ -552,10 +518,25 @@ private:
             if (Meets(cost)) {
                 return GridAnswer{GridOutcome::Found, n};
             }
-            // Moving away: a miss proven at n rules out the rest of the run.
-            if (trend > 0 && Miss(run, n, cost, n, b) > 0) {
-                return std::nullopt;
+            const double held = holding_.quantity + At(n).second;
+            const double miss = down_ ? cost - target_ : target_ - cost;
+            const double margin = miss - 2 * (numerator / held) * (1 + 0x1p-20) -
+                                  8 * kEps * (std::fabs(cost) + std::fabs(target_));
+            std::int64_t skip = 1;
+            if (margin > 0 && std::isfinite(margin)) {
+                // Over x more shares the exact cost moves by at most change·x ÷ (S·(S + x)),
+                // S = held + Q: less than the margin for every x where change ≤ margin·S.
+                if (movesAway || change <= margin * held) {
+                    return std::nullopt;
+                }
+                const double shares = margin * held * held / (change - margin * held);
+                const double lots = shares / lot_ * (1 - 0x1p-30);
+                if (lots >= static_cast<double>(b - n)) {
+                    return std::nullopt;
+                }
+                skip = std::max<std::int64_t>(1, static_cast<std::int64_t>(lots));
             }
+            n += skip;
         }
         return std::nullopt;
     }
