@@ -127,7 +127,7 @@ constexpr std::array<std::string_view, 8> kBoardNames{"主板",   "主板 ST", "
 
 } // namespace
 
-std::optional<Market> SecurityCode::market() const {
+std::optional<Market> SecurityCode::CalculatorMarket() const {
     switch (range->exchange) {
     case Exchange::Shanghai:
         return Market::Shanghai;

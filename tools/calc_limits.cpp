@@ -32,7 +32,7 @@ std::variant<Security, std::string> SecurityOf(const LimitsOptions& options, std
         return "--code: " + Quoted(*options.code) + ": " + found.problem;
     }
     const CodeRange& range = *found.code->range;
-    Security security{range.board, found.code->market()};
+    Security security{range.board, found.code->CalculatorMarket()};
     if (board == Board::MainRiskWarning && range.board == Board::Main) {
         security.board = Board::MainRiskWarning;
     } else if (board) {
