@@ -1,6 +1,7 @@
 // The program-wide data shared by the windows: the settings path, the fee parameters, the
-// selection, the display scheme, the fee model with the trade date,
-// and the stored inputs of the calculator. One instance lives for the whole run.
+// selection, the display scheme, the fee model with the trade date, and the stored inputs
+// of the calculator. One instance lives for the whole run; the fee rules are derived from
+// it on every calculation, never stored.
 #pragma once
 
 #include "core/display_scheme.h"
