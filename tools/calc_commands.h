@@ -7,6 +7,7 @@
 #include "core/trade.h"
 #include "tools/calc_options.h"
 
+#include <functional>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -23,6 +24,7 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err);
 int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream& err);
 int RunInit(std::ostream& out, std::ostream& err);
 int RunRules(const RulesOptions& options, std::ostream& out, std::ostream& err);
+int RunLimits(const LimitsOptions& options, std::ostream& out, std::ostream& err);
 // `in`: standard input, read when the options name "-".
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 
@@ -35,12 +37,12 @@ struct EnteredValue {
     double value = 0;
     bool empty = true;
 };
-using Commit = FieldCommit (*)(std::string_view);
+using Commit = std::function<FieldCommit(std::string_view)>;
 
 // Types `given` (when given) into the field and commits it as Enter does; the message naming
 // the field when it does not go in.
 std::optional<std::string> EnterField(const FieldSpec& field,
-                                      const std::optional<std::string>& given, Commit commit,
+                                      const std::optional<std::string>& given, const Commit& commit,
                                       EnteredValue& entered);
 
 // The fee rules of a trade as the options, the settings file and its fee model choose them,
