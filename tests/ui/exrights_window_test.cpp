@@ -51,7 +51,7 @@ Q_DECLARE_METATYPE(LeaveCase)
 class ExRightsWindowTest : public SessionTest {
     Q_OBJECT
 
-    QPointer<Form4> w;
+    QPointer<ExRightsWindow> w;
 
     bool begin() override { return s->start() && open(); }
     // F4, or a click on the named tool button.
@@ -61,7 +61,7 @@ class ExRightsWindowTest : public SessionTest {
         } else {
             s->click(how);
         }
-        w = qobject_cast<Form4*>(Window("Form4"));
+        w = qobject_cast<ExRightsWindow*>(Window("Form4"));
         return w != nullptr && QTest::qWaitForWindowActive(w);
     }
     QWidget* at(const QString& name) const { return Child(w, name); }
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(at("Text3")->accessibleName() != at("Text6")->accessibleName());
 
         // Opening it again while it is open, even minimised, brings back the same window.
-        Form4* first = w;
+        ExRightsWindow* first = w;
         run("[Label8_0]");
         QVERIFY(w->isMinimized());
         s->form->showNormal();
@@ -253,7 +253,7 @@ private slots:
         run(c.script);
         QCOMPARE(Focused(), at(c.control));
         QTest::keyClick(Focused(), Qt::Key_F1);
-        QVERIFY(Form7::Instance() != nullptr && Form7::Instance()->isVisible());
+        QVERIFY(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible());
         QVERIFY(!w.isNull() && w->isVisible());
         QVERIFY(s->form->isMinimized());
     }

@@ -109,7 +109,7 @@ private slots:
         const QByteArray before = s->fileBytes();
         const QDateTime modified = QFileInfo(s->path()).lastModified();
         const ym::FeeParameters parameters = s->state.parameters;
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         s->messages.answer = c.answer;
 
         QVERIFY(OpenSettings());
@@ -244,7 +244,7 @@ private slots:
     void f1OpensHelpAndEscapeDoesNothing() {
         QVERIFY(OpenSettings());
         Type("{Esc}{F1}");
-        QVERIFY(Form7::Instance() != nullptr && Form7::Instance()->isVisible());
+        QVERIFY(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible());
         QVERIFY(Dialog() != nullptr);
     }
 };
