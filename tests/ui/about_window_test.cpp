@@ -31,7 +31,7 @@ void Tick(QTimer* timer) {
 
 // Steps a user takes, separated by blanks: "<Name>" rests the mouse on a control (the
 // background on an empty spot), "*" closes the window as the window system does (Alt+F4),
-// anything else is a Type() script.
+// "~" switches to another window and back, anything else is a Type() script.
 void Act(AboutWindow* about, const QString& steps) {
     for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
         QWidget* target = Child(about, step.mid(1, step.size() - 2));
@@ -40,6 +40,13 @@ void Act(AboutWindow* about, const QString& steps) {
                                                           : target->rect().center());
         } else if (step == "*") {
             about->windowHandle()->close();
+        } else if (step == "~") {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            about->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(about));
         } else {
             Type(step, about);
         }
@@ -157,6 +164,7 @@ private slots:
             {"Enter without hovering", "{Return}", true, false},
             {"Enter after leaving for the background", "<Text2> <Picture1> {Return}", true, false},
             {"Enter after the mouse left for the link", "<Text1> <Label6> {Return}", true, false},
+            {"Enter after switching away and back", "<Text1> ~ {Return}", true, false},
             {"another letter", "{A}", true, false},
             {"hover on confirm", "<Text1>", true, false, "Text1"},
             {"hover from confirm to help", "<Text1> <Text2>", true, false, "Text2"},
@@ -179,6 +187,10 @@ private slots:
         QCOMPARE(s->form->isEnabled(), !c.staysOpen);
         QCOMPARE(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible(),
                  c.helpOpens);
+        // The activation goes back to the main window, or on to the help viewer.
+        QVERIFY(c.staysOpen ||
+                QTest::qWaitForWindowActive(
+                    c.helpOpens ? static_cast<QWidget*>(HelpWindow::Instance()) : s->form.get()));
         if (c.staysOpen) {
             const bool onLink = QString(c.steps).contains("<Label6>"); // the last hover
             QCOMPARE(Child(about, "Label6")->palette().color(QPalette::WindowText),

@@ -258,6 +258,48 @@ private slots:
         QVERIFY(s->form->isMinimized());
     }
 
+    // Tab from the price before, after `script`, visits `order`; disabled controls are
+    // skipped.
+    void tabOrder_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("plans off") << ""
+                                   << "Text2 Command1 Check1 Check2 Check3 Command2 Text1";
+        QTest::newRow("plans on")
+            << "[Check1]2\r[Check2]3\r8\r[Check3]1\r"
+            << "Text2 Command1 Check1 Check2 Check3 Command2 Text3 Text4 Text5 Text6 Text1";
+    }
+
+    void tabOrder() {
+        QFETCH(QString, script);
+        QFETCH(QString, order);
+        run(script);
+        QCOMPARE(Focused(), at("Text1"));
+        QStringList visited;
+        for (qsizetype i = 0; i < order.count(u' ') + 1; ++i) {
+            QTest::keyClick(Focused(), Qt::Key_Tab);
+            visited << Focused()->objectName();
+            // The exit push button lies under the panel; its button field shows the focus.
+            QCOMPARE(at("Shape3_1")->isVisible(), Focused() == at("Command1"));
+        }
+        QCOMPARE(visited.join(u' '), order);
+    }
+
+    // The settings dialog opened over the restored main window: exit leaves the main window
+    // hidden until the dialog is left.
+    void exitWhileTheSettingsDialogIsOpen() {
+        s->form->showNormal();
+        s->form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
+        QVERIFY(OpenSettings());
+        run("[Text7_0]");
+        QTRY_VERIFY(w.isNull());
+        QVERIFY(!s->form->isVisible());
+        Type("[Command1]", Dialog());
+        QVERIFY(s->back());
+        QVERIFY(!s->form->isMinimized());
+    }
+
     void leavingTheWindow_data() {
         const LeaveCase cases[] = {
             {"exit button field", "[Text7_0]", true, false, false},

@@ -31,7 +31,7 @@ QColor SystemColor(QPalette::ColorRole role) {
 } // namespace
 
 ExRightsWindow::ExRightsWindow(QWidget* owner)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_owner(owner) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("除权、除息价计算器"));
     // Closing unloads the window and its state; the next opening builds it afresh.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -70,13 +70,8 @@ bool ExRightsWindow::handleKey(int key) {
 // ---- Exit, compute, clear ---------------------------------------------------------------
 
 void ExRightsWindow::exitToMainWindow() {
-    const QPointer<QWidget> owner = m_owner;
     close();
-    if (owner != nullptr) {
-        owner->showNormal();
-        owner->raise();
-        owner->activateWindow();
-    }
+    emit exited();
 }
 
 void ExRightsWindow::compute() {

@@ -27,7 +27,7 @@ class KeyPreview;
 class ExRightsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Placed centred on `owner` (the main window), which exit restores from minimised.
+    // Placed centred on `owner`, the main window.
     explicit ExRightsWindow(QWidget* owner);
     ~ExRightsWindow() override;
 
@@ -43,6 +43,10 @@ public:
     void exitToMainWindow();
     void compute();
     void clear();
+
+signals:
+    // Closed by its exit action, which gives the main window back; "X" only closes.
+    void exited();
 
 private:
     // The window's fixed colours: its panel, group, button fields and switched-off fields
@@ -99,7 +103,6 @@ private:
     void setAvailable(QPushButton* button, ButtonField* field, bool available);
     bool computeAvailable() const;
 
-    QPointer<QWidget> m_owner;
     ExRightsCalculator m_calc;
     KeyPreview* m_keyPreview = nullptr;
 

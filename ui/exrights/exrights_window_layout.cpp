@@ -88,14 +88,19 @@ void ExRightsWindow::buildControls() {
     m_buttonFields->watchArea(m_planGroup);
     m_buttonFields->watchArea(m_panel);
 
-    setTabOrder(m_priceBefore, m_priceAfter);
-    setTabOrder(m_priceAfter, m_bonusCheck);
-    setTabOrder(m_bonusCheck, m_rightsCheck);
-    setTabOrder(m_rightsCheck, m_cashCheck);
-    setTabOrder(m_cashCheck, m_bonusShares);
-    setTabOrder(m_bonusShares, m_rightsShares);
-    setTabOrder(m_rightsShares, m_rightsPrice);
-    setTabOrder(m_rightsPrice, m_cash);
+    // The push buttons are tab stops in their own right, under the panel: a button field
+    // shows its frames while its push button has the focus, and Enter presses it.
+    for (QPushButton* button : {m_exitButton, m_computeButton, m_clearButton}) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAutoDefault(true);
+    }
+    QWidget* previous = m_priceBefore;
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             m_priceAfter, m_exitButton, m_bonusCheck, m_rightsCheck, m_cashCheck, m_computeButton,
+             m_bonusShares, m_rightsShares, m_rightsPrice, m_cash, m_clearButton}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     // Compute is available, clear is not; every plan row is off.
     setAvailable(m_clearButton, m_clearField, false);

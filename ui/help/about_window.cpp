@@ -232,8 +232,10 @@ void AboutWindow::confirm() {
 }
 
 void AboutWindow::openHelp() {
-    HelpWindow::ShowHelp(this);
+    HelpWindow* help = HelpWindow::ShowHelp(this);
     close();
+    // Closing handed the activation to the main window; the help viewer is to keep it.
+    help->activateWindow();
 }
 
 void AboutWindow::mailSupport() {
@@ -257,8 +259,11 @@ void AboutWindow::closeEvent(QCloseEvent* event) {
     if (g_aboutWindow == this) {
         g_aboutWindow = nullptr;
     }
+    // Handed back explicitly, as the other windows do: the window system might otherwise
+    // give the activation to another program.
     if (QWidget* owner = parentWidget()) {
         owner->setEnabled(true);
+        owner->activateWindow();
     }
     event->accept();
 }

@@ -298,6 +298,7 @@ void MainWindow::openExRights() {
     // Created on first use and reused while open; closing it unloads it.
     if (m_exRights.isNull()) {
         m_exRights = new ExRightsWindow(this);
+        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::exRightsExited);
     }
     m_exRights->showNormal(); // also when its own "-" has minimised it
     m_exRights->raise();
@@ -324,6 +325,16 @@ void MainWindow::openSettings() {
     m_settings->activateWindow();
     hide();
     setEnabled(false);
+}
+
+void MainWindow::exRightsExited() {
+    // Hidden and disabled for the settings dialog, the window waits for the dialog.
+    if (!m_settings.isNull()) {
+        return;
+    }
+    showNormal();
+    raise();
+    activateWindow();
 }
 
 void MainWindow::openAbout() {

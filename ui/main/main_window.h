@@ -127,6 +127,9 @@ private:
     void openExRights();
     void openSettings();
     void openAbout();
+    // The ex-rights window's exit gives the window back, restored from minimised, unless
+    // the settings dialog is open: then the window stays hidden until the dialog is left.
+    void exRightsExited();
 
     void focusWindowChanged(QWindow* window);
 

@@ -55,13 +55,16 @@ void SettingsDialog::showSlotColor(const ColorRow& row) {
     }
 }
 
-// A pick goes straight into the custom table in memory: cancelling the dialog keeps it,
-// and the next custom scheme stored uses it.
+// The chooser, like one colour dialog kept for the whole opening, starts on the colour last
+// picked; before any pick, on the bar's. A pick goes straight into the custom table in
+// memory: cancelling the dialog keeps it, and the next custom scheme stored uses it.
 void SettingsDialog::pickColor(ColorRow& row) {
-    const auto chosen = ChooseColor(this, row.bar->palette().color(QPalette::Window));
+    const auto chosen =
+        ChooseColor(this, m_lastPick.value_or(row.bar->palette().color(QPalette::Window)));
     if (!chosen) {
         return;
     }
+    m_lastPick = chosen;
     SetBackground(row.bar, *chosen);
     m_changed = true;
     const int item = row.list->currentIndex();

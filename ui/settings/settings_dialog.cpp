@@ -171,8 +171,7 @@ void SettingsDialog::confirm() {
     // A number beyond the range of a double would be stored as 0 without a word.
     if (ParameterField* field = unstorableField()) {
         ShowNotice(this, kBadInput);
-        m_pages->setCurrentWidget(field->parentWidget());
-        FocusAndSelect(field);
+        showField(field);
         return;
     }
     // A term the reader would refuse at the next start would turn the model back to the
@@ -180,8 +179,7 @@ void SettingsDialog::confirm() {
     for (std::size_t i = 0; i < m_termFields.size(); ++i) {
         if (const std::optional<QString> problem = termProblem(i)) {
             ShowNotice(this, *problem);
-            m_pages->setCurrentWidget(m_feeRulesPage);
-            FocusAndSelect(m_termFields[i]);
+            showField(m_termFields[i]);
             return;
         }
     }
@@ -191,6 +189,17 @@ void SettingsDialog::confirm() {
     }
     m_changed = false;
     close();
+}
+
+// The page holding the field in front, not only the field's parent: the term fields sit in a
+// group box, and the keys must not go to a field the user cannot see.
+void SettingsDialog::showField(ParameterField* field) {
+    for (int i = 0; i < m_pages->count(); ++i) {
+        if (m_pages->widget(i)->isAncestorOf(field)) {
+            m_pages->setCurrentIndex(i);
+        }
+    }
+    FocusAndSelect(field);
 }
 
 // The new parameters and scheme are built apart and saved in one step; memory takes them
@@ -210,8 +219,9 @@ void SettingsDialog::storeSettings() {
     if (const auto message = SaveParameters(m_state.settingsPath, parameters, scheme, model)) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
         m_changed = false;
-        close();
+        m_programEnding = true;
         emit programEnded(1);
+        close();
         return;
     }
     m_state.parameters = parameters;
@@ -231,7 +241,10 @@ void SettingsDialog::cancel() {
 void SettingsDialog::closeEvent(QCloseEvent* event) {
     // Closing is never refused and stores nothing.
     event->accept();
-    emit closed();
+    // After a failed save the program ends with the message alone: nothing comes back.
+    if (!m_programEnding) {
+        emit closed();
+    }
 }
 
 } // namespace ym::ui

@@ -8,6 +8,7 @@
 #include "core/fee_model.h"
 #include "core/program_state.h"
 
+#include <QColor>
 #include <QWidget>
 #include <cstddef>
 #include <cstdint>
@@ -50,7 +51,7 @@ public:
 signals:
     // The parameters, the scheme and the fee model were stored and are in force in memory.
     void settingsChanged();
-    // The dialog has closed, whichever way.
+    // The dialog has closed, whichever way but a failed save: the main window comes back.
     void closed();
     // The settings file could not be written: the program is to end with `code`.
     void programEnded(int code);
@@ -79,6 +80,8 @@ private:
     bool acceptsPaste(const ParameterField* field, const QString& result);
     // The first field whose text holds a number too large to store, or nullptr.
     ParameterField* unstorableField() const;
+    // The field's page in front, the field's text selected and the focus in it.
+    void showField(ParameterField* field);
     void storeSettings();
 
     void loadSchemePage();
@@ -101,6 +104,7 @@ private:
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
     bool m_changed = false;
+    bool m_programEnding = false; // the settings file could not be written
     std::int16_t m_workingScheme = 0;
 
     QTabWidget* m_pages = nullptr;
@@ -111,12 +115,12 @@ private:
 
     // The scheme page.
     QComboBox* m_schemeList = nullptr;
-    ColorRow m_panelRow; // Combo4, Label5
-    ColorRow m_textRow;  // Combo2, Label7
-    ColorRow m_lineRow;  // Combo3, Label9
+    ColorRow m_panelRow;              // Combo4, Label5
+    ColorRow m_textRow;               // Combo2, Label7
+    ColorRow m_lineRow;               // Combo3, Label9
+    std::optional<QColor> m_lastPick; // since the dialog was opened
 
     // The fee rules page.
-    QWidget* m_feeRulesPage = nullptr;
     QRadioButton* m_classicModel = nullptr;
     QRadioButton* m_officialModel = nullptr;
     std::vector<ParameterField*> m_termFields; // the commission rate, then the three minimums

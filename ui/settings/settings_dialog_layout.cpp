@@ -89,8 +89,7 @@ void SettingsDialog::buildControls() {
     m_pages->addTab(buildParameterPage(QStringLiteral("Page_1"), true, m_shenzhenFields),
                     QStringLiteral("深  圳(HKD)"));
     m_pages->addTab(buildSchemePage(), QStringLiteral("系统设置"));
-    m_feeRulesPage = buildFeeRulesPage();
-    m_pages->addTab(m_feeRulesPage, QStringLiteral("费率规则"));
+    m_pages->addTab(buildFeeRulesPage(), QStringLiteral("费率规则"));
 
     const double left = (kClientWidth - 2 * kButtonWidth - kButtonGap) / 2;
     m_cancelButton = new QPushButton(QStringLiteral("取    消(&C)"), this);
