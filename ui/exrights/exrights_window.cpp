@@ -158,28 +158,21 @@ void ExRightsWindow::switchOffIncompletePlans() {
 
 // ---- Entry fields -------------------------------------------------------------------------
 
-void ExRightsWindow::readField(EntryField* field, FieldKind kind, double& value) {
-    const std::string text = ToAscii(field->text());
-    if (kind == FieldKind::ShareCount) {
-        value = Val(text);
-        return;
-    }
-    // Money is read like the main window's sell price: no limit, and a value with a
-    // fraction is shown through the entry mask while the typed value is kept.
-    const FieldCommit commit = CommitSellPrice(text);
+void ExRightsWindow::readField(EntryField* field, const ExRightsEntry& entry, double& value) {
+    const FieldCommit commit = CommitExRightsEntry(entry, ToAscii(field->text()));
     value = commit.value;
     if (commit.newText) {
         field->setProgramText(FromUtf8(*commit.newText));
     }
 }
 
-void ExRightsWindow::enterField(EntryField* field, FieldKind kind, double& value) {
+void ExRightsWindow::enterField(EntryField* field, const ExRightsEntry& entry, double& value) {
     if (field->text().isEmpty()) {
         value = 0;
         field->setProgramText(kZeroText);
         return;
     }
-    readField(field, kind, value);
+    readField(field, entry, value);
 }
 
 void ExRightsWindow::focusAfterPlanField() {
@@ -193,27 +186,27 @@ void ExRightsWindow::focusAfterPlanField() {
 }
 
 void ExRightsWindow::priceBeforeEntered() {
-    enterField(m_priceBefore, FieldKind::Money, m_calc.priceBefore);
+    enterField(m_priceBefore, kExRightsPriceEntry, m_calc.priceBefore);
     m_computeField->setFocus();
 }
 
 void ExRightsWindow::priceAfterEntered() {
-    enterField(m_priceAfter, FieldKind::Money, m_calc.priceAfter);
+    enterField(m_priceAfter, kExRightsPriceEntry, m_calc.priceAfter);
     m_computeField->setFocus();
 }
 
 void ExRightsWindow::bonusEntered() {
-    enterField(m_bonusShares, FieldKind::ShareCount, m_calc.plan.bonusPer10);
+    enterField(m_bonusShares, kBonusEntry, m_calc.plan.bonusPer10);
     focusAfterPlanField();
 }
 
 void ExRightsWindow::rightsSharesEntered() {
-    enterField(m_rightsShares, FieldKind::ShareCount, m_calc.plan.rightsPer10);
+    enterField(m_rightsShares, kRightsEntry, m_calc.plan.rightsPer10);
     m_rightsPrice->setFocus();
 }
 
 void ExRightsWindow::rightsPriceEntered() {
-    enterField(m_rightsPrice, FieldKind::Money, m_calc.plan.rightsPrice);
+    enterField(m_rightsPrice, kRightsPriceEntry, m_calc.plan.rightsPrice);
     focusAfterPlanField();
     if (m_rightsShares->text().isEmpty() || m_rightsPrice->text().isEmpty()) {
         m_rightsCheck->setChecked(false);
@@ -221,7 +214,7 @@ void ExRightsWindow::rightsPriceEntered() {
 }
 
 void ExRightsWindow::cashEntered() {
-    enterField(m_cash, FieldKind::Money, m_calc.plan.cashPer10);
+    enterField(m_cash, kCashEntry, m_calc.plan.cashPer10);
     focusAfterPlanField();
 }
 
@@ -249,25 +242,26 @@ void ExRightsWindow::titleHandleClicked(int index) {
 void ExRightsWindow::connectControls() {
     struct Field {
         EntryField* field;
-        FieldKind kind;
+        const ExRightsEntry* entry;
         double* value;
         void (ExRightsWindow::*entered)();
     };
     ExRightsPlan& plan = m_calc.plan;
     const std::array<Field, 6> fields{{
-        {m_priceBefore, FieldKind::Money, &m_calc.priceBefore, &ExRightsWindow::priceBeforeEntered},
-        {m_priceAfter, FieldKind::Money, &m_calc.priceAfter, &ExRightsWindow::priceAfterEntered},
-        {m_bonusShares, FieldKind::ShareCount, &plan.bonusPer10, &ExRightsWindow::bonusEntered},
-        {m_rightsShares, FieldKind::ShareCount, &plan.rightsPer10,
-         &ExRightsWindow::rightsSharesEntered},
-        {m_rightsPrice, FieldKind::Money, &plan.rightsPrice, &ExRightsWindow::rightsPriceEntered},
-        {m_cash, FieldKind::Money, &plan.cashPer10, &ExRightsWindow::cashEntered},
+        {m_priceBefore, &kExRightsPriceEntry, &m_calc.priceBefore,
+         &ExRightsWindow::priceBeforeEntered},
+        {m_priceAfter, &kExRightsPriceEntry, &m_calc.priceAfter,
+         &ExRightsWindow::priceAfterEntered},
+        {m_bonusShares, &kBonusEntry, &plan.bonusPer10, &ExRightsWindow::bonusEntered},
+        {m_rightsShares, &kRightsEntry, &plan.rightsPer10, &ExRightsWindow::rightsSharesEntered},
+        {m_rightsPrice, &kRightsPriceEntry, &plan.rightsPrice, &ExRightsWindow::rightsPriceEntered},
+        {m_cash, &kCashEntry, &plan.cashPer10, &ExRightsWindow::cashEntered},
     }};
     for (const Field& f : fields) {
         connect(f.field, &EntryField::enterPressed, this, f.entered);
         // Leaving a field reads it.
         connect(f.field, &EntryField::focusLost, this,
-                [this, f] { readField(f.field, f.kind, *f.value); });
+                [this, f] { readField(f.field, *f.entry, *f.value); });
     }
     connect(m_priceBefore, &EntryField::focusGained, this,
             [this] { priceFieldEntered(ExRightsDirection::BeforeToAfter, kForwardCaption); });

@@ -166,8 +166,8 @@ void ExRightsWindow::buildPrices() {
                       TwipsRect(lefts[at], 990, kPriceWidth, 300), captionFont);
         caption->setToolTip(QString::fromUtf8(captions[at].second));
         fields[at] = MakeEntry(m_panel, QStringLiteral("Text%1").arg(i + 1),
-                               TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight), 11,
-                               priceFont, kTeal);
+                               TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight),
+                               static_cast<int>(kExRightsPriceEntry.maxLength), priceFont, kTeal);
         fields[at]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Caption(caption, fields[at]);
     }
@@ -213,10 +213,11 @@ void ExRightsWindow::buildPlan() {
         m_planLabels[static_cast<std::size_t>(index)] = l;
         return l;
     };
-    auto field = [&](const char* name, double left, double width, int rowIndex, int length) {
-        EntryField* f =
-            MakeEntry(m_planGroup, QLatin1String(name),
-                      TwipsRect(left, row(rowIndex), width, kRowHeight), length, fieldFont, kTeal);
+    auto field = [&](const char* name, double left, double width, int rowIndex,
+                     const ExRightsEntry& entry) {
+        EntryField* f = MakeEntry(m_planGroup, QLatin1String(name),
+                                  TwipsRect(left, row(rowIndex), width, kRowHeight),
+                                  static_cast<int>(entry.maxLength), fieldFont, kTeal);
         f->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return f;
     };
@@ -229,17 +230,17 @@ void ExRightsWindow::buildPlan() {
     const double labelWidth = kFieldLeft - kLabelLeft;
     m_bonusCheck = check("Check1", "送股", 0);
     label(0, "10送:(股)", kLabelLeft, labelWidth, 0);
-    m_bonusShares = field("Text3", kFieldLeft, kFieldWidth, 0, 7);
+    m_bonusShares = field("Text3", kFieldLeft, kFieldWidth, 0, kBonusEntry);
 
     m_rightsCheck = check("Check2", "配股", 1);
     label(1, "10配:(股)", kLabelLeft, labelWidth, 1);
-    m_rightsShares = field("Text4", kFieldLeft, kFieldWidth, 1, 7);
+    m_rightsShares = field("Text4", kFieldLeft, kFieldWidth, 1, kRightsEntry);
     label(3, "配股价：(元)", kPriceLabelLeft, kRightsPriceLeft - kPriceLabelLeft, 1);
-    m_rightsPrice = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, 9);
+    m_rightsPrice = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, kRightsPriceEntry);
 
     m_cashCheck = check("Check3", "送现金", 2);
     label(2, "10送:(元)", kLabelLeft, labelWidth, 2);
-    m_cash = field("Text6", kFieldLeft, kFieldWidth, 2, 9);
+    m_cash = field("Text6", kFieldLeft, kFieldWidth, 2, kCashEntry);
 
     ExRightsPlan& plan = m_calc.plan;
     m_rows[0] = {m_bonusCheck,

@@ -104,7 +104,7 @@ private:
     void resetPanelValues();
     void colorPanels();
     void resetProfitRows();
-    // Market option, current rates, type option, B-share panel for B shares.
+    // Market option, type option, B-share panel for B shares.
     void restoreSelection();
     // A selector chose `market` or `type`: panels reset, rates of the new selection.
     void marketChosen(Market market);
