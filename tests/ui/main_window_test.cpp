@@ -108,6 +108,12 @@ private slots:
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kLossColor);
         }
+        // A purchase alone makes neither profit nor loss.
+        s->trade("10", "", "1000");
+        QCOMPARE(s->text("Label4_5"), QStringLiteral("0.00元"));
+        for (const QString& name : kProfitLabels) {
+            QCOMPARE(Ink(s->get(name)), kFlatColor);
+        }
         QVERIFY(s->shown().isEmpty());
     }
 
