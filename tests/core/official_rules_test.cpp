@@ -126,8 +126,10 @@ TEST(OfficialRulesTest, OneRowPerFeeOnEveryDay) {
 TEST(TradeDateTest, ReadsRealDaysOnly) {
     EXPECT_EQ(ParseDate("2024-02-29"), (Date{2024, 2, 29}));
     EXPECT_EQ(ParseDate("20000229"), (Date{2000, 2, 29}));
-    for (const char* text : {"2023-02-29", "2022-02-29", "1900-02-29", "2023-04-31", "2023-13-01",
-                             "2023-8-28", "2023/08/28", "２０２３0828"}) {
+    // Before the first rule date, but a day: "no official rules", not "not a date".
+    EXPECT_EQ(ParseDate("1999-12-31"), (Date{1999, 12, 31}));
+    for (const char* text : {"2023-02-29", "2022-02-29", "1900-02-29", "2023-04-31", "2023-08-00",
+                             "2023-13-01", "2023-8-28", "2023/08/28", "２０２３0828"}) {
         EXPECT_EQ(ParseDate(text), std::nullopt) << text;
     }
     EXPECT_EQ(NextDay({2023, 12, 31}), (Date{2024, 1, 1}));

@@ -48,6 +48,7 @@ TEST(Profile, ReadStringGivesTheValueOrTheDefault) {
         {"key without value: default", "[s]\r\nk\r\n", "d"},
         {"empty value is no default", "[s]\r\nk=\r\n", ""},
         {"quotes stripped", "[s]\r\nk=\"v w\"\r\n", "v w"},
+        {"single quotes stripped", "[s]\r\nk='v'\r\n", "v"},
         {"empty quotes: empty text", "[s]\r\nk=\"\"\r\n", ""},
         {"one quote alone stays", "[s]\r\nk=\"\r\n", "\""},
         {"unlike quotes stay", "[s]\r\nk=\"v'\r\n", "\"v'"},

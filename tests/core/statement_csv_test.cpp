@@ -21,6 +21,8 @@ TEST(StatementCsv, GbkOutsideTheReadersWords) {
     EXPECT_TRUE(d.gbk);
     EXPECT_EQ(d.text, "\uFFFD\uFFFD\uFFFD\uFFFD,卖,\uFFFD\r\nx\n");
     EXPECT_EQ(Decode(",\xC2\nx\n").text, ",\uFFFD\nx\n");
+    // 0x80 and 0xFF lead no pair: they take no comma with them.
+    EXPECT_EQ(Decode(",\x80,\xFF,x").text, ",\uFFFD,\uFFFD,x");
 }
 
 // Line ends of every kind, blank lines skipped, blanks trimmed, quotes keeping commas,

@@ -221,6 +221,12 @@ TEST(Output, PrintsThePanelsRowsAndWritesNothing) {
          "200000", B("1,100.00|1,200.00|1,000.00|150.04|88.00|0.00|3,538.04|396,461.96")},
         {"trade --market sh --type b --rules official --date 2026-12-06 --buy 0.5 --qty 100 "
          "--min-commission 2", B("2.00|0.00|0.03|0.00|0.00|0.00|2.03")},
+        // HK$ 71.43 with a minimum of 17.62: settlement 0.0357 -> 0.04. Selling at 106.81
+        // pays 17.62, stamp duty and settlement 0.0534 -> 0.05 each: 106.81 - 71.43 = 35.38 =
+        // 17.66 + 17.72, the first price that breaks even.
+        {"trade --market sz --type b --rules official --date 2026-12-06 --buy 71.43 --qty 1 "
+         "--min-commission 17.62",
+         B("17.62|0.00|0.04|0.00|0.00|0.00|17.66|0.00|0.00 %|89.09|0.00|106.81")},
         // The file chooses the official rules at 3‰; an option overrides its terms, --rules
         // classic its model; a term out of bounds computes the classic fees, said once.
         {kSha + "--date 2026-12-06 --buy 10 --qty 1000 --commission 0.0001"s,

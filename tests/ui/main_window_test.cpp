@@ -100,6 +100,13 @@ private slots:
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kProfitColor);
         }
+        // The fees total, caption and value, always in the loss colour.
+        for (const char* name : {"Label3_4", "Label4_4"}) {
+            QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
+        // Scheme 0 writes the other rows in the system's highlighted-text colour.
+        QCOMPARE(Ink(s->get("Label4_0")),
+                 QGuiApplication::palette().color(QPalette::HighlightedText));
         // Ready for the next trade.
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->field("Text1")->selectedText(), s->field("Text1")->text());
