@@ -39,13 +39,15 @@ inline constexpr std::size_t kChargedColumns = kColumns - kFirstCharged;
 std::string_view ColumnKey(Column column);
 
 // The input as UTF-8 text: a byte-order mark dropped; text that is not valid UTF-8 read as
-// GBK. GBK characters outside the words of the headers and values read as U+FFFD: only
-// columns the reader ignores can hold them.
+// GBK, a pair that names no GBK character as U+FFFD.
 struct Decoded {
     std::string text;
     bool gbk = false;
 };
 Decoded Decode(std::string_view bytes);
+// The two halves of Decode, for a reader that decodes a file piece by piece.
+bool IsUtf8(std::string_view bytes);
+std::string FromGbk(std::string_view bytes);
 
 // One record: its fields, and the line it starts on (from 1).
 struct Record {
@@ -53,21 +55,27 @@ struct Record {
     std::vector<std::string> fields;
 };
 
-// Splits text into records: fields separated by commas, optionally in double quotes (a
-// doubled quote inside is one), records ended by LF, CR LF or CR outside quotes; blanks
-// around a field are dropped, blank lines skipped.
+// Splits text into records: fields separated by commas (or another separator, e.g. a tab),
+// optionally in double quotes (a doubled quote inside is one), records ended by LF, CR LF or
+// CR outside quotes; blanks around a field are dropped, blank lines skipped. `firstLine` is
+// the number of the text's first line, for text that continues a file.
 class Reader {
 public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    explicit Reader(std::string_view text, char separator = ',', std::size_t firstLine = 1)
+        : text_(text), line_(firstLine), separator_(separator) {}
     // The next record, or nullopt at the end. A record with an unclosed quote runs to the
     // end of the text and is returned with `unclosed` set.
     std::optional<Record> Next();
     bool unclosed() const { return unclosed_; }
+    // Where the next record starts: the offset in the text and its line.
+    std::size_t offset() const { return pos_; }
+    std::size_t line() const { return line_; }
 
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
+    char separator_ = ',';
     bool unclosed_ = false;
 };
 
