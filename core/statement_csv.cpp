@@ -1,6 +1,7 @@
 #include "core/statement_csv.h"
 
 #include "core/gbk_table.h"
+#include "core/number_text.h"
 
 #include <algorithm>
 #include <charconv>
@@ -367,6 +368,23 @@ std::variant<Leg, std::string> ParseLeg(const Header& header,
         }
     }
     return leg;
+}
+
+ComputedFees ComputeFees(const LegCharges& leg) {
+    // The settlement fee has no column of its own: B shares pay it, the other fee's column.
+    const double other = leg[ChargeSlot::Settlement] + leg.other;
+    return {RoundToCents(leg[ChargeSlot::Commission]),
+            RoundToCents(leg[ChargeSlot::Stamp]),
+            RoundToCents(leg[ChargeSlot::Transfer]),
+            RoundToCents(leg[ChargeSlot::Handling]),
+            RoundToCents(leg[ChargeSlot::Regulator]),
+            RoundToCents(other),
+            RoundToCents(leg.total),
+            RoundToCents(leg.amount)};
+}
+
+std::array<double, kChargedColumns> ComputedFees::Charged() const {
+    return {commission, stamp, transfer, RoundToCents(handling + regulatory + other)};
 }
 
 } // namespace ym::statement

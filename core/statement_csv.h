@@ -110,4 +110,19 @@ struct Leg {
 std::variant<Leg, std::string> ParseLeg(const Header& header,
                                         const std::vector<std::string>& fields);
 
+// A charged fee differs from the computed one when they are more than one fen apart; a
+// little more allows for the binary noise of two decimal values.
+inline constexpr double kFenTolerance = 0.01 + 1e-9;
+
+// The fees of a priced leg as a statement shows them, each to the fen: the settlement fee
+// and the classic fixed charge in `other`.
+struct ComputedFees {
+    double commission, stamp, transfer, handling, regulatory, other, fees, amount;
+
+    // What each charged column of a statement holds (Column::Commission..Other): the other
+    // fees column is everything but commission, stamp duty and transfer fee.
+    std::array<double, kChargedColumns> Charged() const;
+};
+ComputedFees ComputeFees(const LegCharges& leg);
+
 } // namespace ym::statement

@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "core/statement_csv.h"
 #include "tools/calc_commands.h"
+#include "tools/calc_csv.h"
 #include "tools/calc_settings.h"
 
 #include <array>
@@ -18,63 +19,6 @@ namespace {
 
 namespace st = ym::statement;
 
-// A statement's fees differ when they are more than one fen apart; a little more allows
-// for the binary noise of two decimal values.
-constexpr double kTolerance = 0.01 + 1e-9;
-
-constexpr std::array<std::string_view, 8> kCalcColumns{
-    "commission_calc", "stamp_calc", "transfer_calc", "handling_calc",
-    "regulatory_calc", "other_calc", "fees_calc",     "amount_calc"};
-
-// The fees of a leg as the output lists them, each to the fen.
-struct Computed {
-    double commission, stamp, transfer, handling, regulatory, other, fees, amount;
-};
-
-Computed Compute(const LegCharges& leg) {
-    // The settlement fee has no column of its own: B shares pay it, the other fee's column.
-    const double other = leg[ChargeSlot::Settlement] + leg.other;
-    return {RoundToCents(leg[ChargeSlot::Commission]),
-            RoundToCents(leg[ChargeSlot::Stamp]),
-            RoundToCents(leg[ChargeSlot::Transfer]),
-            RoundToCents(leg[ChargeSlot::Handling]),
-            RoundToCents(leg[ChargeSlot::Regulator]),
-            RoundToCents(other),
-            RoundToCents(leg.total),
-            RoundToCents(leg.amount)};
-}
-
-// A value to the fen as "-12.34", without grouping.
-void AppendFen(std::string& out, double value) {
-    const double fen = std::round(RoundToCents(value) * 100);
-    if (!std::isfinite(fen) || std::fabs(fen) >= 9e15) {
-        out += GeneralForm(value);
-        return;
-    }
-    auto whole = static_cast<long long>(std::fabs(fen));
-    if (fen < 0) {
-        out += '-';
-    }
-    out += std::to_string(whole / 100);
-    out += '.';
-    out += static_cast<char>('0' + whole % 100 / 10);
-    out += static_cast<char>('0' + whole % 10);
-}
-
-void AppendField(std::string& out, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (const char c : field) {
-        if (c == '"') {
-            out += '"';
-        }
-        out += c;
-    }
-    out += '"';
-}
 
 // The fee rules of each (date, market, type) met, built once.
 class RulesCache {
@@ -206,20 +150,14 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             bad(kNoRulesMessage);
             continue;
         }
-        const Computed c = Compute(ChargeLeg(*legRules, leg.side, leg.price, leg.quantity));
+        const st::ComputedFees c =
+            st::ComputeFees(ChargeLeg(*legRules, leg.side, leg.price, leg.quantity));
         for (std::size_t i : echoed) {
             AppendField(text, record->fields[i]);
             text += ',';
         }
-        for (const double v : {c.commission, c.stamp, c.transfer, c.handling, c.regulatory, c.other,
-                               c.fees, c.amount}) {
-            AppendFen(text, v);
-            text += ',';
-        }
-        // What each fee column of a statement holds: "other" is everything but commission,
-        // stamp duty and transfer fee.
-        const std::array<double, st::kChargedColumns> computed{
-            c.commission, c.stamp, c.transfer, RoundToCents(c.handling + c.regulatory + c.other)};
+        AppendComputed(text, c);
+        const std::array<double, st::kChargedColumns> computed = c.Charged();
         bool lineDiffers = false;
         for (std::size_t i = 0; i < st::kChargedColumns; ++i) {
             if (!header.at[st::kFirstCharged + i]) {
@@ -227,7 +165,7 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             }
             if (leg.charged[i]) {
                 const double diff = *leg.charged[i] - computed[i];
-                lineDiffers = lineDiffers || !(std::fabs(diff) <= kTolerance);
+                lineDiffers = lineDiffers || !(std::fabs(diff) <= st::kFenTolerance);
                 AppendFen(text, diff);
             }
             text += ',';
