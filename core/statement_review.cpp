@@ -202,10 +202,15 @@ LineCheck Reviewer::Add(const TradeLine& t) {
         c.checked = true;
         c.computed = ComputeFees(ChargeLeg(*rules, t.side, price, t.quantity));
         c.expected = c.computed.Charged();
-        // A statement without a transfer column shows the fee where the terms found it.
-        if (!t.charged[At(Column::Transfer)] && p.found.transfer == TransferShown::InOther) {
-            c.expected[At(Column::Other)] =
-                RoundToCents(c.expected[At(Column::Other)] + c.expected[At(Column::Transfer)]);
+        // A statement without a transfer column shows the fee among the other fees where the
+        // terms found it there, or where the line's other fees say so.
+        const auto& other = t.charged[At(Column::Other)];
+        double& expectedOther = c.expected[At(Column::Other)];
+        const double withTransfer = RoundToCents(expectedOther + c.expected[At(Column::Transfer)]);
+        if (!t.charged[At(Column::Transfer)] &&
+            (p.found.transfer == TransferShown::InOther ||
+             (other && std::fabs(*other - withTransfer) < std::fabs(*other - expectedOther)))) {
+            expectedOther = withTransfer;
         }
         for (std::size_t i = 0; i < kChargedColumns; ++i) {
             if (t.charged[i]) {

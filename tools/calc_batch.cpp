@@ -19,7 +19,6 @@ namespace {
 
 namespace st = ym::statement;
 
-
 // The fee rules of each (date, market, type) met, built once.
 class RulesCache {
 public:

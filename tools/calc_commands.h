@@ -21,9 +21,12 @@ int RunInit(std::ostream& out, std::ostream& err);
 int RunRules(const RulesOptions& options, std::ostream& out, std::ostream& err);
 // `in`: standard input, read when the options name "-".
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
+int RunStatement(const StatementOptions& options, std::ostream& out, std::ostream& err);
 
 // The shortest text that reads back as the same double; null for infinities and NaN,
 // which JSON cannot carry.
 std::string JsonNumber(double value);
+// A JSON string: quotes, backslashes and control characters escaped.
+std::string JsonString(std::string_view text);
 
 } // namespace ym::calc

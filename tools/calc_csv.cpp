@@ -7,8 +7,8 @@
 namespace ym::calc {
 
 void AppendComputed(std::string& out, const statement::ComputedFees& c) {
-    for (const double v : {c.commission, c.stamp, c.transfer, c.handling, c.regulatory, c.other,
-                           c.fees, c.amount}) {
+    for (const double v :
+         {c.commission, c.stamp, c.transfer, c.handling, c.regulatory, c.other, c.fees, c.amount}) {
         AppendFen(out, v);
         out += ',';
     }
