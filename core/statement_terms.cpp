@@ -205,11 +205,17 @@ void TermsFinder::Add(const TradeLine& t) {
         return;
     }
     // What the exchanges charge on the line, to tell where the statement shows it.
-    BrokerTerms apart;
-    apart.includesExchangeFees = false;
-    const std::optional<FeeRules> rules = OfficialFeeRules(t.date, t.market, t.type, apart);
+    auto rules = rules_.find({t.date, t.market, t.type});
+    if (rules == rules_.end()) {
+        BrokerTerms apart;
+        apart.includesExchangeFees = false;
+        rules = rules_
+                    .emplace(std::tuple{t.date, t.market, t.type},
+                             *OfficialFeeRules(t.date, t.market, t.type, apart))
+                    .first;
+    }
     const ComputedFees fees =
-        ComputeFees(ChargeLeg(*rules, t.side, amount / t.quantity, t.quantity));
+        ComputeFees(ChargeLeg(rules->second, t.side, amount / t.quantity, t.quantity));
     const double exchange = fees.handling + fees.regulatory;
     const auto& transfer = t.charged[static_cast<std::size_t>(Column::Transfer) - kFirstCharged];
     const auto& other = t.charged[static_cast<std::size_t>(Column::Other) - kFirstCharged];

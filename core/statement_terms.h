@@ -13,6 +13,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace ym::statement {
@@ -64,6 +65,8 @@ public:
 
 private:
     std::map<Date, Day> days_;
+    // The exchanges' fees of each (date, market, type) met, built once.
+    std::map<std::tuple<Date, Market, SecurityType>, FeeRules> rules_;
 };
 
 // The period whose terms hold on `date`: the last one that begins on or before it, else the
