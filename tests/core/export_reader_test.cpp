@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -185,6 +186,92 @@ TEST(ExportReader, DatesAsExportsWriteThem) {
     for (const auto& [text, date] : cases) {
         EXPECT_EQ(ParseExportDate(text), date) << text;
     }
+}
+
+} // namespace
+} // namespace ym::statement
+
+namespace ym::statement {
+namespace {
+
+Scan ScanText(const std::string& text) {
+    return ScanPieces(text, text.size());
+}
+
+// Values as spreadsheets and clients write them, read or refused with the field named.
+TEST(ExportReader, ValuesAsWritten) {
+    const std::string header = "成交日期,证券代码,操作,成交数量,成交价格,佣金\n";
+    const std::pair<std::string, std::string> good[] = {
+        {"20260105,=\"600000\",买入,\"1,000\",10.5,5", "600000 1000 10.5 5"},
+        {"20260105,'600000,买入,1000, 10.5 ,.62", "600000 1000 10.5 0.62"},
+        {"20260105,sh600000,买入,+1000,10.50,5.00", "600000 1000 10.5 5"},
+        {"20260105,600000.SH,卖出,-1000.00,10.5,--", "600000 1000 10.5 -"},
+        {"20260105,\xE3\x80\x80"
+         "600000\xE3\x80\x80,买入,1000,10.5,",
+         "600000 1000 10.5 -"},
+    };
+    for (const auto& [line, expected] : good) {
+        const Scan scan = ScanText(header + line + "\n");
+        ASSERT_EQ(scan.trades.size(), 1u) << line;
+        const TradeLine& t = scan.trades[0];
+        const auto& c = t.charged[0];
+        std::ostringstream got;
+        got << t.code << ' ' << t.quantity << ' ' << t.price << ' ';
+        if (c) {
+            got << *c;
+        } else {
+            got << '-';
+        }
+        EXPECT_EQ(got.str(), expected) << line;
+    }
+    const std::pair<std::string, const char*> bad[] = {
+        {"20260105,600000,买入,1.000.0,10.5,5", "quantity \"1.000.0\""},
+        {"20260105,600000,买入,1000,10.5元,5", "price \"10.5元\""},
+        {"20260105,600000,买入,1000,10.5,5,", nullptr}, // a trailing separator is no field
+        {"20260105,600000,买入,,10.5,5", "quantity is empty"},
+        {"20260105,600000,,1000,10.5,5", "no business word"},
+        {"20260105,999999,买入,1000,10.5,5", "999999 is not a code"},
+        {"20260105,1234567,买入,1000,10.5,5", "not a security code"},
+    };
+    for (const auto& [line, why] : bad) {
+        const Scan scan = ScanText(header + line + "\n");
+        if (why == nullptr) {
+            EXPECT_EQ(scan.trades.size(), 1u) << line;
+            continue;
+        }
+        ASSERT_EQ(scan.unreadable.size(), 1u) << line;
+        EXPECT_EQ(scan.unreadable[0].line, 2u);
+        EXPECT_NE(scan.unreadable[0].why.find(why), std::string::npos) << scan.unreadable[0].why;
+    }
+}
+
+// 手续费 is the commission without a 佣金 column and their sum beside one; a code of both
+// exchanges (111xxx: Shanghai convertibles, Shenzhen enterprise bonds) is told by the
+// shareholder account; a header repeated between monthly pages is passed over; without a
+// business word the quantity's sign tells the side.
+TEST(ExportReader, ColumnsByMeaning) {
+    const Scan total = ScanText("日期,代码,摘要,数量,价格,佣金,手续费,股东帐户\n"
+                                "20260105,111001,买入,10,100,1,1.5,A000000001\n"
+                                "20260105,111001,买入,10,100,1,1.5,0000000002\n"
+                                "20260105,111001,买入,10,100,1,1.5,\n"
+                                "日期,代码,摘要,数量,价格,佣金,手续费,股东帐户\n"
+                                "20260106,600000,卖出,100,10,5,5.5,A000000001\n");
+    ASSERT_EQ(total.trades.size(), 3u);
+    EXPECT_EQ(total.trades[0].market, Market::Shanghai);
+    EXPECT_EQ(total.trades[0].type, SecurityType::Bond);
+    EXPECT_EQ(total.trades[1].market, Market::Shenzhen);
+    EXPECT_EQ(total.trades[0].charged[0], 1);
+    ASSERT_EQ(total.unreadable.size(), 1u);
+    EXPECT_EQ(total.unreadable[0].line, 4u);
+    EXPECT_NE(total.unreadable[0].why.find("both"), std::string::npos);
+    EXPECT_EQ(total.trades[2].line, 6u);
+
+    const Scan fees = ScanText("成交日期\t证券代码\t成交数量\t成交价格\t手续费\n"
+                               "20260105\t600000\t100\t10\t5\n20260105\t600000\t-100\t10\t5\n");
+    ASSERT_EQ(fees.trades.size(), 2u);
+    EXPECT_EQ(fees.trades[0].side, Side::Buy);
+    EXPECT_EQ(fees.trades[1].side, Side::Sell);
+    EXPECT_EQ(fees.trades[1].charged[0], 5);
 }
 
 } // namespace

@@ -20,6 +20,7 @@ constexpr std::size_t kOther = 3;
 // `to`, two trades a day of varied size, fees as the broker computes them.
 struct Shown {
     bool transfer = true; // the transfer fee has its own column, else it is in "other"
+    bool other = true;    // the other fees have a column
 };
 
 void AddStatement(TermsFinder& finder, std::vector<TradeLine>& lines, const BrokerTerms& terms,
@@ -46,6 +47,9 @@ void AddStatement(TermsFinder& finder, std::vector<TradeLine>& lines, const Brok
             if (!shown.transfer) {
                 t.charged[kTransfer].reset();
                 *t.charged[kOther] += charged[kTransfer];
+            }
+            if (!shown.other) {
+                t.charged[kOther].reset();
             }
             finder.Add(t);
             lines.push_back(t);
@@ -76,6 +80,8 @@ TEST(StatementTerms, FoundFromStatementsOfKnownTerms) {
         {Terms(0.000085, true, true), {}, "万0.85", TransferShown::Itemised},
         {Terms(0.0003, false, true), {false}, "万3", TransferShown::InOther},
         {Terms(0.00018, true, false), {false}, "万1.8", TransferShown::InOther},
+        // Without a column for them, whether the exchanges' fees are apart cannot be told.
+        {Terms(0.0002, false, false), {true, false}, "万2", TransferShown::Itemised},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.quoted);
@@ -89,12 +95,14 @@ TEST(StatementTerms, FoundFromStatementsOfKnownTerms) {
         EXPECT_NEAR(p.terms.commissionRate, c.terms.commissionRate, 1e-12);
         EXPECT_EQ(p.terms.minimumWaived, c.terms.minimumWaived);
         EXPECT_TRUE(p.minimumSeen);
-        EXPECT_EQ(p.includesFees, c.terms.includesExchangeFees);
+        EXPECT_EQ(p.includesFees,
+                  c.shown.other ? std::optional<bool>(c.terms.includesExchangeFees) : std::nullopt);
         EXPECT_EQ(p.transfer, c.transfer);
         EXPECT_EQ(p.from, (Date{2025, 3, 1}));
         EXPECT_EQ(p.to, (Date{2025, 3, 31}));
         EXPECT_GT(p.rateLines, 0u);
         EXPECT_GT(p.minimumLines, 0u);
+        EXPECT_EQ(p.includesLines > 0, c.shown.other);
 
         Reviewer reviewer({}, periods);
         for (const TradeLine& t : lines) {
@@ -231,6 +239,31 @@ TEST(StatementReview, WhatIfOtherTerms) {
     EXPECT_NEAR(report.whatIf->total.saving, 7.80, 1e-9);
     ASSERT_EQ(report.whatIf->years.size(), 1u);
     EXPECT_NEAR(report.whatIf->years[0].saving, 7.80, 1e-9);
+}
+
+// Monthly exports in any order: the same terms, totals and differing lines.
+TEST(StatementReview, FilesInAnyOrder) {
+    const std::string data = YM_TEST_DATA "/statements/";
+    ReviewOptions options;
+    options.commissionRate = 0.0003;
+    const StatementReport a = ReviewStatements(
+        {data + "tdx_gbk.xls", data + "ths_utf8.csv", data + "events.txt"}, options);
+    const StatementReport b = ReviewStatements(
+        {data + "events.txt", data + "ths_utf8.csv", data + "tdx_gbk.xls"}, options);
+    EXPECT_EQ(a.trades, 8u);
+    EXPECT_EQ(b.trades, a.trades);
+    ASSERT_EQ(a.terms.size(), 1u);
+    ASSERT_EQ(b.terms.size(), 1u);
+    EXPECT_EQ(a.terms[0].found.terms, b.terms[0].found.terms);
+    EXPECT_EQ(a.terms[0].used.commissionRate, 0.0003);
+    EXPECT_NEAR(a.total.fees, b.total.fees, 1e-9);
+    EXPECT_NEAR(a.differingSum, b.differingSum, 1e-9);
+    ASSERT_EQ(a.differing.size(), b.differing.size());
+    EXPECT_EQ(a.skipped, b.skipped);
+    EXPECT_EQ(a.unreadableCount, 2u);
+    const StatementReport missing = ReviewStatements({data + "none.csv"}, options);
+    ASSERT_EQ(missing.fileProblems.size(), 1u);
+    EXPECT_NE(missing.fileProblems[0].find("none.csv: cannot be opened"), std::string::npos);
 }
 
 } // namespace

@@ -584,6 +584,18 @@ TEST(Statement, ReviewsExportsAsTheyAre) {
                                  "6.17,12.34,0.25,1.34,6.17,12.34,0.25,0.84,0.49,0.00,20.09,"
                                  "24680.00,0.00,0.00,0.00,0.01,ok,");
 
+    for (const auto& [args, message] : std::map<std::string, std::string>{
+             {"statement", "statement needs the exported statement file(s) to read"},
+             {"statement a.csv --what-if-includes-fees maybe",
+              "--what-if-includes-fees: \"maybe\" is neither yes nor no"},
+             {"statement a.csv --what-if-commission 0.01", "--what-if-commission: \"0.01\": "},
+             {"statement a.csv --rules classic --no-minimum", "belong to --rules official"}}) {
+        const RunResult bad = RunUntouched(args);
+        EXPECT_EQ(bad.exitCode, 2) << args;
+        EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.out, "");
+    }
+
     const RunResult workbook = RunUntouched("statement x.xlsx", "x.xlsx", "PK\x03\x04rest"s);
     EXPECT_EQ(workbook.exitCode, 1);
     EXPECT_NE(workbook.err.find("x.xlsx: is an Excel workbook (.xlsx), not text"),
