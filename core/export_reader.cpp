@@ -224,7 +224,7 @@ struct ExportScanner::State {
     std::size_t ignored = 0;
 
     bool started = false;
-    std::optional<bool> gbk;   // decided by the first piece that is not ASCII
+    bool utf8 = false;         // a byte-order mark says so
     std::string raw;           // bytes not yet decoded: the end of an unfinished line
     std::string carry;         // decoded text whose record is unfinished, or before a header
     std::size_t carryLine = 1; // the line `carry` starts on
@@ -281,7 +281,7 @@ void ExportScanner::State::Feed(std::string_view bytes, bool last) {
         }
         if (std::string_view(raw).starts_with(kBom)) {
             raw.erase(0, kBom.size());
-            gbk = false;
+            utf8 = true;
         }
         started = true;
     }
@@ -299,15 +299,25 @@ void ExportScanner::State::Feed(std::string_view bytes, bool last) {
         }
     }
     const std::string_view piece = std::string_view(raw).substr(0, cut);
-    if (piece.find('\0') != std::string_view::npos) {
-        problem = "holds NUL bytes: it is no text export (save it as CSV or text)";
-        return;
+    // Each line is UTF-8 when it reads as UTF-8, else GBK (Chinese text in GBK practically
+    // never does): a file mixing both, or one with a broken line, reads the same whatever
+    // pieces it comes in.
+    std::string text;
+    if (utf8) {
+        text = piece;
+    } else {
+        text.reserve(piece.size() + piece.size() / 2);
+        for (std::size_t start = 0; start < piece.size();) {
+            const std::size_t end = std::min(piece.find('\n', start), piece.size() - 1) + 1;
+            const std::string_view line = piece.substr(start, end - start);
+            if (IsUtf8(line)) {
+                text.append(line);
+            } else {
+                text += FromGbk(line);
+            }
+            start = end;
+        }
     }
-    if (!gbk && std::any_of(piece.begin(), piece.end(),
-                            [](char c) { return static_cast<unsigned char>(c) >= 0x80; })) {
-        gbk = !IsUtf8(piece);
-    }
-    std::string text = gbk.value_or(false) ? FromGbk(piece) : std::string(piece);
     raw.erase(0, cut);
     Read(std::move(text), last);
 }

@@ -142,7 +142,7 @@ TEST(ExportReader, BinaryFilesToldAsSuch) {
         {std::string_view("PK\x03\x04\x14\x00\x06\x00", 8), ".xlsx"},
         {"\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", ".xls"},
         {"\xFF\xFE\x10\x62", "UTF-16"},
-        {std::string_view("date\0code", 9), "NUL"},
+        {std::string_view("\0\0\0\0date\0code\n", 14), "no header"},
         {"日期,名称\n2026-01-05,x\n", "no header"},
         {"", "no header"},
     };
