@@ -2,6 +2,7 @@
 
 #include "core/export_words.h"
 #include "core/security_codes.h"
+#include "core/text_codec.h"
 
 #include <algorithm>
 #include <charconv>
@@ -310,7 +311,7 @@ void ExportScanner::State::Feed(std::string_view bytes, bool last) {
         for (std::size_t start = 0; start < piece.size();) {
             const std::size_t end = std::min(piece.find('\n', start), piece.size() - 1) + 1;
             const std::string_view line = piece.substr(start, end - start);
-            if (IsUtf8(line)) {
+            if (text::IsUtf8(line)) {
                 text.append(line);
             } else {
                 text += FromGbk(line);
@@ -520,7 +521,7 @@ void ExportScanner::State::Trade(const statement::Record& record, std::string_vi
         Unreadable(record.line, "code " + Quote(codeText) + ": " + lookup.problem);
         return;
     }
-    const std::optional<Market> market = lookup.code->market();
+    const std::optional<Market> market = lookup.code->CalculatorMarket();
     if (!market) {
         Unreadable(record.line, "code " + lookup.code->digits +
                                     " trades on the Beijing Stock Exchange, whose fees the "

@@ -1,5 +1,7 @@
 #include "core/export_words.h"
 
+#include "core/text_codec.h"
+
 #include <algorithm>
 #include <array>
 #include <string>
@@ -115,10 +117,6 @@ constexpr std::array<EventWord, 62> kEvents{{
     {"转增", K::Other},
 }};
 
-char Lower(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The text without blanks, ASCII letters in lower case.
 std::string Folded(std::string_view text) {
     std::string out;
@@ -127,15 +125,16 @@ std::string Folded(std::string_view text) {
         if (c == ' ' || c == '\t') {
             continue;
         }
-        out.push_back(Lower(c));
+        out.push_back(text::AsciiLower(c));
     }
     return out;
 }
 
 // `folded` (see Folded) is `word` up to the case of ASCII letters.
 bool SameWord(std::string_view folded, std::string_view word) {
-    return folded.size() == word.size() && std::equal(folded.begin(), folded.end(), word.begin(),
-                                                      [](char a, char b) { return a == Lower(b); });
+    return folded.size() == word.size() &&
+           std::equal(folded.begin(), folded.end(), word.begin(),
+                      [](char a, char b) { return a == text::AsciiLower(b); });
 }
 
 } // namespace

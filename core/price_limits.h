@@ -56,9 +56,9 @@ struct PriceLimits {
     const LimitRateRow* rate = nullptr; // nullptr: no limits on the listing days
     const ListingRow* listing = nullptr;
     // nullopt without limits. Rates are at most 50 %, so the rounding alone keeps the
-    // limit-down at one tick or more. Where the rounded limit equals the close (closes under
-    // half a tick divided by r, such as 0.04 at 10 %), it is left so: the exchanges' rule for
-    // that case was not found.
+    // limit-down at one tick or more. Where a rounded limit equals the close (a close of
+    // fewer than 1 / (2r) ticks, such as 0.04 at 10 %), it is left so: no rule of the
+    // exchanges for that case was found.
     std::optional<double> limitUp;
     std::optional<double> limitDown;
 };

@@ -45,7 +45,7 @@ struct SecurityCode {
     const CodeRange* range;
 
     // The calculator's market, nullopt for Beijing.
-    std::optional<Market> market() const;
+    std::optional<Market> CalculatorMarket() const;
 };
 
 // A code that could be told, or the one-line reason it could not.

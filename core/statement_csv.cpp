@@ -2,6 +2,7 @@
 
 #include "core/gbk_table.h"
 #include "core/number_text.h"
+#include "core/text_codec.h"
 
 #include <algorithm>
 #include <charconv>
@@ -10,104 +11,6 @@
 namespace ym::statement {
 
 namespace {
-
-constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-// The length of the valid UTF-8 sequence at `i`, or 0.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < length) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
-
-} // namespace
-
-bool IsUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t length = Utf8Length(s, i);
-        if (length == 0) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
-std::string FromGbk(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 2);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        if (lead < 0x80) {
-            out.push_back(s[i]);
-            continue;
-        }
-        char32_t code = kReplacement;
-        // A lead byte takes the next byte with it only when that can end a pair: a broken
-        // pair must not swallow a separator or the line break.
-        const auto trail = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
-        if (lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
-            if (const char16_t c = GbkCharacter(lead, trail)) {
-                code = c;
-            }
-            ++i;
-        }
-        AppendUtf8(out, code);
-    }
-    return out;
-}
-
-namespace {
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
@@ -200,13 +103,36 @@ std::string_view ColumnKey(Column column) {
     return kColumnKeys[static_cast<std::size_t>(column)];
 }
 
+std::string FromGbk(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 2);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            out.push_back(s[i]);
+            continue;
+        }
+        char32_t code = text::kReplacementCharacter;
+        // A lead byte takes the next byte with it only when that can end a pair: a broken
+        // pair must not swallow a separator or the line break.
+        const auto trail = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if (text::IsGbkLead(lead) && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+            if (const char16_t c = GbkCharacter(lead, trail)) {
+                code = c;
+            }
+            ++i;
+        }
+        text::AppendUtf8(out, code);
+    }
+    return out;
+}
+
 Decoded Decode(std::string_view bytes) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kBom)) {
-        bytes.remove_prefix(kBom.size());
+    if (bytes.starts_with(text::kUtf8Bom)) {
+        bytes.remove_prefix(text::kUtf8Bom.size());
         return {std::string(bytes), false};
     }
-    if (IsUtf8(bytes)) {
+    if (text::IsUtf8(bytes)) {
         return {std::string(bytes), false};
     }
     return {FromGbk(bytes), true};
@@ -277,7 +203,7 @@ std::optional<Record> Reader::Next() {
 std::variant<Header, std::string> ParseHeader(const std::vector<std::string>& fields) {
     Header header;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string name = Lower(fields[i]);
+        const std::string name = text::AsciiLower(fields[i]);
         const auto found = std::find_if(kColumnNames.begin(), kColumnNames.end(),
                                         [&](const ColumnName& c) { return c.name == name; });
         if (found == kColumnNames.end()) {
@@ -338,7 +264,7 @@ std::variant<Leg, std::string> ParseLeg(const Header& header,
                " is not a security type (a, bond, fund, sif, b, 1..5, A股 ...)";
     }
     leg.type = *type;
-    const std::string side = Lower(field(Column::Side));
+    const std::string side = text::AsciiLower(field(Column::Side));
     const auto sideWord = std::find_if(kSideWords.begin(), kSideWords.end(),
                                        [&](const SideWord& w) { return w.word == side; });
     if (sideWord == kSideWords.end()) {

@@ -45,8 +45,7 @@ struct Decoded {
     bool gbk = false;
 };
 Decoded Decode(std::string_view bytes);
-// The two halves of Decode, for a reader that decodes a file piece by piece.
-bool IsUtf8(std::string_view bytes);
+// GBK text as UTF-8, for a reader that decodes a file piece by piece.
 std::string FromGbk(std::string_view bytes);
 
 // One record: its fields, and the line it starts on (from 1).

@@ -163,10 +163,9 @@ struct Reviewer::State {
             const BrokerTerms& used = periods[period].used;
             FeeModelSettings model{whatIf ? FeeModel::Official : options.model,
                                    whatIf ? WhatIf(used) : used};
-            const ClassicRates classic{CurrentRates(options.parameters, t.market, t.type), t.market,
-                                       options.parameters.SettlementCap()};
             found =
-                rules.emplace(key, TradeFeeRules(model, classic, t.market, t.type, t.date)).first;
+                rules.emplace(key, FeeRulesFor(options.parameters, model, t.market, t.type, t.date))
+                    .first;
         }
         return found->second;
     }

@@ -10,10 +10,21 @@
 
 namespace ym::calc {
 
-// The computed fees of a line, in the order of statement::ComputedFees.
-inline constexpr std::array<std::string_view, 8> kCalcColumns{
-    "commission_calc", "stamp_calc", "transfer_calc", "handling_calc",
-    "regulatory_calc", "other_calc", "fees_calc",     "amount_calc"};
+// The computed columns of the output, in their order.
+struct CalcColumn {
+    std::string_view name;
+    double statement::ComputedFees::*member;
+};
+inline constexpr std::array<CalcColumn, 8> kCalcColumns{{
+    {"commission_calc", &statement::ComputedFees::commission},
+    {"stamp_calc", &statement::ComputedFees::stamp},
+    {"transfer_calc", &statement::ComputedFees::transfer},
+    {"handling_calc", &statement::ComputedFees::handling},
+    {"regulatory_calc", &statement::ComputedFees::regulatory},
+    {"other_calc", &statement::ComputedFees::other},
+    {"fees_calc", &statement::ComputedFees::fees},
+    {"amount_calc", &statement::ComputedFees::amount},
+}};
 
 // `fees` in the order of kCalcColumns, each followed by a comma.
 void AppendComputed(std::string& out, const statement::ComputedFees& fees);

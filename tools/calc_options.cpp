@@ -3,6 +3,8 @@
 #include "core/entry_rules.h"
 #include "core/fee_model.h"
 #include "core/number_text.h"
+#include "core/security_codes.h"
+#include "core/text_codec.h"
 #include "core/trade_date.h"
 
 #include <algorithm>
@@ -13,57 +15,10 @@ namespace ym::calc {
 
 namespace {
 
-struct Utf8Char {
-    char32_t code;
-    std::size_t length;
-    bool valid;
-};
-
-// One UTF-8 sequence at the start of `text` (not empty). An invalid byte counts as one
-// character that no field accepts.
-Utf8Char DecodeOne(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) {
-        return {lead, 1, true};
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        code = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        code = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        code = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return {0xFFFD, 1, false};
-    }
-    if (text.size() < length) {
-        return {0xFFFD, 1, false};
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) {
-            return {0xFFFD, 1, false};
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {0xFFFD, 1, false};
-    }
-    return {code, length, true};
-}
-
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
     while (!text.empty()) {
-        text.remove_prefix(DecodeOne(text).length);
+        text.remove_prefix(text::DecodeUtf8(text).length);
         ++count;
     }
     return count;
@@ -76,7 +31,7 @@ void RemoveLastCharacter(std::string& text) {
     std::string_view rest = text;
     while (!rest.empty()) {
         last = start;
-        const std::size_t length = DecodeOne(rest).length;
+        const std::size_t length = text::DecodeUtf8(rest).length;
         start += length;
         rest.remove_prefix(length);
     }
@@ -154,6 +109,16 @@ constexpr auto kBatchOptions =
              {"--check", nullptr, [](BatchOptions& o) { return &o.check; }},
          }},
          RuleOptionSpecs<BatchOptions>());
+
+constexpr std::array<OptionSpec<LimitsOptions>, 7> kLimitsOptions{{
+    {"--close", [](LimitsOptions& o) { return &o.close; }},
+    {"--code", [](LimitsOptions& o) { return &o.code; }},
+    {"--board", [](LimitsOptions& o) { return &o.board; }},
+    {"--market", [](LimitsOptions& o) { return &o.market; }},
+    {"--date", [](LimitsOptions& o) { return &o.date; }},
+    {"--no-limit-days", nullptr, [](LimitsOptions& o) { return &o.noLimitDays; }},
+    {"--json", nullptr, [](LimitsOptions& o) { return &o.json; }},
+}};
 
 constexpr auto kStatementOptions = Join(
     std::array<OptionSpec<StatementOptions>, 7>{{
@@ -365,6 +330,27 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
             error = "--what-if-includes-fees: " + Quoted(*st.whatIfIncludesFees) +
                     " is neither yes nor no";
         }
+    } else if (command == "limits") {
+        parsed.command = Command::Limits;
+        LimitsOptions& l = parsed.limits;
+        error = ReadOptions(command, rest, kLimitsOptions, l);
+        if (!error && !l.close) {
+            error = "limits needs the previous close: --close P";
+        }
+        if (!error && !l.code && !l.board) {
+            error = "limits needs --code CODE or --board main|st|chinext|star|bse|b|fund";
+        }
+        if (!error && l.board && !ParseBoard(*l.board)) {
+            error = "--board: " + Quoted(*l.board) +
+                    " is not a board (main, st, chinext, star, bse, b, fund)";
+        }
+        if (!error && l.market && !ParseMarket(*l.market)) {
+            error = "--market: " + Quoted(*l.market) +
+                    " is not a market (1 or sh for 沪市, 2 or sz for 深市)";
+        }
+        if (!error) {
+            error = CheckDate(l.date);
+        }
     } else if (command == "init") {
         parsed.command = Command::Init;
         if (!rest.empty()) {
@@ -389,7 +375,7 @@ std::variant<std::string, std::string> TypeIntoField(const FieldSpec& field,
     std::string text;
     std::string_view rest = input;
     while (!rest.empty()) {
-        const Utf8Char ch = DecodeOne(rest);
+        const text::Utf8Char ch = text::DecodeUtf8(rest);
         const std::string_view bytes = rest.substr(0, ch.length);
         rest.remove_prefix(ch.length);
         KeyVerdict verdict = KeyVerdict::Discard;
@@ -425,7 +411,7 @@ std::string Quoted(std::string_view text) {
     std::string out = "\"";
     std::string_view rest = text;
     while (!rest.empty()) {
-        const Utf8Char ch = DecodeOne(rest);
+        const text::Utf8Char ch = text::DecodeUtf8(rest);
         const std::string_view bytes = rest.substr(0, ch.length);
         rest.remove_prefix(ch.length);
         if (!ch.valid || ch.code < 0x20 || ch.code == 0x7F || (ch.code >= 0x80 && ch.code < 0xA0)) {
@@ -445,8 +431,10 @@ std::string Quoted(std::string_view text) {
     return out;
 }
 
-std::string_view UsageText() {
-    return R"(yuanmate-calc - the command-line companion of 交易小算盘 (Yuanmate V5.5)
+std::string UsageText() {
+    // The field lengths are the ex-rights window's.
+    const auto length = [](const ExRightsEntry& entry) { return std::to_string(entry.maxLength); };
+    return std::string(R"(yuanmate-calc - the command-line companion of 交易小算盘 (Yuanmate V5.5)
 
 Usage:
   yuanmate-calc trade [--ini FILE] [--market 1|2|sh|sz] [--type 1..5|a|bond|fund|sif|b]
@@ -461,6 +449,8 @@ Usage:
                       [--what-if-includes-fees yes|no]
   yuanmate-calc exrights (--before P | --after P) [--bonus N] [--rights N [--rights-price P]]
                          [--cash C] [--json]
+  yuanmate-calc limits --close P (--code CODE | --board B) [--market 1|2|sh|sz]
+                       [--date YYYY-MM-DD] [--no-limit-days] [--json]
   yuanmate-calc init
   yuanmate-calc --help | help
 
@@ -570,9 +560,31 @@ exrights
                  left out, it is 0).
   --cash C       送现金: cash dividend in yuan per 10 shares held.
                  Values take digits and one decimal point, not first; prices at most
-                 11 characters, share counts 7, the rights price and the cash 9.
+                 )") +
+           length(kExRightsPriceEntry) + " characters, share counts " + length(kBonusEntry) +
+           ", the rights price and the cash " + length(kCashEntry) +
+           R"(.
   --json         {"PriceAfter": x} or {"PriceBefore": x} at full precision.
   Without --json the result is printed with two decimals (######0.00).
+
+limits
+  Computes the day's price limits (涨跌停价) from the previous close: close × (1 ± r),
+  rounded half up to the tick, exactly; r by board and trade date (主板 10 %, 主板 ST 5 %,
+  10 % from 2026-07-06 (unconfirmed), 创业板 20 % (10 % before 2020-08-24), 科创板 20 %,
+  北交所 30 %, B 股 10 %, 基金 10 %). Bonds are not covered.
+  --close P      the previous close, a price on the tick of the board (0.01; 0.001 for
+                 funds and 沪市 B 股); digits and one decimal point, at most 7 characters.
+  --code CODE    the security code: 600000, sh600000, 600000.SH, 878 (000878) ...; it
+                 tells the board and the market. A code never tells ST: give --board st
+                 with the code of a main-board share under risk warning.
+  --board B      main, st (主板 ST/*ST), chinext, star, bse (北交所), b, fund.
+  --market M     with --board b: 1 or sh (0.001 US dollars), 2 or sz (0.01 HK dollars).
+  --date D       the trade date; today when left out.
+  --no-limit-days  the trade date is one of the first days after the listing that have no
+                 limits (主板 from 2023-04-10, 创业板, 科创板: 5 days; 北交所: the first).
+  --json         {"Board": key, "Rate": r, "LimitUp": x, "LimitDown": y}; Rate, LimitUp
+                 and LimitDown are null without limits.
+  Without --json: the board, the rate, 涨停价 and 跌停价, one a line, caption, tab, value.
 
 init
   Creates the default settings file Yuanmate5.ini in the current directory when there is

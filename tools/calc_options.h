@@ -17,7 +17,7 @@ namespace ym::calc {
 
 inline constexpr std::string_view kProgramName = "yuanmate-calc";
 
-enum class Command { Help, Trade, ExRights, Init, Rules, Batch, Statement };
+enum class Command { Help, Trade, ExRights, Init, Rules, Batch, Limits, Statement };
 
 // Which fee rules a trade or a batch follows, and the broker's terms, as given.
 struct RuleOptions {
@@ -57,6 +57,16 @@ struct RulesOptions {
     bool json = false;
 };
 
+struct LimitsOptions {
+    std::optional<std::string> close;
+    std::optional<std::string> code;
+    std::optional<std::string> board;
+    std::optional<std::string> market;
+    std::optional<std::string> date;
+    bool noLimitDays = false;
+    bool json = false;
+};
+
 struct BatchOptions {
     std::optional<std::string> input; // a file name, or "-" for standard input
     std::optional<std::string> output;
@@ -83,6 +93,7 @@ struct ParsedCommand {
     ExRightsOptions exrights;
     RulesOptions rules;
     BatchOptions batch;
+    LimitsOptions limits;
     StatementOptions statement;
 };
 
@@ -115,6 +126,6 @@ std::string Quoted(std::string_view text);
 // The message naming a field, e.g. `买入价格 (--buy): ...`.
 std::string FieldMessage(const FieldSpec& field, std::string_view what);
 
-std::string_view UsageText();
+std::string UsageText();
 
 } // namespace ym::calc

@@ -88,8 +88,8 @@ public:
     explicit LinesWriter(const std::vector<std::string>& files) : files_(files) {
         text_ = "file,line,date,market,code,type,side,price,quantity,amount,commission,stamp,"
                 "transfer,other,";
-        for (std::string_view column : kCalcColumns) {
-            text_ += column;
+        for (const CalcColumn& column : kCalcColumns) {
+            text_ += column.name;
             text_ += ',';
         }
         text_ += "commission_diff,stamp_diff,transfer_diff,other_diff,check,reason\n";
