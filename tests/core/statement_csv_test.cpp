@@ -22,6 +22,9 @@ TEST(StatementCsv, GbkReadsEveryCharacter) {
                              "\xA2\xA0,\xC2\r\nx\n");
     EXPECT_TRUE(d.gbk);
     EXPECT_EQ(d.text, "浦发银行,卖\t\uFFFD\t啊\uFA29\uFFFD,\uFFFD\r\nx\n");
+    EXPECT_EQ(Decode(",\xC2\nx\n").text, ",\uFFFD\nx\n");
+    // 0x80 and 0xFF lead no pair: they take no comma with them.
+    EXPECT_EQ(Decode(",\x80,\xFF,x").text, ",\uFFFD,\uFFFD,x");
 }
 
 // Line ends of every kind, blank lines skipped, blanks trimmed, quotes keeping commas,
