@@ -27,6 +27,7 @@ int RunRules(const RulesOptions& options, std::ostream& out, std::ostream& err);
 int RunLimits(const LimitsOptions& options, std::ostream& out, std::ostream& err);
 // `in`: standard input, read when the options name "-".
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
+int RunStatement(const StatementOptions& options, std::ostream& out, std::ostream& err);
 
 int RunTarget(const PositionOptions& options, std::ostream& out, std::ostream& err);
 int RunAverage(const PositionOptions& options, std::ostream& out, std::ostream& err);
@@ -61,5 +62,7 @@ void WriteTradeFields(const TradeResult& result, std::ostream& out);
 // The shortest text that reads back as the same double; null for infinities and NaN,
 // which JSON cannot carry.
 std::string JsonNumber(double value);
+// A JSON string: quotes, backslashes and control characters escaped.
+std::string JsonString(std::string_view text);
 
 } // namespace ym::calc

@@ -59,6 +59,9 @@ int main(int argc, char** argv) {
         case Command::Swing:
             status = RunSwing(parsed.position, std::cout, std::cerr);
             break;
+        case Command::Statement:
+            status = RunStatement(parsed.statement, std::cout, std::cerr);
+            break;
         }
     } catch (const std::exception& e) {
         // The current directory vanishing or the like; never report it as success.

@@ -160,6 +160,18 @@ constexpr std::array<OptionSpec<LimitsOptions>, 7> kLimitsOptions{{
     {"--json", nullptr, [](LimitsOptions& o) { return &o.json; }},
 }};
 
+constexpr auto kStatementOptions = Join(
+    std::array<OptionSpec<StatementOptions>, 7>{{
+        {"--lines", [](StatementOptions& o) { return &o.lines; }},
+        {"--ini", [](StatementOptions& o) { return &o.ini; }},
+        {"--what-if-commission", [](StatementOptions& o) { return &o.whatIfCommission; }},
+        {"--what-if-no-minimum", nullptr, [](StatementOptions& o) { return &o.whatIfNoMinimum; }},
+        {"--what-if-includes-fees", [](StatementOptions& o) { return &o.whatIfIncludesFees; }},
+        {"--json", nullptr, [](StatementOptions& o) { return &o.json; }},
+        {"--check", nullptr, [](StatementOptions& o) { return &o.check; }},
+    }},
+    RuleOptionSpecs<StatementOptions>());
+
 bool IsHelpWord(std::string_view arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
 }
@@ -169,14 +181,20 @@ const std::string kSeeHelp = " (see yuanmate-calc --help)";
 // Reads the options of one command. Values come either attached ("--buy=10") or as the
 // next argument; a next argument that is itself an option means the value is missing,
 // since no field accepts a text beginning with "--". `positional`, when given, takes the
-// one argument that is no option ("-" included).
+// one argument that is no option ("-" included); `positionals`, when given, every such
+// argument.
 template <class Options, std::size_t N>
 std::optional<std::string>
 ReadOptions(std::string_view command, std::span<const std::string_view> args,
             const std::array<OptionSpec<Options>, N>& known, Options& options,
-            std::optional<std::string>* positional = nullptr) {
+            std::optional<std::string>* positional = nullptr,
+            std::vector<std::string>* positionals = nullptr) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
+        if (!arg.starts_with("--") && positionals != nullptr) {
+            positionals->emplace_back(arg);
+            continue;
+        }
         if (!arg.starts_with("--")) {
             if (positional == nullptr || positional->has_value()) {
                 return "unexpected argument " + Quoted(arg) + " for " + std::string(command) +
@@ -397,6 +415,25 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         if (!error) {
             error = CheckPositionOptions(command, p);
         }
+    } else if (command == "statement") {
+        parsed.command = Command::Statement;
+        StatementOptions& st = parsed.statement;
+        error = ReadOptions(command, rest, kStatementOptions, st, nullptr, &st.inputs);
+        if (!error && st.inputs.empty()) {
+            error = "statement needs the exported statement file(s) to read";
+        }
+        if (!error) {
+            error = CheckRuleOptions(st.rule);
+        }
+        if (!error) {
+            error = CheckTermsNumber("--what-if-commission", st.whatIfCommission,
+                                     &CommissionRateProblem);
+        }
+        if (!error && st.whatIfIncludesFees && *st.whatIfIncludesFees != "yes" &&
+            *st.whatIfIncludesFees != "no") {
+            error = "--what-if-includes-fees: " + Quoted(*st.whatIfIncludesFees) +
+                    " is neither yes nor no";
+        }
     } else if (command == "limits") {
         parsed.command = Command::Limits;
         LimitsOptions& l = parsed.limits;
@@ -513,6 +550,10 @@ Usage:
   yuanmate-calc target --buy P --qty Q (--profit YUAN | --yield RATE) [TRADE OPTIONS]
   yuanmate-calc average --held Q --cost C --buy P (--qty Q | --to-cost C) [TRADE OPTIONS]
   yuanmate-calc swing --held Q --cost C --qty Q [--sell P] [--buy P] [TRADE OPTIONS]
+  yuanmate-calc statement FILE... [--json] [--lines FILE.csv] [--check] [--ini FILE]
+                      [--rules classic|official] [BROKER TERMS]
+                      [--what-if-commission RATE] [--what-if-no-minimum]
+                      [--what-if-includes-fees yes|no]
   yuanmate-calc exrights (--before P | --after P) [--bonus N] [--rights N [--rights-price P]]
                          [--cash C] [--json]
   yuanmate-calc limits --close P (--code CODE | --board B) [--market 1|2|sh|sz]
@@ -618,6 +659,33 @@ batch
   fen off. A bad line is reported on standard error with its number and skipped.
   --check        exit with status 3 when any line differs.
 
+statement
+  Reviews the statements (交割单) a trading client exports, as they are: GBK or UTF-8, tab- or
+  comma-separated (also when named .xls), title and summary lines around the table, column
+  names as the clients write them (成交日期, 证券代码, 买卖标志, 成交数量, 成交价格, 佣金,
+  印花税, 过户费, 其他杂费, 发生金额, 股东代码 ...), several files (monthly exports) in any
+  order. Only buys and sells are trades; every other line (申购配号, 银行转证券, 股息入账 ...)
+  is counted by its word. A workbook (.xlsx, a real .xls) is refused: save it as CSV or text.
+  Prints the broker's terms found from the trade lines (rate as quoted, e.g. 万2.5; the
+  minimum or 免五; whether the rate includes the handling and regulatory fees, 含规费; where
+  the transfer fee is shown; per period where they change, with the lines each finding rests
+  on), the fees per year and in total, every line whose fees differ by more than a fen from
+  the official rules of its date and the terms (with the likely reason), the skipped events
+  and the lines that could not be read.
+  The official rules are used unless --rules classic is given; BROKER TERMS given replace the
+  terms found for the check.
+  --json         one JSON object: Files, FileProblems, Trades, Skipped, Unreadable, Terms
+                 (From, To, CommissionRate, MinCommission (null: none), IncludesFees (null:
+                 cannot tell), Lines explained ...), Years, Total, Differing, DifferingSum,
+                 and WhatIf when asked.
+  --lines FILE   every trade line as CSV: file,line,date,market,code,type,side,price,
+                 quantity,amount,commission,stamp,transfer,other (as charged), batch's
+                 computed columns, the _diff columns, check and reason.
+  --what-if-commission RATE, --what-if-no-minimum, --what-if-includes-fees yes|no
+                 the same trades under other terms (each over the terms found), per year,
+                 with the saving.
+  --check        exit with status 3 when any line differs.
+
 exrights
   Computes the ex-rights (ex-dividend) price from the price before a distribution, or the
   price before from the ex-rights price. Each component given is a ticked box.
@@ -660,7 +728,7 @@ init
   none, as the program does at start-up; an existing file is left as it is.
 
 Exit status: 0 success; 1 a file could not be read or written; 2 bad input (batch: a bad
-line was skipped); 3 batch --check found a fee that differs.
+line was skipped); 3 batch or statement --check found a fee that differs.
 )";
 }
 

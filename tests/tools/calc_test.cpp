@@ -480,7 +480,8 @@ TEST(Help, ListsEveryCommandAndOption) {
         "trade exrights init rules batch --ini --market --type --buy --sell --qty --json "
         "--before --after --bonus --rights --cash --rights-price --help --rules --date "
         "--commission --min-commission --no-minimum --commission-includes-fees --output --check "
-        "target average swing --profit --yield --held --cost --to-cost";
+        "target average swing --profit --yield --held --cost --to-cost "
+        "statement --lines --what-if-commission --what-if-no-minimum --what-if-includes-fees";
     for (const auto& [args, exitCode] : std::map<std::string, int>{
              {"--help", 0}, {"help", 0}, {"-h", 0}, {"trade --help", 0}, {"", 2}}) {
         SCOPED_TRACE(args);
@@ -630,6 +631,57 @@ TEST(Batch, ChecksEachLine) {
     Put(root.path() / "s.csv", kStatement);
     EXPECT_EQ(Calc(root, "batch ../s.csv --rules official --output checked.csv").out, "");
     EXPECT_EQ(Get(root.path() / "work" / "checked.csv"), kChecked);
+}
+
+// The three exports of tests/data/statements together (their lines are checked in the core's
+// tests): the report as JSON, --check under other terms, every trade line written out, and a
+// workbook refused with what to do.
+TEST(Statement, ReviewsExportsAsTheyAre) {
+    const std::string data = YM_TEST_DATA "/statements/";
+    const std::string files = data + "tdx_gbk.xls " + data + "ths_utf8.csv " + data + "events.txt";
+    const RunResult json = RunUntouched("statement " + files + " --json --check");
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    for (const char* part : {"\"Trades\": 8,", "\"Quoted\": \"万2.5\", \"MinCommission\": 5,",
+                             "\"IncludesFees\": false", "\"申购配号\": 2", "\"UnreadableCount\": 2",
+                             "\"Differing\": []", "\"Turnover\": 78675,"}) {
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+    }
+    EXPECT_EQ(json.err, "yuanmate-calc: 2 line(s) could not be read; see the report\n");
+
+    // Under 万3, the sell of 2,000 x 12.34 = 24,680 should pay 7.40, not 6.17.
+    const RunResult check = RunUntouched("statement " + files + " --commission 0.0003 --check");
+    EXPECT_EQ(check.exitCode, 3);
+    EXPECT_NE(check.out.find("6.17\t7.40\t-1.23\t佣金低于费率"), std::string::npos) << check.out;
+
+    TempDir root;
+    const RunResult lines = Calc(root, "statement " + files + " --lines all.csv");
+    EXPECT_EQ(lines.exitCode, 0);
+    const Lines written = SplitLines(Get(root.path() / "work" / "all.csv"));
+    ASSERT_EQ(written.size(), 9u);
+    EXPECT_TRUE(written[0].starts_with("file,line,date,market,code,type,side,price,quantity,"
+                                       "amount,commission,stamp,transfer,other,commission_calc,"));
+    EXPECT_TRUE(written[0].ends_with("other_diff,check,reason"));
+    EXPECT_EQ(written[2], data + "tdx_gbk.xls,6,2026-01-06,sz,000878,a,sell,12.34,2000,24680.00,"
+                                 "6.17,12.34,0.25,1.34,6.17,12.34,0.25,0.84,0.49,0.00,20.09,"
+                                 "24680.00,0.00,0.00,0.00,0.01,ok,");
+
+    for (const auto& [args, message] : std::map<std::string, std::string>{
+             {"statement", "statement needs the exported statement file(s) to read"},
+             {"statement a.csv --what-if-includes-fees maybe",
+              "--what-if-includes-fees: \"maybe\" is neither yes nor no"},
+             {"statement a.csv --what-if-commission 0.01", "--what-if-commission: \"0.01\": "},
+             {"statement a.csv --rules classic --no-minimum", "belong to --rules official"}}) {
+        const RunResult bad = RunUntouched(args);
+        EXPECT_EQ(bad.exitCode, 2) << args;
+        EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.out, "");
+    }
+
+    const RunResult workbook = RunUntouched("statement x.xlsx", "x.xlsx", "PK\x03\x04rest"s);
+    EXPECT_EQ(workbook.exitCode, 1);
+    EXPECT_NE(workbook.err.find("x.xlsx: is an Excel workbook (.xlsx), not text"),
+              std::string::npos)
+        << workbook.err;
 }
 
 // init writes the new file byte for byte, one the calculator then reads; an existing file,
