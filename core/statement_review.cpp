@@ -109,6 +109,12 @@ std::string_view ReasonKey(Reason reason) {
     return kReasonWords[static_cast<std::size_t>(reason)].key;
 }
 
+std::string_view FeeLabel(Column fee) {
+    static constexpr std::array<std::string_view, kChargedColumns> kLabels{"佣金", "印花税",
+                                                                           "过户费", "其他费用"};
+    return kLabels[static_cast<std::size_t>(fee) - kFirstCharged];
+}
+
 struct Reviewer::State {
     ReviewOptions options;
     std::vector<PeriodCheck> periods; // at least one

@@ -54,6 +54,8 @@ inline constexpr std::size_t kReasons = 9;
 std::string_view ReasonText(Reason reason);  // in English words, for yuanmate-calc
 std::string_view ReasonLabel(Reason reason); // in Chinese, for the window
 std::string_view ReasonKey(Reason reason);   // "stamp_on_buy", ...
+// A charged fee (Column::Commission..Other) as the report names it: 佣金, 印花税, ...
+std::string_view FeeLabel(Column fee);
 
 // One trade line checked.
 struct LineCheck {

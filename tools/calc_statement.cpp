@@ -28,13 +28,6 @@ std::string_view TransferKey(st::TransferShown shown) {
     return kKeys[static_cast<std::size_t>(shown)];
 }
 
-// A fee column as the report's table names it.
-std::string_view FeeName(st::Column fee) {
-    static constexpr std::array<std::string_view, st::kChargedColumns> kNames{"佣金", "印花税",
-                                                                              "过户费", "其他费用"};
-    return kNames[static_cast<std::size_t>(fee) - st::kFirstCharged];
-}
-
 std::string_view TransferName(st::TransferShown shown) {
     static constexpr std::array<std::string_view, 4> kNames{"看不出", "单列", "并入其他费用",
                                                             "并入佣金"};
@@ -185,9 +178,9 @@ void PrintText(const st::StatementReport& r, std::ostream& out) {
         out << "文件\t行\t日期\t代码\t方向\t费用\t收取\t应收\t差额\t可能原因\n";
         for (const st::DifferingLine& d : r.differing) {
             out << FileName(r, d.file) << '\t' << d.line << '\t' << FormatDate(d.date) << '\t'
-                << d.code << '\t' << (d.side == Side::Buy ? "买" : "卖") << '\t' << FeeName(d.fee)
-                << '\t' << Fen(d.charged) << '\t' << Fen(d.expected) << '\t' << Fen(d.difference)
-                << '\t' << st::ReasonLabel(d.reason) << '\n';
+                << d.code << '\t' << (d.side == Side::Buy ? "买" : "卖") << '\t'
+                << st::FeeLabel(d.fee) << '\t' << Fen(d.charged) << '\t' << Fen(d.expected) << '\t'
+                << Fen(d.difference) << '\t' << st::ReasonLabel(d.reason) << '\n';
         }
     }
     if (r.unchecked > 0) {

@@ -1,5 +1,8 @@
 #include "help_text.h"
 
+#include <algorithm>
+#include <array>
+
 namespace ym::ui {
 
 namespace {
@@ -54,12 +57,28 @@ constexpr HelpLine kHelpPage[] = {
     {"    F4 ---为'送配前后股价计算器'热键。", false},
     {"    F5 ---为'参数设置'热键。", false},
     {"    F6 ---为'关于'热键。", false},
+    {"    F8 ---为'对账单核对'热键。", false},
     {"    按钮上有带下划线大写字母的，热键为(Alt + 按钮上的大写字母),例如:Alt + X (表示退出)；有不带"
      "下划线大写字母的，热键为(按钮上的大写字母),例如: “C” 表示清除。", false},
     {"    Tab键可以用来切换焦点。", false},
     {"    在 Windows 上，默认的计算器和记事本为 C:\\Windows\\Calc.exe 和 C:\\Windows\\Notepad.exe，"
      "它们应当在该位置；在 Linux 上则使用桌面环境自带的计算器和文本编辑器。您也可以换用更好的计算器"
      "或记事本来代替它们。", true},
+    {"  （五）对账单核对：", true},
+    {"    对账单核对（F8，或工具栏上的按钮）读取交易软件导出的交割单（对账单），不必先作任何修改："
+     "GBK 或 UTF-8 编码，以 Tab 或逗号分隔，文件名常为 .xls 的文本文件都可以；真正的 Excel 工作簿"
+     "请先另存为文本或 CSV 文件。单击“打开交割单”选择一个或多个文件（例如每月导出的文件），或把文件"
+     "拖到窗口上。转账、配号、红利等非成交业务不计入，只列出其行数；无法读取的文件给出文件名和原因，"
+     "窗口中原有的结果不变。", false},
+    {"    佣金条款：从成交行找出券商实际的佣金率（按券商的说法，如 万2.5）、是否有 5 元最低佣金（免五）、"
+     "佣金是否包含经手费和证管费（含规费），条款中途改变时分段列出，并给出每项结论所依据的笔数。", false},
+    {"    按年费用：每年及合计的笔数、成交金额、佣金、印花税、过户费、其他费用、费用合计和费用占成交金额"
+     "的万分比，右侧的图按年画出各类费用。", false},
+    {"    与规则不符的行：每一笔都按成交日施行的官方规则（或设置参数中的经典参数，随主窗口的费率）和"
+     "找到的条款重新计算，相差超过一分钱的列出收取的、应收的费用、差额和可能的原因；单击列标题排序，"
+     "选中若干行后按 Ctrl+C 复制，可粘贴到电子表格中。", false},
+    {"    换个条款：输入另一家券商的佣金率（万分之几，如 1 即万1）、是否免五、是否含规费，按 Enter 或"
+     "“换算”，即得同样的成交在新条款下的费用和节省的金额。打开时填入的是设置参数中的佣金条款。", true},
     {"三、补充说明:", true},
     {"    <一>  请留意本程序的新版本，我们会不断改进和完善它。", false},
     {"    <二>  如果把 5.5 版安装到 5.0 版所在的目录中，显示板可能会全部显示为黑色，这是因为 "
@@ -89,6 +108,15 @@ QStringList HelpLines() {
         }
     }
     return lines;
+}
+
+int HelpTopicLine(HelpTopic topic) {
+    // Each section begins with its heading line.
+    static constexpr std::array<const char*, 2> kHeadings{"", "  （五）对账单核对："};
+    const QString heading = QString::fromUtf8(kHeadings[static_cast<std::size_t>(topic)]);
+    return heading.isEmpty()
+               ? 0
+               : static_cast<int>(std::max<qsizetype>(0, HelpLines().indexOf(heading)));
 }
 
 QString HelpText() {

@@ -15,6 +15,7 @@
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
 #include "ui/settings/settings_dialog.h"
+#include "ui/statement/statement_window.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 MainWindow::~MainWindow() {
     delete m_settings.data();
     delete m_exRights;
+    delete m_statements;
     delete m_keyPreview;
 }
 
@@ -230,6 +232,9 @@ bool MainWindow::handleKey(int key) {
         // The about window is shown, yet the key goes on to the control.
         openAbout();
         return false;
+    case Qt::Key_F8:
+        openStatements();
+        return true;
     case Qt::Key_C:
         clearInputs();
         return true;
@@ -261,6 +266,9 @@ void MainWindow::toolButtonClicked(int index) {
         break;
     case 4:
         openAbout();
+        break;
+    case 5:
+        openStatements();
         break;
     default:
         break;
@@ -301,6 +309,18 @@ void MainWindow::openExRights() {
     m_exRights->showNormal(); // also when its own "-" has minimised it
     m_exRights->raise();
     m_exRights->activateWindow();
+    showMinimized();
+}
+
+void MainWindow::openStatements() {
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_statements.isNull()) {
+        m_statements = new StatementWindow(m_state, this);
+        connect(m_statements, &StatementWindow::exited, this, &MainWindow::exRightsExited);
+    }
+    m_statements->showNormal();
+    m_statements->raise();
+    m_statements->activateWindow();
     showMinimized();
 }
 

@@ -27,6 +27,7 @@ class EntryField;
 class SettingsDialog;
 class ExRightsWindow;
 class KeyPreview;
+class StatementWindow;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -47,7 +48,8 @@ public:
     // Saves the selection, then ends the program.
     void exitProgram();
 
-    // Tool button `index` (0 calculator, 1 notebook, 2 settings, 3 ex-rights, 4 about).
+    // Tool button `index` (0 calculator, 1 notebook, 2 settings, 3 ex-rights, 4 about,
+    // 5 statements).
     void toolButtonClicked(int index);
 
     // Both panels back to zero with the profit rows flat; the fields are read again.
@@ -130,6 +132,8 @@ private:
     // The ex-rights window's exit gives the window back, restored from minimised, unless
     // the settings dialog is open: then the window stays hidden until the dialog is left.
     void exRightsExited();
+    // The statement window, over the minimised main window as the ex-rights window is.
+    void openStatements();
 
     void focusWindowChanged(QWindow* window);
 
@@ -139,8 +143,9 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
-    QPointer<SettingsDialog> m_settings; // while open
-    QPointer<ExRightsWindow> m_exRights; // while open
+    QPointer<SettingsDialog> m_settings;    // while open
+    QPointer<ExRightsWindow> m_exRights;    // while open
+    QPointer<StatementWindow> m_statements; // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
@@ -148,7 +153,7 @@ private:
     QFrame* m_titleStrip = nullptr;
     // Tool strip.
     QFrame* m_toolStrip = nullptr;
-    std::array<QToolButton*, 5> m_toolButtons{}; // by index
+    std::array<QToolButton*, 6> m_toolButtons{}; // by index
     QLabel* m_feeModelLabel = nullptr;           // the fee model and its rule date
     QDateEdit* m_tradeDate = nullptr;
     bool m_tradeDateSet = false; // by the user, to a day other than today
