@@ -196,9 +196,9 @@ QString StatementWindow::termsText() const {
     QStringList lines;
     for (const st::PeriodCheck& p : m_report.terms) {
         const st::TermsPeriod& f = p.found;
-        lines << QStringLiteral("%1 至 %2：佣金 %3，%4，%5，%6")
-                     .arg(DateText(f.from), DateText(f.to),
-                          FromUtf8(st::QuoteRate(f.terms.commissionRate)),
+        lines << QStringLiteral("%1 至 %2").arg(DateText(f.from), DateText(f.to));
+        lines << QStringLiteral("    佣金 %1，%2，%3，%4")
+                     .arg(FromUtf8(st::QuoteRate(f.terms.commissionRate)),
                           f.minimumSeen ? MinimumText(f.terms) : QStringLiteral("最低佣金看不出"),
                           IncludesText(f.includesFees), TransferText(f.transfer));
         lines << QStringLiteral("    %1 笔成交中 %2 笔相符（费率依据 %3 笔，最低佣金 %4 笔）")

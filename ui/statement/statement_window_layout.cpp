@@ -33,16 +33,18 @@ constexpr double kInnerWidth = kClientWidth - 2 * kMargin;
 constexpr double kRowHeight = 360;
 
 constexpr double kOpenTop = 960;
+// The terms found and the chart side by side, the tables of years and of differing lines
+// across the window under them.
 constexpr double kReportTop = 1440;
-constexpr double kLeftWidth = 5160; // the terms and the yearly table
-constexpr double kTermsHeight = 1260;
-constexpr double kYearsTop = kReportTop + kTermsHeight + 90;
-constexpr double kYearsHeight = 1290;
-constexpr double kChartLeft = kMargin + kLeftWidth + 120;
+constexpr double kTermsWidth = 5400;
+constexpr double kTermsHeight = 1680;
+constexpr double kChartLeft = kMargin + kTermsWidth + 120;
 constexpr double kChartWidth = kClientWidth - kMargin - kChartLeft;
-constexpr double kDifferingTop = kYearsTop + kYearsHeight + 90;
-constexpr double kDifferingHeight = 1590;
-constexpr double kWhatIfTop = kDifferingTop + 300 + kDifferingHeight + 120;
+constexpr double kYearsTop = kReportTop + kTermsHeight + 90;
+constexpr double kYearsHeight = 1110;
+constexpr double kDifferingTop = kYearsTop + kYearsHeight + 60;
+constexpr double kDifferingHeight = 1410;
+constexpr double kWhatIfTop = kDifferingTop + 300 + kDifferingHeight + 90;
 constexpr double kSavingTop = kWhatIfTop + kRowHeight + 90;
 
 } // namespace
@@ -146,7 +148,7 @@ void StatementWindow::buildReport() {
     const QColor panel = SchemeColor(colors[kSlotAPanel]);
     const QColor text = SchemeColor(colors[kSlotDescription]);
     m_termsText = MakeLabel(m_panel, QStringLiteral("TermsText"), QString(),
-                            TwipsRect(kMargin, kReportTop, kLeftWidth, kTermsHeight), font,
+                            TwipsRect(kMargin, kReportTop, kTermsWidth, kTermsHeight), font,
                             Qt::AlignLeft | Qt::AlignTop);
     m_termsText->setWordWrap(true);
     m_termsText->setMargin(4);
@@ -161,15 +163,14 @@ void StatementWindow::buildReport() {
          QStringLiteral("其他费用"), QStringLiteral("费用合计"), QStringLiteral("费用‱")});
     m_years->setFont(font);
     m_years->horizontalHeader()->setFont(font);
-    m_years->setGeometry(TwipsRect(kMargin, kYearsTop, kLeftWidth, kYearsHeight));
+    m_years->setGeometry(TwipsRect(kMargin, kYearsTop, kInnerWidth, kYearsHeight));
     m_years->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_years->setAccessibleName(QStringLiteral("按年费用"));
 
     m_chart = new FeeChart(m_panel);
     m_chart->setObjectName(QStringLiteral("FeeChart"));
     m_chart->setFont(font);
-    m_chart->setGeometry(
-        TwipsRect(kChartLeft, kReportTop, kChartWidth, kTermsHeight + 90 + kYearsHeight));
+    m_chart->setGeometry(TwipsRect(kChartLeft, kReportTop, kChartWidth, kTermsHeight));
     m_chart->setAccessibleName(QStringLiteral("按年按类的费用图"));
     SetBackground(m_chart, panel);
     SetForeground(m_chart, text);
@@ -188,6 +189,7 @@ void StatementWindow::buildReport() {
     m_differing->setGeometry(
         TwipsRect(kMargin, kDifferingTop + 300, kInnerWidth, kDifferingHeight));
     m_differing->setSortingEnabled(true);
+    m_differing->sortByColumn(2, Qt::AscendingOrder); // by date, as the report lists them
     m_differing->setToolTip(QStringLiteral("单击列标题排序；Ctrl+C 复制选中的行"));
     m_differing->setAccessibleName(QStringLiteral("与规则不符的行"));
 }
