@@ -84,8 +84,9 @@ private slots:
     // for 6.17 = 24680 × 0.00025, 5500 bought at the minimum.
     void opensAnExportAndShowsItsReport() {
         QVERIFY(s->form->isMinimized());
+        const int asked = files.asked;
         open({kData + "tdx_gbk.xls"});
-        QCOMPARE(files.asked, 1);
+        QCOMPARE(files.asked, asked + 1);
         QVERIFY(s->shown().isEmpty());
         const QString terms = label("TermsText");
         for (const char* word : {"2026-01-05 至 2026-01-06", "万2.5", "最低 5.00 元", "不含规费",
@@ -106,6 +107,26 @@ private slots:
         Type("[WhatIfRate]{Ctrl+A}1[WhatIfNoMinimum][WhatIfField]", w);
         QVERIFY2(label("SavingText").contains(QStringLiteral("换后 19.03 元，节省 12.11 元")),
                  qPrintable(label("SavingText")));
+        // 万40 is beyond the legal cap of 3‰: told, and the saving stays.
+        Type("[WhatIfRate]{Ctrl+A}40\r", w);
+        QCOMPARE(s->shown(),
+                 QStringList{QStringLiteral("警告: 佣金率应在 0 到法定上限 0.003 之间")});
+        QVERIFY(label("SavingText").contains(QStringLiteral("节省 12.11 元")));
+    }
+
+    // Files dropped on the window are opened as those chosen in the dialog.
+    void opensDroppedFiles() {
+        const int asked = files.asked;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(kData + "ths_utf8.csv")});
+        QDragEnterEvent enter(QPoint(50, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(w, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(50, 300), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(w, &drop);
+        QCOMPARE(w->files(), QStringList{kData + "ths_utf8.csv"});
+        QCOMPARE(files.asked, asked); // no dialog
+        QCOMPARE(w->report().trades, 3u);
     }
 
     void differingLinesSortAndCopy() {

@@ -114,11 +114,20 @@ void StatementWindow::chooseFiles() {
 }
 
 bool StatementWindow::openFiles(const QStringList& paths) {
+    const st::ReviewOptions options = reviewOptions();
+    if (options.whatIfRate) {
+        if (const auto problem = CommissionRateProblem(*options.whatIfRate)) {
+            ShowWarning(this, FromUtf8(*problem));
+            m_whatIfRate->setFocus();
+            m_whatIfRate->selectAll();
+            return false;
+        }
+    }
     std::vector<std::string> files;
     for (const QString& path : paths) {
         files.push_back(ToUtf8(path));
     }
-    st::StatementReport report = st::ReviewStatements(files, reviewOptions());
+    st::StatementReport report = st::ReviewStatements(files, options);
     if (!report.fileProblems.empty()) {
         QStringList problems;
         for (const std::string& problem : report.fileProblems) {

@@ -37,7 +37,8 @@ public:
     // Asks for the files to open and reviews them.
     void chooseFiles();
     // Reviews `paths` under the other terms as the fields hold them. When a file cannot be
-    // read the user is told which and why, and the window keeps what it showed: false.
+    // read, or the other rate is beyond the legal cap, the user is told which and why, and
+    // the window keeps what it showed: false.
     bool openFiles(const QStringList& paths);
     // The same files again, under the other terms as the fields now hold them.
     void reviewAgain();
