@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace ym::ui {
@@ -120,6 +121,21 @@ Form7* Form7::ShowHelp(QWidget* caller) {
     viewer->activateWindow();
     viewer->m_text1->setFocus(Qt::OtherFocusReason);
     return viewer;
+}
+
+Form7* Form7::ShowHelp(QWidget* caller, HelpTopic topic) {
+    Form7* viewer = ShowHelp(caller);
+    viewer->scrollToLine(HelpTopicLine(topic));
+    return viewer;
+}
+
+void Form7::scrollToLine(int line) {
+    // To the end first, then back to the line: the page then shows it at its top.
+    m_text1->moveCursor(QTextCursor::End);
+    m_text1->ensureCursorVisible();
+    QTextCursor cursor(m_text1->document()->findBlockByNumber(line));
+    m_text1->setTextCursor(cursor);
+    m_text1->ensureCursorVisible();
 }
 
 Form7* Form7::Instance() {

@@ -2,6 +2,8 @@
 // button at the top. Shown non-modally; at most one is open at a time.
 #pragma once
 
+#include "ui/help/help_text.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -19,6 +21,8 @@ public:
     // Opens the viewer, or brings the open one forward with its text unchanged, and
     // gives it the focus. Every window's F1 comes here.
     static Form7* ShowHelp(QWidget* caller);
+    // The same, with the page scrolled to the section `topic` begins.
+    static Form7* ShowHelp(QWidget* caller, HelpTopic topic);
     // The open viewer, or nullptr.
     static Form7* Instance();
 
@@ -27,6 +31,7 @@ protected:
 
 private:
     void Form_Load();
+    void scrollToLine(int line);
     void Command2_Click();
 
     QPushButton* m_command2 = nullptr; // "退出(&X)"

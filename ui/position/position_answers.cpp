@@ -1,0 +1,302 @@
+#include "ui/position/position_answers.h"
+
+#include "core/fee_model.h"
+#include "core/number_text.h"
+#include "core/trade.h"
+#include "ui/position/core_stubs.h"
+
+#include <algorithm>
+#include <array>
+#include <variant>
+
+namespace ym::ui {
+
+namespace {
+
+// Prices as their grid writes them: three decimals on a 0.001 grid. A cost price is a
+// quotient, shown to 0.001 as trading clients show it.
+constexpr std::string_view kMilliMask = "###,###,###,##0.000元";
+constexpr std::string_view kShareMask = "###,###,###,##0股";
+
+constexpr std::string_view kUnreachable = "无法达到";
+// The condition stays within rounding noise of its bound: nothing is claimed.
+constexpr std::string_view kUndecided = "无法确定";
+
+std::string Money(double value) {
+    return FormatMask(value, kYuanMask);
+}
+
+std::string Price(const PriceGrid& grid, double price) {
+    return FormatMask(price, grid.ticksPerUnit > 100 ? kMilliMask : kYuanMask);
+}
+
+std::string GridPrice(const PriceGrid& grid, const GridAnswer& answer) {
+    switch (answer.outcome) {
+    case GridOutcome::Found:
+        return Price(grid, grid.PriceAt(answer.index));
+    case GridOutcome::Undecided:
+        return std::string(kUndecided);
+    case GridOutcome::Unreachable:
+        break;
+    }
+    return std::string(kUnreachable);
+}
+
+std::optional<double> FoundPrice(const PriceGrid& grid, const GridAnswer& answer) {
+    if (answer.outcome != GridOutcome::Found) {
+        return std::nullopt;
+    }
+    return grid.PriceAt(answer.index);
+}
+
+TradeResult RoundTrip(const FeeRules& rules, double buyPrice, double sellPrice, double quantity) {
+    TradeInput input;
+    input.buyPrice = buyPrice;
+    input.sellPrice = sellPrice;
+    input.quantity = quantity;
+    input.buyFieldEmpty = false;
+    input.sellFieldEmpty = false;
+    return ComputeTrade(rules, input);
+}
+
+std::string BreakEvenText(const TradeResult& trade) {
+    return trade.breakEvenPrice ? Money(*trade.breakEvenPrice) : std::string(kNoBreakEven);
+}
+
+// The chart shows a tenth of the buy price either side, widened to take in the break-even
+// and the target, in at most this many grid steps.
+constexpr int kCurveSteps = 120;
+
+ProfitCurve Curve(const ToolSecurity& security, const TargetInputs& inputs,
+                  std::optional<double> target) {
+    ProfitCurve curve;
+    curve.buyPrice = inputs.buyPrice;
+    curve.target = target;
+    curve.stop = inputs.stop;
+    const TradeResult atBuy =
+        RoundTrip(security.rules, inputs.buyPrice, inputs.buyPrice, inputs.quantity);
+    curve.breakEven = atBuy.breakEvenPrice;
+    double low = inputs.buyPrice * 0.9;
+    double high = inputs.buyPrice * 1.1;
+    for (const std::optional<double>& mark : {curve.breakEven, target}) {
+        if (mark) {
+            low = std::min(low, *mark * 0.97);
+            high = std::max(high, *mark * 1.03);
+        }
+    }
+    const PriceGrid& grid = security.grid;
+    const std::int64_t first = std::max<std::int64_t>(1, grid.CeilIndex(low));
+    const std::int64_t last =
+        std::min(std::max(first, grid.FloorIndex(high)), HighestSellIndex(grid));
+    const std::int64_t step = std::max<std::int64_t>(1, (last - first) / kCurveSteps);
+    for (std::int64_t k = first; k <= last; k += step) {
+        const double price = grid.PriceAt(k);
+        curve.points.push_back(
+            {price, RoundTrip(security.rules, inputs.buyPrice, price, inputs.quantity).netProfit});
+    }
+    return curve;
+}
+
+struct BoardEntry {
+    Board board;
+    std::string_view caption;
+};
+constexpr std::array<BoardEntry, 8> kBoards{{
+    {Board::Main, "主板"},
+    {Board::MainRiskWarning, "主板 ST、*ST"},
+    {Board::ChiNext, "创业板"},
+    {Board::Star, "科创板"},
+    {Board::Beijing, "北交所"},
+    {Board::BShare, "B 股"},
+    {Board::Fund, "基金"},
+    {Board::Bond, "债券"},
+}};
+
+int BoardIndex(Board board) {
+    for (std::size_t i = 0; i < kBoards.size(); ++i) {
+        if (kBoards[i].board == board) {
+            return static_cast<int>(i);
+        }
+    }
+    return 0;
+}
+
+} // namespace
+
+std::optional<ToolSecurity> SecurityFor(const ProgramState& state, Market market, SecurityType type,
+                                        const Date& tradeDate) {
+    const ClassicRates classic{CurrentRates(state.parameters, market, type), market,
+                               state.parameters.SettlementCap()};
+    std::optional<FeeRules> rules = TradeFeeRules(state.feeModel, classic, market, type, tradeDate);
+    if (!rules) {
+        return std::nullopt;
+    }
+    return ToolSecurity{*rules, GridOf(market, type), LotOf(type)};
+}
+
+TargetAnswer AnswerTarget(const ToolSecurity& security, const TargetInputs& inputs) {
+    TargetAnswer answer;
+    if (inputs.buyPrice <= 0 || inputs.quantity <= 0) {
+        answer.note = "请输入买入价格和数量";
+        return answer;
+    }
+    const double signedAmount = inputs.stop ? -inputs.amount : inputs.amount;
+    const ProfitGoal goal{inputs.yield ? GoalKind::Yield : GoalKind::Profit,
+                          inputs.yield ? signedAmount / 100 : signedAmount};
+    const PriceGrid& grid = security.grid;
+    const GridAnswer found = TargetSellIndex(security.rules, grid, inputs.buyPrice, inputs.quantity,
+                                             goal, HighestSellIndex(grid));
+    const std::string_view caption = inputs.stop ? "止损卖出价：" : "目标卖出价：";
+    answer.rows.push_back({caption, GridPrice(grid, found), kSlotBreakEven});
+    const std::optional<double> target = FoundPrice(grid, found);
+    if (target) {
+        const TradeResult trade =
+            RoundTrip(security.rules, inputs.buyPrice, *target, inputs.quantity);
+        const ColorSlot profit = ProfitSlot(trade.netProfit);
+        answer.rows.push_back({"手续费合计：", Money(trade.feesTotal), kSlotLoss});
+        answer.rows.push_back({"纯  利  润：", Money(trade.netProfit), profit});
+        answer.rows.push_back({"收  益  率：", FormatMask(trade.yield, kPercentMask), profit});
+        answer.rows.push_back({"实付总金额：", Money(trade.totalPaid), kSlotNormal});
+        answer.rows.push_back({"实收总金额：", Money(trade.totalReceived), kSlotNormal});
+        answer.rows.push_back({"保本卖出价：", BreakEvenText(trade), kSlotBreakEven});
+    } else if (found.outcome == GridOutcome::Unreachable) {
+        answer.note = "卖出费率合计不低于100%,或目标高于可输入的最高卖出价";
+    }
+    answer.curve = Curve(security, inputs, target);
+    return answer;
+}
+
+ToolAnswer AnswerAverage(const ToolSecurity& security, const AverageInputs& inputs) {
+    ToolAnswer answer;
+    if (inputs.price <= 0 || (inputs.quantity <= 0 && !inputs.targetCost)) {
+        answer.note = "请输入补仓价格,以及补仓数量或目标成本价";
+        return answer;
+    }
+    const Holding holding{inputs.held, inputs.cost};
+    double quantity = inputs.quantity;
+    if (inputs.quantity <= 0) {
+        const std::int64_t mostLots = static_cast<std::int64_t>(kMostQuantity) / security.lot;
+        const GridAnswer lots = LotsToCost(security.rules, holding, inputs.price,
+                                           *inputs.targetCost, security.lot, mostLots);
+        if (lots.outcome != GridOutcome::Found) {
+            answer.rows.push_back({"补仓数量：", std::string(kUnreachable), kSlotLoss});
+            answer.note = inputs.price < inputs.cost
+                              ? "低于成本价补仓只能降低成本价,且在数量上限内达不到该成本价"
+                              : "高于成本价加仓只能提高成本价,且在数量上限内达不到该成本价";
+            return answer;
+        }
+        quantity = static_cast<double>(lots.index * security.lot);
+    }
+    const AddedBuy added = AddToHolding(security.rules, holding, inputs.price, quantity);
+    const PriceGrid& grid = security.grid;
+    const GridAnswer breakEven = HoldingBreakEvenIndex(security.rules, grid, added.newQuantity,
+                                                       added.totalPaid, HighestSellIndex(grid));
+    answer.rows = {
+        {"补仓数量：", FormatMask(quantity, kShareMask), kSlotNormal},
+        {"补仓手续费：", Money(added.fees), kSlotLoss},
+        {"补仓总付款：", Money(added.paid), kSlotNormal},
+        {"新持仓数量：", FormatMask(added.newQuantity, kShareMask), kSlotNormal},
+        {"新成本价：", FormatMask(added.newCost, kMilliMask), kSlotDescription},
+        {"保本卖出价：", GridPrice(grid, breakEven), kSlotBreakEven},
+    };
+    return answer;
+}
+
+ToolAnswer AnswerSwing(const ToolSecurity& security, const SwingInputs& inputs) {
+    ToolAnswer answer;
+    if (inputs.quantity <= 0 || (!inputs.sellPrice && !inputs.buyPrice)) {
+        answer.note = "请输入做T数量,以及卖出价格和/或买回价格";
+        return answer;
+    }
+    if (inputs.quantity > inputs.held) {
+        answer.note = "做T数量不能大于持有数量:当日只能卖出今日之前持有的股份";
+        return answer;
+    }
+    const PriceGrid& grid = security.grid;
+    const std::int64_t top = HighestSellIndex(grid);
+    if (inputs.sellPrice && inputs.buyPrice) {
+        const SwingResult swing = Swing(security.rules, {inputs.held, inputs.cost}, inputs.quantity,
+                                        *inputs.sellPrice, *inputs.buyPrice);
+        answer.rows = {
+            {"卖出手续费：", Money(swing.sellFees), kSlotLoss},
+            {"买回手续费：", Money(swing.buyFees), kSlotLoss},
+            {"做T收益：", Money(swing.gain), ProfitSlot(swing.gain)},
+            {"新成本价：", FormatMask(swing.newCost, kMilliMask), kSlotDescription},
+        };
+    }
+    if (inputs.buyPrice) {
+        const GridAnswer sell =
+            SwingSellIndex(security.rules, grid, inputs.quantity, *inputs.buyPrice, top);
+        answer.rows.push_back({"保本卖出价：", GridPrice(grid, sell), kSlotBreakEven});
+    }
+    if (inputs.sellPrice) {
+        const GridAnswer buy = SwingBuyIndex(security.rules, grid, inputs.quantity,
+                                             *inputs.sellPrice, HighestBuyIndex(grid));
+        answer.rows.push_back({"保本买回价：", GridPrice(grid, buy), kSlotBreakEven});
+    }
+    return answer;
+}
+
+std::vector<std::string_view> BoardCaptions() {
+    std::vector<std::string_view> captions;
+    for (const BoardEntry& entry : kBoards) {
+        captions.push_back(entry.caption);
+    }
+    return captions;
+}
+
+ToolAnswer AnswerLimits(const LimitInputs& inputs) {
+    ToolAnswer answer;
+    if (inputs.close <= 0) {
+        answer.note = "请输入前收盘价";
+        return answer;
+    }
+    const Board board = kBoards[static_cast<std::size_t>(inputs.board)].board;
+    if (board == Board::Bond) {
+        answer.note = "债券的涨跌幅限制因品种和交易所而异,本工具不计算";
+        return answer;
+    }
+    LimitQuery query;
+    query.close = inputs.close;
+    query.board = board;
+    query.market = inputs.market;
+    query.date = inputs.tradeDate;
+    query.listingDays = inputs.listingDays;
+    const auto result = ComputeLimits(query);
+    if (const auto* problem = std::get_if<std::string>(&result)) {
+        answer.note = "无法计算: " + *problem;
+        return answer;
+    }
+    const PriceLimits& limits = std::get<PriceLimits>(result);
+    const std::string_view none = "无涨跌幅限制";
+    answer.rows = {
+        {"板      块：", std::string(kBoards[static_cast<std::size_t>(inputs.board)].caption),
+         kSlotNormal},
+        {"涨跌幅限制：",
+         limits.rate ? FormatMask(limits.rate->percent / 100.0, kPercentMask) : std::string(none),
+         kSlotNormal},
+        {"涨  停  价：", limits.limitUp ? Price(limits.grid, *limits.limitUp) : std::string(none),
+         kSlotProfit},
+        {"跌  停  价：",
+         limits.limitDown ? Price(limits.grid, *limits.limitDown) : std::string(none), kSlotLoss},
+    };
+    return answer;
+}
+
+CodeFacts LookUpSecurity(std::string_view code) {
+    CodeFacts facts;
+    const CodeLookup lookup = LookUpCode(code);
+    if (!lookup.code) {
+        facts.description = "未知代码";
+        return facts;
+    }
+    const CodeRange& range = *lookup.code->range;
+    facts.known = true;
+    facts.market = lookup.code->market();
+    facts.type = range.type;
+    facts.board = BoardIndex(range.board);
+    facts.description = std::string(range.what);
+    return facts;
+}
+
+} // namespace ym::ui
