@@ -7,7 +7,7 @@
 namespace ym {
 
 namespace {
-constexpr std::int64_t kWalk = 2000000;
+constexpr std::int64_t kWalk = 200000;
 TradeResult At(const FeeRules& rules, double buy, double sell, double q) {
     TradeInput in{buy, sell, q, false, false};
     return ComputeTrade(rules, in);

