@@ -6,6 +6,7 @@
 // Unless a case says otherwise: Shenzhen A shares under the classic parameters of a new
 // settings file (commission 0.35 % with a minimum of 5 yuan, stamp duty 0.4 % on both legs, no
 // transfer fee), so every leg costs 0.75 % of its amount once the commission passes 5 yuan.
+#include "ui/common/entry_field.h"
 #include "ui/position/position_window.h"
 #include "ui_test_support.h"
 
@@ -124,6 +125,11 @@ private slots:
              "卖出费率合计不低于100%,或目标高于可输入的最高卖出价"},
             // 1000 at 9.80: fees 73.50; cost (10500 + 9800 + 73.50) / 2000 = 10.18675. Selling
             // all 2000 receives 1985p ≥ 20373.50 from p = 10.2637.
+            // A fund by its code: 0.3 % commission, no stamp duty, a 0.001 step. 10000 bought
+            // at 1 cost 10030; 9970p ≥ 10030 from p = 1.00602: 1.007 on the fund's grid,
+            // where the break-even row's 0.01 steps reach 1.01.
+            {"fund at a target of 0", "0", "[Text1]159915\r1\r10000\r\r\r",
+             "1.007元|60.21元|9.79元|0.10 %|10,030.00元|10,039.79元|1.01元", ""},
             {"add 1000 at 9.80", "1", "1000\r10.5\r9.8\r1000\r\r",
              "1,000股|73.50元|9,873.50元|2,000股|10.187元|10.27元", ""},
             // n lots at 9.80 (commission above 5 yuan from two lots): (10500 + 987.35n) /
@@ -150,6 +156,9 @@ private slots:
              "创业板|20.00 %|14.81元|9.87元", ""},
             {"listing days", "3", "[Check1][Text5_0]12.34\r\r",
              "主板|无涨跌幅限制|无涨跌幅限制|无涨跌幅限制", ""},
+            // Shanghai B shares step by 0.001: 0.555 × 1.1 = 0.6105, × 0.9 = 0.4995.
+            {"Shanghai B shares by code", "3", "[Text1]900901\r0.555\r\r",
+             "B 股|10.00 %|0.611元|0.500元", ""},
             {"bonds", "3", "{Alt+B}{End}[Text5_0]100\r\r", "",
              "债券的涨跌幅限制因品种和交易所而异,本工具不计算"},
         };
@@ -166,6 +175,158 @@ private slots:
         QCOMPARE(Focused(),
                  Child<QWidget>(
                      w, QStringLiteral("Text%1_0").arg(QString::fromLatin1(c.page).toInt() + 2)));
+    }
+
+    void walks_data() {
+        const WalkCase cases[] = {
+            {"target, first Enter", "0", "\r", "Text2_1"},
+            {"target to compute", "0", "\r\r\r", "Text7_1"},
+            {"a quantity to add goes to compute", "1", "\r\r\r5\r", "Text7_1"},
+            {"no quantity asks for the cost", "1", "\r\r\r\r", "Text3_4"},
+            {"target cost to compute", "1", "\r\r\r\r9\r", "Text7_1"},
+            {"swing to compute", "2", "\r\r\r\r\r", "Text7_1"},
+            {"limits to compute", "3", "\r", "Text7_1"},
+            {"a code leads to the page", "2", "[Text1]600000\r", "Text4_0"},
+            {"an unknown code too", "3", "[Text1]999999\r", "Text5_0"},
+            {"clear by its button field", "1", "\r\r[Text7_2]", "Text3_0"},
+        };
+        AddCaseRows(cases);
+    }
+
+    void walks() {
+        QFETCH(WalkCase, c);
+        onPage(c.page, QString::fromUtf8(c.script));
+        QCOMPARE(Focused(), at(c.focus));
+        // A field arrived at has its text selected, so that typing replaces it.
+        if (auto* edit = qobject_cast<EntryField*>(Focused())) {
+            QCOMPARE(edit->selectedText(), edit->text());
+        }
+    }
+
+    // A quantity to add and a target cost are two ways of asking: entering one empties the
+    // other.
+    void quantityAndTargetCostExcludeEachOther() {
+        onPage("1", "1000\r10.5\r9.8\r500\r[Text3_4]10.2\r");
+        QCOMPARE(text("Text3_3"), QString());
+        QCOMPARE(text("Text3_4"), QStringLiteral("10.20"));
+        run("[Text3_3]300\r");
+        QCOMPARE(text("Text3_4"), QString());
+    }
+
+    void refusedPriceKeepsTheFocus() {
+        onPage("0", "1234567\r");
+        QCOMPARE(s->shown(), QStringList{QString::fromUtf8(kApplicationTitle) + ": " +
+                                         QString::fromUtf8(ym::kBuyPriceLimitMessage)});
+        QCOMPARE(text("Text2_0"), QString());
+        QCOMPARE(Focused(), at("Text2_0"));
+    }
+
+    void codes_data() {
+        const CodeCase cases[] = {
+            {"Shanghai main board", "600000", "沪市", "A 股", "主板", "沪市主板 A 股"},
+            {"without leading zeros", "878", "深市", "A 股", "主板", "深市主板 A 股"},
+            {"ChiNext", "300750", "深市", "A 股", "创业板", "创业板股票"},
+            {"STAR", "688981", "沪市", "A 股", "科创板", "科创板股票"},
+            {"Shanghai B share", "900901", "沪市", "B 股", "B 股", "沪市 B 股（美元）"},
+            {"ETF", "510300", "沪市", "基金", "基金", "沪市 ETF"},
+            // No fees for Beijing: the market stays, the board is told.
+            {"Beijing", "830799", "深市", "A 股", "北交所", "北交所股票（旧代码）"},
+            {"unknown", "999999", "深市", "A 股", "主板", "未知代码"},
+        };
+        AddCaseRows(cases);
+    }
+
+    void codes() {
+        QFETCH(CodeCase, c);
+        onPage("0", "10\r2000\r\r\r"); // an answer, which a new security takes away
+        QVERIFY(!values("0").isEmpty());
+        run(QStringLiteral("[Text1]") + c.code + "\r");
+        QCOMPARE(Child<QComboBox>(w, "Combo1")->currentText(), QString::fromUtf8(c.market));
+        QCOMPARE(Child<QComboBox>(w, "Combo2")->currentText(), QString::fromUtf8(c.type));
+        QCOMPARE(Child<QComboBox>(w, "Combo3")->currentText(), QString::fromUtf8(c.board));
+        QCOMPARE(Child<QLabel>(w, "Label11")->text(), QString::fromUtf8(c.facts));
+        const bool changed = QByteArray(c.market) != "深市" || QByteArray(c.type) != "A 股";
+        QCOMPARE(values("0").isEmpty(), changed);
+    }
+
+    void keyFilters_data() {
+        using enum Entry;
+        const FilterCase cases[] = {
+            {"code: six digits", "Text1", "", 0, 0, "6a0.0-0001", "600000"},
+            {"price: one point, not first", "Text2_0", "", 0, 0, ".12.5.3", "12.53"},
+            {"quantity: no point", "Text3_3", "", 0, 0, "1.5x00", "1500"},
+            {"goal: seven characters", "Text2_2", "", 0, 0, "123456789", "1234567"},
+            {"pasted price", "Text4_3", "", 0, 0, "1a.2\n3", "1.23", KeyPaste},
+            {"close typed over a selection", "Text5_0", "12.34", 0, 2, "9", "9.34"},
+        };
+        AddCaseRows(cases);
+    }
+
+    void keyFilters() {
+        QFETCH(FilterCase, c);
+        const QString name = c.field;
+        if (name != "Text1") {
+            w->showPage(static_cast<PositionPage>(name.mid(4, 1).toInt() - 2));
+        }
+        auto* field = Child<QLineEdit>(w, name);
+        QVERIFY(Enter(field, c));
+        QCOMPARE(field->text(), QString::fromUtf8(c.after));
+        QCOMPARE(Focused(), field);
+    }
+
+    // F1 opens the help at the section of the page, whichever control has the focus.
+    void helpOpensAtThePagesSection_data() {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("heading");
+        QTest::newRow("target") << 0 << QStringLiteral("    1、目标价/止损价：");
+        QTest::newRow("average") << 1 << QStringLiteral("    2、补仓/加仓：");
+        QTest::newRow("swing") << 2 << QStringLiteral("    3、做T：");
+        QTest::newRow("limits") << 3 << QStringLiteral("    4、涨跌停价：");
+    }
+
+    void helpOpensAtThePagesSection() {
+        QFETCH(int, page);
+        QFETCH(QString, heading);
+        w->showPage(static_cast<PositionPage>(page));
+        run("\r"); // on to the next field, or the compute button field
+        QTest::keyClick(Focused(), Qt::Key_F1);
+        Form7* viewer = Form7::Instance();
+        QVERIFY(viewer != nullptr && QTest::qWaitForWindowActive(viewer));
+        auto* text = Child<QPlainTextEdit>(viewer, "Text1");
+        QCOMPARE(text->cursorForPosition(QPoint(4, 4)).block().text(), heading);
+        QVERIFY(w->isVisible());
+    }
+
+    // The chart marks the break-even and the target the rows tell.
+    void chartMarksBreakEvenAndTarget() {
+        onPage("0", "10\r2000\r1000\r\r");
+        QCOMPARE(at("Picture5")->accessibleName(),
+                 QStringLiteral("纯利润随卖出价变化图 保本 10.16 目标 10.66"));
+        onPage("0", "[Option2][Text2_0]10\r2000\r500\r\r");
+        QCOMPARE(at("Picture5")->accessibleName(),
+                 QStringLiteral("纯利润随卖出价变化图 保本 10.16 止损 9.90"));
+    }
+
+    void leaving_data() {
+        const LeaveCase cases[] = {
+            {"exit button field", "[Text7_0]", true, false},
+            {"Alt+X", "{Alt+X}", true, false},
+            {"X", "[Label8_1]", true, true},
+            {"minimise", "[Label8_0]", false, true},
+            {"Escape", "{Esc}", false, true},
+        };
+        AddCaseRows(cases);
+    }
+
+    void leaving() {
+        QFETCH(LeaveCase, c);
+        run(QString::fromUtf8(c.how));
+        if (c.closed) {
+            QTRY_VERIFY(w.isNull());
+        } else {
+            QCOMPARE(w->isMinimized(), QByteArray(c.name) == "minimise");
+        }
+        QCOMPARE(s->form->isMinimized(), c.mainMinimised);
     }
 };
 

@@ -100,15 +100,15 @@ GridAnswer SwingBuyIndex(const FeeRules& rules, const PriceGrid& grid, double q,
 
 namespace {
 const std::array<CodeRange, 9> kRanges{{
-    {Exchange::Shanghai, "688", SecurityType::AShare, Board::Star, "沪市科创板 A 股"},
+    {Exchange::Shanghai, "688", SecurityType::AShare, Board::Star, "科创板股票"},
     {Exchange::Shanghai, "60", SecurityType::AShare, Board::Main, "沪市主板 A 股"},
-    {Exchange::Shanghai, "900", SecurityType::BShare, Board::BShare, "沪市 B 股"},
-    {Exchange::Shanghai, "51", SecurityType::Fund, Board::Fund, "沪市基金"},
-    {Exchange::Shenzhen, "30", SecurityType::AShare, Board::ChiNext, "深市创业板 A 股"},
+    {Exchange::Shanghai, "900", SecurityType::BShare, Board::BShare, "沪市 B 股（美元）"},
+    {Exchange::Shanghai, "51", SecurityType::Fund, Board::Fund, "沪市 ETF"},
+    {Exchange::Shenzhen, "30", SecurityType::AShare, Board::ChiNext, "创业板股票"},
     {Exchange::Shenzhen, "00", SecurityType::AShare, Board::Main, "深市主板 A 股"},
-    {Exchange::Shenzhen, "200", SecurityType::BShare, Board::BShare, "深市 B 股"},
-    {Exchange::Shenzhen, "15", SecurityType::Fund, Board::Fund, "深市基金"},
-    {Exchange::Beijing, "83", SecurityType::AShare, Board::Beijing, "北交所股票"},
+    {Exchange::Shenzhen, "200", SecurityType::BShare, Board::BShare, "深市 B 股（港元）"},
+    {Exchange::Shenzhen, "159", SecurityType::Fund, Board::Fund, "深市 ETF"},
+    {Exchange::Beijing, "83", SecurityType::AShare, Board::Beijing, "北交所股票（旧代码）"},
 }};
 } // namespace
 
