@@ -54,12 +54,15 @@ class PositionWindowTest : public SessionTest {
         s->trade("10.5", "11", "1000");
         return open();
     }
-    bool open() {
-        w = new PositionWindow(s->state, s->form.get());
-        w->show();
-        w->activateWindow();
-        s->form->showMinimized();
-        return QTest::qWaitForWindowActive(w);
+    // F7, or a click on the named tool button.
+    bool open(const QString& how = QStringLiteral("F7")) {
+        if (how == "F7") {
+            QTest::keyClick(s->get("Text1"), Qt::Key_F7);
+        } else {
+            s->click(how);
+        }
+        w = qobject_cast<PositionWindow*>(Window("Form8"));
+        return w != nullptr && QTest::qWaitForWindowActive(w);
     }
     QWidget* at(const QString& name) const { return Child(w, name); }
     QString text(const QString& name) const { return Child<QLineEdit>(w, name)->text(); }
@@ -100,6 +103,15 @@ private slots:
         QCOMPARE(filled,
                  (QStringList{"10.50", "1000", "1000", "10.50", "11", "1000", "10.50", "11"}));
         QCOMPARE(text("Text3_3"), QString());
+
+        // Opened again while it is open, even minimised, it comes back as it was.
+        PositionWindow* first = w;
+        run("[Label8_0]");
+        QVERIFY(w->isMinimized());
+        s->form->showNormal();
+        QVERIFY(open("Command6_5"));
+        QCOMPARE(w.data(), first);
+        QVERIFY(!w->isMinimized() && s->form->isMinimized());
     }
 
     void answers_data() {

@@ -14,6 +14,7 @@
 #include "ui/exrights/exrights_window.h"
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
+#include "ui/position/position_window.h"
 #include "ui/settings/settings_dialog.h"
 
 #include <QApplication>
@@ -99,6 +100,7 @@ Form1::Form1(ProgramState& state, QWidget* parent)
 Form1::~Form1() {
     delete m_settings.data();
     delete m_form4;
+    delete m_positionTools;
     delete m_keyPreview;
 }
 
@@ -223,6 +225,9 @@ bool Form1::Form_KeyDown(int key) {
         // The about window is shown, yet the key goes on to the control.
         openAbout();
         return false;
+    case Qt::Key_F7:
+        openPositionTools();
+        return true;
     case Qt::Key_C:
         Command5_Click();
         return true;
@@ -254,6 +259,9 @@ void Form1::Command6_Click(int index) {
         break;
     case 4:
         openAbout();
+        break;
+    case 5:
+        openPositionTools();
         break;
     default:
         break;
@@ -293,6 +301,17 @@ void Form1::openExRights() {
     m_form4->showNormal(); // also when its own "-" has minimised it
     m_form4->raise();
     m_form4->activateWindow();
+    showMinimized();
+}
+
+void Form1::openPositionTools() {
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_positionTools.isNull()) {
+        m_positionTools = new PositionWindow(m_state, this);
+    }
+    m_positionTools->showNormal();
+    m_positionTools->raise();
+    m_positionTools->activateWindow();
     showMinimized();
 }
 

@@ -27,6 +27,7 @@ class EntryField;
 class Form3;
 class Form4;
 class KeyPreview;
+class PositionWindow;
 
 class Form1 : public QWidget {
     Q_OBJECT
@@ -116,6 +117,8 @@ private:
     void openExRights();
     void openSettings();
     void openAbout();
+    // The position tools, over the minimised main window as the ex-rights window is.
+    void openPositionTools();
 
     void focusWindowChanged(QWindow* window);
 
@@ -125,8 +128,9 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
-    QPointer<Form3> m_settings; // the parameter settings dialog while it is open
-    QPointer<Form4> m_form4;    // while open
+    QPointer<Form3> m_settings;               // the parameter settings dialog while it is open
+    QPointer<Form4> m_form4;                  // while open
+    QPointer<PositionWindow> m_positionTools; // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
@@ -134,7 +138,7 @@ private:
     QFrame* m_picture5 = nullptr;
     // Tool strip.
     QFrame* m_picture3 = nullptr;
-    std::array<QToolButton*, 5> m_command6{};
+    std::array<QToolButton*, 6> m_command6{};
     QLabel* m_label18 = nullptr;      // the fee model and its rule date
     QDateEdit* m_dtPicker1 = nullptr; // the trade date
     bool m_tradeDateSet = false;      // by the user, to a day other than today
