@@ -149,7 +149,7 @@ private slots:
             {"lots down to a cost of 10.20", "1", "1000\r10.5\r9.8\r\r10.2\r\r",
              "1,000股|73.50元|9,873.50元|2,000股|10.187元|10.27元", ""},
             {"a cost below the added price", "1", "1000\r10.5\r9.8\r\r9.7\r\r", "无法达到",
-             "低于成本价补仓只能降低成本价,且在数量上限内达不到该成本价"},
+             "在数量上限内达不到该成本价:补仓后的成本价只会移向补仓价格(含费用),越不过它"},
             // 400 sold at 11.20 (fees 33.60) and bought back at 10.90 (32.70): 4480 − 33.60 −
             // 4360 − 32.70 = 53.70, the cost 10.5 − 53.70 / 1000 = 10.4463. Given 10.90:
             // 397s ≥ 4392.70 from s = 11.0647; given 11.20: 403b ≤ 4446.40 up to b = 11.0333.
@@ -198,6 +198,7 @@ private slots:
             {"target cost to compute", "1", "\r\r\r\r9\r", "Text7_1"},
             {"swing to compute", "2", "\r\r\r\r\r", "Text7_1"},
             {"limits to compute", "3", "\r", "Text7_1"},
+            {"a page by its access key", "0", "{Alt+3}", "Text4_0"},
             {"a code leads to the page", "2", "[Text1]600000\r", "Text4_0"},
             {"an unknown code too", "3", "[Text1]999999\r", "Text5_0"},
             {"clear by its button field", "1", "\r\r[Text7_2]", "Text3_0"},

@@ -33,7 +33,7 @@ void SetFittedText(QLabel* label, const QString& text, double points, double sma
 }
 
 RowPanel::RowPanel(QWidget* parent, const QString& name, const QRect& where, int rows,
-                   const char* captionName, const char* valueName)
+                   const char* captionName, const char* valueName, const char* lineName)
     : QFrame(parent) {
     setObjectName(name);
     setGeometry(where);
@@ -56,8 +56,8 @@ RowPanel::RowPanel(QWidget* parent, const QString& name, const QRect& where, int
         m_slots.push_back(kSlotNormal);
     }
     const double bottom = rowsTop + kRowPitch * rows + 60;
-    m_rules = {MakeLine(this, name + QStringLiteral("_rule0"), kMargin, kMargin, inner),
-               MakeLine(this, name + QStringLiteral("_rule1"), kMargin, bottom, inner)};
+    m_rules = {MakeLine(this, ArrayName(lineName, 0), kMargin, kMargin, inner),
+               MakeLine(this, ArrayName(lineName, 1), kMargin, bottom, inner)};
 }
 
 void RowPanel::setRows(const std::vector<ResultRow>& rows) {

@@ -21,9 +21,10 @@ void SetFittedText(QLabel* label, const QString& text, double points, double sma
 class RowPanel : public QFrame {
     Q_OBJECT
 public:
-    // `rows` rows; their captions are the array `captionName`, their values `valueName`.
+    // `rows` rows; their captions are the array `captionName`, their values `valueName`, the
+    // rules above and below them `lineName` 0 and 1.
     RowPanel(QWidget* parent, const QString& name, const QRect& where, int rows,
-             const char* captionName, const char* valueName);
+             const char* captionName, const char* valueName, const char* lineName);
 
     // The first rows.size() rows show `rows`, the others are empty.
     void setRows(const std::vector<ResultRow>& rows);

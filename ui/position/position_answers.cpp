@@ -144,6 +144,8 @@ TargetAnswer AnswerTarget(const ToolSecurity& security, const TargetInputs& inpu
         answer.rows.push_back({"保本卖出价：", BreakEvenText(trade), kSlotBreakEven});
     } else if (found.outcome == GridOutcome::Unreachable) {
         answer.note = "卖出费率合计不低于100%,或目标高于可输入的最高卖出价";
+    } else {
+        answer.note = "卖出费率合计与100%相差无几,算不出可靠的价格";
     }
     answer.curve = Curve(security, inputs, target);
     return answer;
@@ -163,9 +165,8 @@ ToolAnswer AnswerAverage(const ToolSecurity& security, const AverageInputs& inpu
                                            *inputs.targetCost, security.lot, mostLots);
         if (lots.outcome != GridOutcome::Found) {
             answer.rows.push_back({"补仓数量：", std::string(kUnreachable), kSlotLoss});
-            answer.note = inputs.price < inputs.cost
-                              ? "低于成本价补仓只能降低成本价,且在数量上限内达不到该成本价"
-                              : "高于成本价加仓只能提高成本价,且在数量上限内达不到该成本价";
+            answer.note = "在数量上限内达不到该成本价:补仓后的成本价只会移向补仓价格(含费用),"
+                          "越不过它";
             return answer;
         }
         quantity = static_cast<double>(lots.index * security.lot);

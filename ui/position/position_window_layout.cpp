@@ -228,9 +228,10 @@ void PositionWindow::addResults(Page& target, int pageIndex, int rows) {
     const QString name = ArrayName("Picture4", pageIndex);
     const QByteArray captions = QStringLiteral("Label%1").arg(30 + pageIndex).toLatin1();
     const QByteArray values = QStringLiteral("Label%1").arg(40 + pageIndex).toLatin1();
+    const QByteArray lines = QStringLiteral("Line%1").arg(1 + pageIndex).toLatin1();
     target.rows = new RowPanel(target.widget, name,
                                TwipsRect(kResultLeft, kResultTop, kResultWidth, ResultHeight(rows)),
-                               rows, captions.constData(), values.constData());
+                               rows, captions.constData(), values.constData(), lines.constData());
     target.rows->setColors(m_state.scheme.colors);
     // Below the results on the right, or below the fields when the chart takes that place.
     const bool besideFields = pageIndex == static_cast<int>(PositionPage::Target);
