@@ -19,6 +19,7 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err);
 int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream& err);
 int RunInit(std::ostream& out, std::ostream& err);
 int RunRules(const RulesOptions& options, std::ostream& out, std::ostream& err);
+int RunLimits(const LimitsOptions& options, std::ostream& out, std::ostream& err);
 // `in`: standard input, read when the options name "-".
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err);
 

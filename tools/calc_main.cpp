@@ -44,6 +44,9 @@ int main(int argc, char** argv) {
         case Command::Rules:
             status = RunRules(parsed.rules, std::cout, std::cerr);
             break;
+        case Command::Limits:
+            status = RunLimits(parsed.limits, std::cout, std::cerr);
+            break;
         case Command::Batch:
             status = RunBatch(parsed.batch, std::cin, std::cout, std::cerr);
             break;

@@ -3,6 +3,7 @@
 #include "core/entry_rules.h"
 #include "core/fee_model.h"
 #include "core/number_text.h"
+#include "core/security_codes.h"
 #include "core/trade_date.h"
 
 #include <algorithm>
@@ -154,6 +155,16 @@ constexpr auto kBatchOptions =
              {"--check", nullptr, [](BatchOptions& o) { return &o.check; }},
          }},
          RuleOptionSpecs<BatchOptions>());
+
+constexpr std::array<OptionSpec<LimitsOptions>, 7> kLimitsOptions{{
+    {"--close", [](LimitsOptions& o) { return &o.close; }},
+    {"--code", [](LimitsOptions& o) { return &o.code; }},
+    {"--board", [](LimitsOptions& o) { return &o.board; }},
+    {"--market", [](LimitsOptions& o) { return &o.market; }},
+    {"--date", [](LimitsOptions& o) { return &o.date; }},
+    {"--no-limit-days", nullptr, [](LimitsOptions& o) { return &o.noLimitDays; }},
+    {"--json", nullptr, [](LimitsOptions& o) { return &o.json; }},
+}};
 
 bool IsHelpWord(std::string_view arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
@@ -328,6 +339,27 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         if (!error) {
             error = CheckRuleOptions(b.rule);
         }
+    } else if (command == "limits") {
+        parsed.command = Command::Limits;
+        LimitsOptions& l = parsed.limits;
+        error = ReadOptions(command, rest, kLimitsOptions, l);
+        if (!error && !l.close) {
+            error = "limits needs the previous close: --close P";
+        }
+        if (!error && !l.code && !l.board) {
+            error = "limits needs --code CODE or --board main|st|chinext|star|bse|b|fund";
+        }
+        if (!error && l.board && !ParseBoard(*l.board)) {
+            error = "--board: " + Quoted(*l.board) +
+                    " is not a board (main, st, chinext, star, bse, b, fund)";
+        }
+        if (!error && l.market && !ParseMarket(*l.market)) {
+            error = "--market: " + Quoted(*l.market) +
+                    " is not a market (1 or sh for 沪市, 2 or sz for 深市)";
+        }
+        if (!error) {
+            error = CheckDate(l.date);
+        }
     } else if (command == "init") {
         parsed.command = Command::Init;
         if (!rest.empty()) {
@@ -420,6 +452,8 @@ Usage:
                       [--rules classic|official] [BROKER TERMS]
   yuanmate-calc exrights (--before P | --after P) [--bonus N] [--rights N [--rights-price P]]
                          [--cash C] [--json]
+  yuanmate-calc limits --close P (--code CODE | --board B) [--market 1|2|sh|sz]
+                       [--date YYYY-MM-DD] [--no-limit-days] [--json]
   yuanmate-calc init
   yuanmate-calc --help | help
 
@@ -505,6 +539,25 @@ exrights
                  11 characters, share counts 7, the rights price and the cash 9.
   --json         {"PriceAfter": x} or {"PriceBefore": x} at full precision.
   Without --json the result is printed with two decimals (######0.00).
+
+limits
+  Computes the day's price limits (涨跌停价) from the previous close: close × (1 ± r),
+  rounded half up to the tick, exactly; r by board and trade date (主板 10 %, 主板 ST 5 %,
+  10 % from 2026-07-06 (unconfirmed), 创业板 20 % (10 % before 2020-08-24), 科创板 20 %,
+  北交所 30 %, B 股 10 %, 基金 10 %). Bonds are not covered.
+  --close P      the previous close, a price on the tick of the board (0.01; 0.001 for
+                 funds and 沪市 B 股); digits and one decimal point, at most 7 characters.
+  --code CODE    the security code: 600000, sh600000, 600000.SH, 878 (000878) ...; it
+                 tells the board and the market. A code never tells ST: give --board st
+                 with the code of a main-board share under risk warning.
+  --board B      main, st (主板 ST/*ST), chinext, star, bse (北交所), b, fund.
+  --market M     with --board b: 1 or sh (0.001 US dollars), 2 or sz (0.01 HK dollars).
+  --date D       the trade date; today when left out.
+  --no-limit-days  the trade date is one of the first days after the listing that have no
+                 limits (主板 from 2023-04-10, 创业板, 科创板: 5 days; 北交所: the first).
+  --json         {"Board": key, "Rate": r, "LimitUp": x, "LimitDown": y}; Rate, LimitUp
+                 and LimitDown are null without limits.
+  Without --json: the board, the rate, 涨停价 and 跌停价, one a line, caption, tab, value.
 
 init
   Creates the default settings file Yuanmate5.ini in the current directory when there is

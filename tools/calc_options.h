@@ -16,7 +16,7 @@ namespace ym::calc {
 
 inline constexpr std::string_view kProgramName = "yuanmate-calc";
 
-enum class Command { Help, Trade, ExRights, Init, Rules, Batch };
+enum class Command { Help, Trade, ExRights, Init, Rules, Batch, Limits };
 
 // Which fee rules a trade or a batch follows, and the broker's terms, as given.
 struct RuleOptions {
@@ -56,6 +56,16 @@ struct RulesOptions {
     bool json = false;
 };
 
+struct LimitsOptions {
+    std::optional<std::string> close;
+    std::optional<std::string> code;
+    std::optional<std::string> board;
+    std::optional<std::string> market;
+    std::optional<std::string> date;
+    bool noLimitDays = false;
+    bool json = false;
+};
+
 struct BatchOptions {
     std::optional<std::string> input; // a file name, or "-" for standard input
     std::optional<std::string> output;
@@ -70,6 +80,7 @@ struct ParsedCommand {
     ExRightsOptions exrights;
     RulesOptions rules;
     BatchOptions batch;
+    LimitsOptions limits;
 };
 
 // A failed parse carries the one-line message for stderr (without the program name).

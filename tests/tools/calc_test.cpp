@@ -571,5 +571,67 @@ TEST(Init, CreatesTheDefaultFileOnce) {
     }
 }
 
+// The day's limits as a script reads them, worked out by hand: 5.55 × 1.1 = 6.105 → 6.11 and
+// 5.55 × 0.9 = 4.995 → 5.00 (half up); 10 × 1.05 and × 0.95 for ST; 0.555 × 1.1 = 0.6105
+// → 0.611 and × 0.9 = 0.4995 → 0.500 on the 0.001 grid of Shanghai B shares.
+TEST(Limits, JsonTextAndRefusals) {
+    const std::pair<std::string, std::string> json[] = {
+        {"limits --close 5.55 --code sh600000 --date 2024-06-14 --json",
+         R"({"Board": "main", "Rate": 0.1, "LimitUp": 6.11, "LimitDown": 5, "Mark": "sourced"})"},
+        {"limits --close 10 --code 878 --board st --date 2024-06-14 --json",
+         R"({"Board": "st", "Rate": 0.05, "LimitUp": 10.5, "LimitDown": 9.5, "Mark": "sourced"})"},
+        {"limits --close 0.555 --board b --market sh --date 2024-06-14 --json",
+         R"({"Board": "b", "Rate": 0.1, "LimitUp": 0.611, "LimitDown": 0.5, "Mark": "believed"})"},
+        {"limits --close 30 --code 688981.SH --no-limit-days --date 2024-06-14 --json",
+         R"({"Board": "star", "Rate": null, "LimitUp": null, "LimitDown": null, "Mark": "sourced"})"},
+    };
+    for (const auto& [args, out] : json) {
+        SCOPED_TRACE(args);
+        const RunResult r = RunUntouched(args);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_EQ(r.out, out + "\n");
+        EXPECT_EQ(r.err, "");
+    }
+    // 45.67 × 1.2 = 54.804 → 54.80; × 0.8 = 36.536 → 36.54.
+    const RunResult star = RunUntouched("limits --close 45.67 --board star --date 2024-06-14");
+    EXPECT_EQ(star.exitCode, 0);
+    Lines lines = SplitLines(star.out);
+    lines.resize(4);
+    EXPECT_EQ(lines, (Lines{"板块\t科创板", "涨跌幅\t20%", "涨停价\t54.80", "跌停价\t36.54"}));
+    // A Beijing code has its limits, and a note that the calculator has no fees there.
+    const RunResult bse = RunUntouched("limits --close 10 --code 830799 --date 2024-06-14 --json");
+    EXPECT_EQ(bse.exitCode, 0);
+    EXPECT_NE(bse.out.find(R"("LimitUp": 13, "LimitDown": 7)"), std::string::npos) << bse.out;
+    EXPECT_NE(bse.err.find("note: 830799 is a 北交所 code"), std::string::npos) << bse.err;
+
+    const std::pair<std::string, std::string> refused[] = {
+        {"limits --board main", "limits needs the previous close"},
+        {"limits --close 10", "limits needs --code CODE or --board"},
+        {"limits --close 10 --board nasdaq", "--board: \"nasdaq\" is not a board"},
+        {"limits --close 10 --code 999999", "999999 is not a code of a traded security"},
+        {"limits --close 10 --code 111000", "write the exchange"},
+        {"limits --close 100 --code 113050", "bonds"},
+        {"limits --close 10 --code 600000 --board chinext", "either --code or --board"},
+        {"limits --close 10 --code 600000 --market sz", "600000 is a code of 沪市"},
+        {"limits --close 10 --board b", "B shares need the market"},
+        {"limits --close 10.005 --board main", "no price of the tick of 主板 (0.01)"},
+        {"limits --close 1e3 --board main", "前收盘价 (--close): \"1e3\""},
+        {"limits --close 10 --board main --date 1996-12-13", "no price limit rule of 主板"},
+        {"limits --close 10 --board fund --no-limit-days", "without limits after a listing"},
+    };
+    for (const auto& [args, message] : refused) {
+        SCOPED_TRACE(args);
+        const RunResult r = RunUntouched(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+    }
+    const RunResult help = RunUntouched("--help");
+    for (const char* word : {"limits", "--close", "--code", "--board", "--no-limit-days"}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
+}
+
 } // namespace
 } // namespace ym
