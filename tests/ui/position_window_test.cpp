@@ -189,6 +189,30 @@ private slots:
                      w, QStringLiteral("Text%1_0").arg(QString::fromLatin1(c.page).toInt() + 2)));
     }
 
+    void limitsTellWhyThereAreNone_data() {
+        QTest::addColumn<QDate>("day");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("note");
+        QTest::newRow("off the step") << QDate(2024, 6, 3) << "12.345\r\r"
+                                      << "前收盘价不在主板的最小变动价位上";
+        QTest::newRow("before any rule") << QDate(1990, 1, 2) << "12.34\r\r"
+                                         << "没有已知的主板涨跌幅规则在1990-01-02施行";
+        // ChiNext listings had limits until its reform.
+        QTest::newRow("listing before the rule")
+            << QDate(2019, 6, 3) << "{Alt+B}{Down}{Down}[Check1][Text5_0]12.34\r\r"
+            << "没有已知的规则允许创业板在2019-06-03上市初期不设涨跌幅限制";
+    }
+
+    void limitsTellWhyThereAreNone() {
+        QFETCH(QDate, day);
+        QFETCH(QString, script);
+        QFETCH(QString, note);
+        Child<QDateEdit>(w, "DTPicker1")->setDate(day);
+        onPage("3", script);
+        QCOMPARE(values("3"), QStringList());
+        QCOMPARE(this->note("3"), note);
+    }
+
     void walks_data() {
         const WalkCase cases[] = {
             {"target, first Enter", "0", "\r", "Text2_1"},
@@ -245,6 +269,9 @@ private slots:
             // No fees for Beijing: the market stays, the board is told.
             {"Beijing", "830799", "深市", "A 股", "北交所", "北交所股票（旧代码）"},
             {"unknown", "999999", "深市", "A 股", "主板", "未知代码"},
+            // Shanghai's convertible bonds and Shenzhen's enterprise bonds share 111.
+            {"both exchanges", "111001", "深市", "债券", "债券",
+             "深市企业债(沪深两市都有此代码,按所选市场)"},
         };
         AddCaseRows(cases);
     }

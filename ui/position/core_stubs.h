@@ -1,19 +1,11 @@
-// TEMPORARY: stand-ins for the position solvers, the code table and the price limits until
-// they are merged; removed then.
+// TEMPORARY: stand-ins for the position solvers until they are merged; removed then.
 #pragma once
 
 #include "core/fee_schedule.h"
-#include "core/official_rules.h"
 #include "core/price_grid.h"
 #include "core/trade.h"
-#include "core/trade_date.h"
 
 #include <cstdint>
-#include <optional>
-#include <span>
-#include <string>
-#include <string_view>
-#include <variant>
 
 namespace ym {
 
@@ -52,55 +44,5 @@ GridAnswer SwingSellIndex(const FeeRules& rules, const PriceGrid& grid, double q
                           double buyPrice, std::int64_t top);
 GridAnswer SwingBuyIndex(const FeeRules& rules, const PriceGrid& grid, double quantity,
                          double sellPrice, std::int64_t top);
-
-enum class Exchange : std::uint8_t { Shanghai, Shenzhen, Beijing };
-enum class Board : std::uint8_t {
-    Main,
-    MainRiskWarning,
-    ChiNext,
-    Star,
-    Beijing,
-    BShare,
-    Fund,
-    Bond
-};
-struct CodeRange {
-    Exchange exchange;
-    std::string_view prefix;
-    SecurityType type;
-    Board board;
-    std::string_view what;
-};
-struct SecurityCode {
-    std::string digits;
-    const CodeRange* range;
-    std::optional<Market> market() const;
-};
-struct CodeLookup {
-    std::optional<SecurityCode> code;
-    std::string problem;
-};
-CodeLookup LookUpCode(std::string_view text);
-std::string_view BoardName(Board board);
-
-struct LimitRateRow {
-    Board board;
-    int percent;
-};
-struct LimitQuery {
-    double close = 0;
-    Board board = Board::Main;
-    std::optional<Market> market;
-    Date date;
-    bool listingDays = false;
-};
-struct PriceLimits {
-    Board board;
-    PriceGrid grid;
-    const LimitRateRow* rate = nullptr;
-    std::optional<double> limitUp;
-    std::optional<double> limitDown;
-};
-std::variant<PriceLimits, std::string> ComputeLimits(const LimitQuery& query);
 
 } // namespace ym

@@ -2,11 +2,14 @@
 
 #include "core/fee_model.h"
 #include "core/number_text.h"
+#include "core/price_limits.h"
+#include "core/security_codes.h"
 #include "core/trade.h"
 #include "ui/position/core_stubs.h"
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <variant>
 
 namespace ym::ui {
@@ -102,6 +105,32 @@ constexpr int kBoardCount = static_cast<int>(Board::Bond) + 1;
 
 Board BoardAt(int index) {
     return static_cast<Board>(std::clamp(index, 0, kBoardCount - 1));
+}
+
+// Why the core found no limits for a query that is not about bonds: the rule tables tell a
+// missing rule; what remains is a close off the board's price step.
+std::string LimitProblem(const LimitQuery& query) {
+    const std::string board(BoardName(query.board));
+    const std::string date = FormatDate(query.date);
+    if (query.listingDays) {
+        const auto listings = ListingTable();
+        const bool known =
+            std::any_of(listings.begin(), listings.end(), [&](const ListingRow& row) {
+                return row.board == query.board && row.first <= query.date;
+            });
+        if (!known) {
+            return "没有已知的规则允许" + board + "在" + date + "上市初期不设涨跌幅限制";
+        }
+    } else {
+        const auto rates = LimitRateTable();
+        const bool known = std::any_of(rates.begin(), rates.end(), [&](const LimitRateRow& row) {
+            return row.board == query.board && row.InForce(query.date);
+        });
+        if (!known) {
+            return "没有已知的" + board + "涨跌幅规则在" + date + "施行";
+        }
+    }
+    return "前收盘价不在" + board + "的最小变动价位上";
 }
 
 } // namespace
@@ -247,8 +276,8 @@ ToolAnswer AnswerLimits(const LimitInputs& inputs) {
     query.date = inputs.tradeDate;
     query.listingDays = inputs.listingDays;
     const auto result = ComputeLimits(query);
-    if (const auto* problem = std::get_if<std::string>(&result)) {
-        answer.note = "无法计算: " + *problem;
+    if (std::holds_alternative<std::string>(result)) {
+        answer.note = LimitProblem(query);
         return answer;
     }
     const PriceLimits& limits = std::get<PriceLimits>(result);
@@ -266,19 +295,30 @@ ToolAnswer AnswerLimits(const LimitInputs& inputs) {
     return answer;
 }
 
-CodeFacts LookUpSecurity(std::string_view code) {
+CodeFacts LookUpSecurity(std::string_view code, Market market) {
     CodeFacts facts;
-    const CodeLookup lookup = LookUpCode(code);
+    CodeLookup lookup = LookUpCode(code);
+    std::string_view aside;
+    if (!lookup.code) {
+        // A code of both exchanges is read on the market chosen.
+        const std::string digits(code);
+        CodeLookup here = LookUpCode((market == Market::Shanghai ? "sh" : "sz") + digits);
+        const CodeLookup there = LookUpCode((market == Market::Shanghai ? "sz" : "sh") + digits);
+        if (here.code && there.code) {
+            lookup = std::move(here);
+            aside = "(沪深两市都有此代码,按所选市场)";
+        }
+    }
     if (!lookup.code) {
         facts.description = "未知代码";
         return facts;
     }
     const CodeRange& range = *lookup.code->range;
     facts.known = true;
-    facts.market = lookup.code->market();
+    facts.market = lookup.code->CalculatorMarket();
     facts.type = range.type;
     facts.board = static_cast<int>(range.board);
-    facts.description = std::string(range.what);
+    facts.description = std::string(range.what) + std::string(aside);
     return facts;
 }
 

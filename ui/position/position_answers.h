@@ -109,7 +109,8 @@ struct CodeFacts {
     int board = 0;           // an index into BoardCaptions()
     std::string description; // what the code is, or why it is not known
 };
-CodeFacts LookUpSecurity(std::string_view code);
+// A code of both exchanges is read on `market`, the one chosen.
+CodeFacts LookUpSecurity(std::string_view code, Market market);
 
 // The largest quantity the quantity fields admit: nine digits.
 inline constexpr double kMostQuantity = 999999999;

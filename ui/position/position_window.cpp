@@ -186,7 +186,7 @@ void PositionWindow::focusFirstField() {
 void PositionWindow::codeEntered() {
     const std::string text = ToAscii(m_code->text());
     if (!text.empty()) {
-        const CodeFacts facts = LookUpSecurity(text);
+        const CodeFacts facts = LookUpSecurity(text, selectedMarket());
         m_codeFacts->setText(FromUtf8(facts.description));
         const ColorSlot slot = facts.known ? kSlotDescription : kSlotLoss;
         SetForeground(m_codeFacts, SchemeColor(m_state.scheme.colors[slot]));
@@ -206,8 +206,12 @@ void PositionWindow::selectionChanged() {
     resetResults();
 }
 
+Market PositionWindow::selectedMarket() const {
+    return m_market->currentIndex() == 0 ? Market::Shanghai : Market::Shenzhen;
+}
+
 std::optional<ToolSecurity> PositionWindow::security() {
-    const Market market = m_market->currentIndex() == 0 ? Market::Shanghai : Market::Shenzhen;
+    const Market market = selectedMarket();
     const SecurityType type = *TypeFromNumber(m_type->currentIndex() + 1);
     std::optional<ToolSecurity> found =
         SecurityFor(m_state, market, type, FromQDate(m_tradeDate->date()));
@@ -300,7 +304,7 @@ void PositionWindow::computeLimits() {
     LimitInputs inputs;
     inputs.close = field(PositionPage::Limits, 0).value;
     inputs.board = m_board->currentIndex();
-    inputs.market = m_market->currentIndex() == 0 ? Market::Shanghai : Market::Shenzhen;
+    inputs.market = selectedMarket();
     inputs.tradeDate = FromQDate(m_tradeDate->date());
     inputs.listingDays = m_listingDays->isChecked();
     const ToolAnswer answer = AnswerLimits(inputs);

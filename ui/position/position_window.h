@@ -101,6 +101,9 @@ private:
 
     void codeEntered();
     void selectionChanged();
+    Market selectedMarket() const;
+    // The fee rules, grid and lot of the selection; nullopt after telling the user there are
+    // no rules on the trade date.
     std::optional<ToolSecurity> security();
 
     void computeTarget();
