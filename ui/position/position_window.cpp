@@ -24,30 +24,29 @@
 #include <QRadioButton>
 #include <QScopedValueRollback>
 #include <QTabWidget>
+#include <array>
 
 namespace ym::ui {
 
 namespace {
 
-// The help section each page's F1 opens.
-HelpTopic TopicOf(PositionPage page) {
-    switch (page) {
-    case PositionPage::Target:
-        return HelpTopic::Target;
-    case PositionPage::Average:
-        return HelpTopic::Average;
-    case PositionPage::Swing:
-        return HelpTopic::Swing;
-    case PositionPage::Limits:
-        break;
-    }
-    return HelpTopic::Limits;
-}
+// The help section each page's F1 opens, in page order.
+constexpr std::array<HelpTopic, 4> kPageTopics{HelpTopic::Target, HelpTopic::Average,
+                                               HelpTopic::Swing, HelpTopic::Limits};
 
-// The other field of the average page that a committed text empties: a quantity and a
-// target cost are two ways of asking, and only one of them may stand.
-constexpr std::size_t kAddQuantity = 3;
-constexpr std::size_t kTargetCost = 4;
+// The fields of each page, in their order down the page.
+namespace target {
+constexpr std::size_t kBuyPrice = 0, kQuantity = 1, kGoal = 2;
+}
+namespace average {
+constexpr std::size_t kHeld = 0, kCost = 1, kPrice = 2, kQuantity = 3, kTargetCost = 4;
+}
+namespace swing {
+constexpr std::size_t kHeld = 0, kCost = 1, kQuantity = 2, kSellPrice = 3, kBuyPrice = 4;
+}
+namespace limits {
+constexpr std::size_t kClose = 0;
+}
 
 } // namespace
 
@@ -76,7 +75,7 @@ PositionWindow::~PositionWindow() {
 
 bool PositionWindow::handleKey(int key) {
     if (key == Qt::Key_F1) {
-        Form7::ShowHelp(this, TopicOf(currentPage()));
+        Form7::ShowHelp(this, kPageTopics[static_cast<std::size_t>(currentPage())]);
         return true;
     }
     return false;
@@ -101,14 +100,14 @@ void PositionWindow::takeState() {
 
     // The main window's trade read as a holding: bought at the buy price, priced today at the
     // sell price.
-    setFieldValue(field(PositionPage::Target, 0), m_state.buyPrice);
-    setFieldValue(field(PositionPage::Target, 1), m_state.quantity);
-    setFieldValue(field(PositionPage::Average, 0), m_state.quantity);
-    setFieldValue(field(PositionPage::Average, 1), m_state.buyPrice);
-    setFieldValue(field(PositionPage::Average, 2), m_state.sellPrice);
-    setFieldValue(field(PositionPage::Swing, 0), m_state.quantity);
-    setFieldValue(field(PositionPage::Swing, 1), m_state.buyPrice);
-    setFieldValue(field(PositionPage::Swing, 3), m_state.sellPrice);
+    setFieldValue(field(PositionPage::Target, target::kBuyPrice), m_state.buyPrice);
+    setFieldValue(field(PositionPage::Target, target::kQuantity), m_state.quantity);
+    setFieldValue(field(PositionPage::Average, average::kHeld), m_state.quantity);
+    setFieldValue(field(PositionPage::Average, average::kCost), m_state.buyPrice);
+    setFieldValue(field(PositionPage::Average, average::kPrice), m_state.sellPrice);
+    setFieldValue(field(PositionPage::Swing, swing::kHeld), m_state.quantity);
+    setFieldValue(field(PositionPage::Swing, swing::kCost), m_state.buyPrice);
+    setFieldValue(field(PositionPage::Swing, swing::kSellPrice), m_state.sellPrice);
     resetResults();
 }
 
@@ -142,22 +141,34 @@ bool PositionWindow::commitField(Field& target) {
     return true;
 }
 
-void PositionWindow::fieldEntered(PositionPage which, std::size_t index) {
+bool PositionWindow::commitPageField(PositionPage which, std::size_t index) {
     Page& p = page(which);
-    Field& entered = p.fields[index];
-    if (!commitField(entered)) {
-        return; // the refused field keeps the focus
+    Field& committed = p.fields[index];
+    if (!commitField(committed)) {
+        return false;
     }
-    if (which == PositionPage::Average && !entered.edit->text().isEmpty() &&
-        (index == kAddQuantity || index == kTargetCost)) {
-        Field& other = p.fields[index == kAddQuantity ? kTargetCost : kAddQuantity];
+    // A quantity to add and a target cost are two ways of asking: only one may stand.
+    const bool askedTwice = which == PositionPage::Average && !committed.edit->text().isEmpty() &&
+                            (index == average::kQuantity || index == average::kTargetCost);
+    if (askedTwice) {
+        Field& other =
+            p.fields[index == average::kQuantity ? average::kTargetCost : average::kQuantity];
         other.edit->setProgramText(QString());
         other.value = 0;
     }
+    return true;
+}
+
+void PositionWindow::fieldEntered(PositionPage which, std::size_t index) {
+    if (!commitPageField(which, index)) {
+        return; // the refused field keeps the focus
+    }
+    Page& p = page(which);
+    const Field& entered = p.fields[index];
     // A quantity to add needs no target cost: on to compute.
-    const bool last =
-        index + 1 == p.fields.size() || (which == PositionPage::Average && index == kAddQuantity &&
-                                         !entered.edit->text().isEmpty());
+    const bool last = index + 1 == p.fields.size() ||
+                      (which == PositionPage::Average && index == average::kQuantity &&
+                       !entered.edit->text().isEmpty());
     if (last) {
         focusCompute();
     } else {
@@ -226,8 +237,8 @@ std::optional<ToolSecurity> PositionWindow::security() {
 void PositionWindow::compute() {
     Page& p = page(currentPage());
     // Alt+D leaves the focus where it is: a field being typed in counts as committed.
-    for (Field& f : p.fields) {
-        if (f.edit->hasFocus() && !commitField(f)) {
+    for (std::size_t i = 0; i < p.fields.size(); ++i) {
+        if (p.fields[i].edit->hasFocus() && !commitPageField(currentPage(), i)) {
             return;
         }
     }
@@ -254,9 +265,9 @@ void PositionWindow::computeTarget() {
         return;
     }
     TargetInputs inputs;
-    inputs.buyPrice = field(PositionPage::Target, 0).value;
-    inputs.quantity = field(PositionPage::Target, 1).value;
-    inputs.amount = field(PositionPage::Target, 2).value;
+    inputs.buyPrice = field(PositionPage::Target, target::kBuyPrice).value;
+    inputs.quantity = field(PositionPage::Target, target::kQuantity).value;
+    inputs.amount = field(PositionPage::Target, target::kGoal).value;
     inputs.stop = m_goalStop->isChecked();
     inputs.yield = m_goalYield->isChecked();
     const TargetAnswer answer = AnswerTarget(*tool, inputs);
@@ -270,12 +281,12 @@ void PositionWindow::computeAverage() {
         return;
     }
     AverageInputs inputs;
-    inputs.held = field(PositionPage::Average, 0).value;
-    inputs.cost = field(PositionPage::Average, 1).value;
-    inputs.price = field(PositionPage::Average, 2).value;
-    inputs.quantity = field(PositionPage::Average, kAddQuantity).value;
-    if (!field(PositionPage::Average, kTargetCost).edit->text().isEmpty()) {
-        inputs.targetCost = field(PositionPage::Average, kTargetCost).value;
+    inputs.held = field(PositionPage::Average, average::kHeld).value;
+    inputs.cost = field(PositionPage::Average, average::kCost).value;
+    inputs.price = field(PositionPage::Average, average::kPrice).value;
+    inputs.quantity = field(PositionPage::Average, average::kQuantity).value;
+    if (!field(PositionPage::Average, average::kTargetCost).edit->text().isEmpty()) {
+        inputs.targetCost = field(PositionPage::Average, average::kTargetCost).value;
     }
     const ToolAnswer answer = AnswerAverage(*tool, inputs);
     showAnswer(PositionPage::Average, answer.rows, answer.note);
@@ -287,14 +298,14 @@ void PositionWindow::computeSwing() {
         return;
     }
     SwingInputs inputs;
-    inputs.held = field(PositionPage::Swing, 0).value;
-    inputs.cost = field(PositionPage::Swing, 1).value;
-    inputs.quantity = field(PositionPage::Swing, 2).value;
-    if (!field(PositionPage::Swing, 3).edit->text().isEmpty()) {
-        inputs.sellPrice = field(PositionPage::Swing, 3).value;
+    inputs.held = field(PositionPage::Swing, swing::kHeld).value;
+    inputs.cost = field(PositionPage::Swing, swing::kCost).value;
+    inputs.quantity = field(PositionPage::Swing, swing::kQuantity).value;
+    if (!field(PositionPage::Swing, swing::kSellPrice).edit->text().isEmpty()) {
+        inputs.sellPrice = field(PositionPage::Swing, swing::kSellPrice).value;
     }
-    if (!field(PositionPage::Swing, 4).edit->text().isEmpty()) {
-        inputs.buyPrice = field(PositionPage::Swing, 4).value;
+    if (!field(PositionPage::Swing, swing::kBuyPrice).edit->text().isEmpty()) {
+        inputs.buyPrice = field(PositionPage::Swing, swing::kBuyPrice).value;
     }
     const ToolAnswer answer = AnswerSwing(*tool, inputs);
     showAnswer(PositionPage::Swing, answer.rows, answer.note);
@@ -302,7 +313,7 @@ void PositionWindow::computeSwing() {
 
 void PositionWindow::computeLimits() {
     LimitInputs inputs;
-    inputs.close = field(PositionPage::Limits, 0).value;
+    inputs.close = field(PositionPage::Limits, limits::kClose).value;
     inputs.board = m_board->currentIndex();
     inputs.market = selectedMarket();
     inputs.tradeDate = FromQDate(m_tradeDate->date());
@@ -366,7 +377,7 @@ void PositionWindow::connectControls() {
             connect(edit, &EntryField::enterPressed, this,
                     [this, which, i] { fieldEntered(which, i); });
             connect(edit, &EntryField::focusLost, this,
-                    [this, which, i] { commitField(field(which, i)); });
+                    [this, which, i] { commitPageField(which, i); });
         }
     }
     connect(m_code, &EntryField::enterPressed, this, &PositionWindow::codeEntered);
@@ -377,7 +388,8 @@ void PositionWindow::connectControls() {
     connect(m_goalYield, &QRadioButton::toggled, this, [this](bool yield) {
         m_goalCaption->setText(yield ? QStringLiteral("目标收益率：(%)")
                                      : QStringLiteral("目标金额：(元)"));
-        field(PositionPage::Target, 2).edit->setAccessibleName(SpokenName(m_goalCaption->text()));
+        field(PositionPage::Target, target::kGoal)
+            .edit->setAccessibleName(SpokenName(m_goalCaption->text()));
     });
 
     connect(m_exitAction, &QPushButton::clicked, this, &PositionWindow::exit);

@@ -95,6 +95,9 @@ private:
     void fieldEntered(PositionPage page, std::size_t index);
     // Commits a field's text; false when a price was refused (the field is emptied).
     bool commitField(Field& field);
+    // The same for a field of a page, where a quantity to add empties the target cost and the
+    // other way round.
+    bool commitPageField(PositionPage page, std::size_t index);
     void focusAndSelect(QWidget* widget);
     void focusCompute();
     void focusFirstField();
