@@ -135,11 +135,10 @@ std::string LimitProblem(const LimitQuery& query) {
 
 } // namespace
 
-std::optional<ToolSecurity> SecurityFor(const ProgramState& state, Market market, SecurityType type,
-                                        const Date& tradeDate) {
-    const ClassicRates classic{CurrentRates(state.parameters, market, type), market,
-                               state.parameters.SettlementCap()};
-    std::optional<FeeRules> rules = TradeFeeRules(state.feeModel, classic, market, type, tradeDate);
+std::optional<ToolSecurity> SecurityFor(const ProgramState& state, Market market,
+                                        SecurityType type, const Date& tradeDate) {
+    std::optional<FeeRules> rules =
+        FeeRulesFor(state.parameters, state.feeModel, market, type, tradeDate);
     if (!rules) {
         return std::nullopt;
     }
