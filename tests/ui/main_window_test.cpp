@@ -105,6 +105,13 @@ private slots:
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kProfitColor);
         }
+        // The fees total, caption and value, always in the loss colour.
+        for (const char* name : {"Label3_4", "Label4_4"}) {
+            QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
+        // Scheme 0 writes the other rows in the system's highlighted-text colour.
+        QCOMPARE(Ink(s->get("Label4_0")),
+                 QGuiApplication::palette().color(QPalette::HighlightedText));
         // Ready for the next trade.
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->field("Text1")->selectedText(), s->field("Text1")->text());
@@ -112,6 +119,12 @@ private slots:
         QCOMPARE(s->text("Label4_5"), QStringLiteral("-1,144.50元"));
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
+        // A purchase alone makes neither profit nor loss.
+        s->trade("10", "", "1000");
+        QCOMPARE(s->text("Label4_5"), QStringLiteral("0.00元"));
+        for (const QString& name : kProfitLabels) {
+            QCOMPARE(Ink(s->get(name)), kFlatColor);
         }
         QVERIFY(s->shown().isEmpty());
     }
@@ -259,7 +272,7 @@ private slots:
     void escapeChangesNothingAndCClearsEverything() {
         s->trade("10", "11", "1000");
         const QStringList rows = s->values("Label4_", 10);
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         s->type("{Esc}");
         QCOMPARE(s->values("Label4_", 10), rows);
         QCOMPARE(ended.size(), 0);
@@ -285,8 +298,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
         QCOMPARE(Panel(*s), "A");
         s->type("{F1}");
-        QVERIFY(QTest::qWaitForWindowActive(Form7::Instance()));
-        Form7::Instance()->close();
+        QVERIFY(QTest::qWaitForWindowActive(HelpWindow::Instance()));
+        HelpWindow::Instance()->close();
         s->form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
         QCOMPARE(Panel(*s), "B");
@@ -310,7 +323,7 @@ private slots:
         s->type("[Option1][Option6]");
         QVERIFY(!c.readOnly || QFile::setPermissions(s->path(), QFileDevice::ReadOwner));
         const QByteArray before = s->fileBytes();
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         if (*c.how == '\0') {
             s->form->close();
         }

@@ -331,7 +331,7 @@ private slots:
         w->showPage(static_cast<PositionPage>(page));
         run("\r"); // on to the next field, or the compute button field
         QTest::keyClick(Focused(), Qt::Key_F1);
-        Form7* viewer = Form7::Instance();
+        HelpWindow* viewer = HelpWindow::Instance();
         QVERIFY(viewer != nullptr && QTest::qWaitForWindowActive(viewer));
         auto* text = Child<QPlainTextEdit>(viewer, "Text1");
         QCOMPARE(text->cursorForPosition(QPoint(4, 4)).block().text(), heading);

@@ -12,31 +12,31 @@ class QPushButton;
 
 namespace ym::ui {
 
-class Form7 : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form7(QWidget* parent = nullptr);
-    ~Form7() override;
+    explicit HelpWindow(QWidget* parent = nullptr);
+    ~HelpWindow() override;
 
     // Opens the viewer, or brings the open one forward with its text unchanged, and
     // gives it the focus. Every window's F1 comes here.
-    static Form7* ShowHelp(QWidget* caller);
+    static HelpWindow* ShowHelp(QWidget* caller);
     // The same, with the page scrolled to the section `topic` begins.
-    static Form7* ShowHelp(QWidget* caller, HelpTopic topic);
+    static HelpWindow* ShowHelp(QWidget* caller, HelpTopic topic);
     // The open viewer, or nullptr.
-    static Form7* Instance();
+    static HelpWindow* Instance();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
+    // The title and the help text, scrolled to the top.
+    void load();
     void scrollToLine(int line);
-    void Command2_Click();
 
-    QPushButton* m_command2 = nullptr; // "退出(&X)"
-    QLineEdit* m_text2 = nullptr;      // title line
-    QPlainTextEdit* m_text1 = nullptr; // the help text
+    QPushButton* m_exitButton = nullptr; // "退出(&X)"
+    QLineEdit* m_title = nullptr;
+    QPlainTextEdit* m_page = nullptr; // the help text
     QString m_helpText;
 };
 

@@ -135,8 +135,8 @@ std::string LimitProblem(const LimitQuery& query) {
 
 } // namespace
 
-std::optional<ToolSecurity> SecurityFor(const ProgramState& state, Market market,
-                                        SecurityType type, const Date& tradeDate) {
+std::optional<ToolSecurity> SecurityFor(const ProgramState& state, Market market, SecurityType type,
+                                        const Date& tradeDate) {
     std::optional<FeeRules> rules =
         FeeRulesFor(state.parameters, state.feeModel, market, type, tradeDate);
     if (!rules) {

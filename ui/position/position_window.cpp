@@ -51,7 +51,7 @@ constexpr std::size_t kClose = 0;
 } // namespace
 
 PositionWindow::PositionWindow(const ProgramState& state, QWidget* owner)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state), m_owner(owner) {
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_state(state) {
     setWindowTitle(QStringLiteral("持仓计算"));
     // Closing unloads the window; the next opening starts afresh from the main window.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -75,7 +75,7 @@ PositionWindow::~PositionWindow() {
 
 bool PositionWindow::handleKey(int key) {
     if (key == Qt::Key_F1) {
-        Form7::ShowHelp(this, kPageTopics[static_cast<std::size_t>(currentPage())]);
+        HelpWindow::ShowHelp(this, kPageTopics[static_cast<std::size_t>(currentPage())]);
         return true;
     }
     return false;
@@ -352,13 +352,8 @@ void PositionWindow::clear() {
 }
 
 void PositionWindow::exit() {
-    const QPointer<QWidget> owner = m_owner;
     close();
-    if (owner != nullptr) {
-        owner->showNormal();
-        owner->raise();
-        owner->activateWindow();
-    }
+    emit exited();
 }
 
 void PositionWindow::titleHandleClicked(int index) {

@@ -2,7 +2,7 @@
 // same-day swing and the day's price limits, one page each. It starts from the main window's
 // market, type, fee model, trade date, prices and quantity; a typed security code fills the
 // market, type and board. Enter walks from field to field onto the compute button field, as
-// in the other windows. The main window waits minimised and is given back by the exit button.
+// in the other windows. The main window waits minimised until the exit button is used.
 #pragma once
 
 #include "core/program_state.h"
@@ -10,7 +10,6 @@
 #include "ui/position/position_answers.h"
 
 #include <QColor>
-#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -39,8 +38,8 @@ enum class PositionPage { Target = 0, Average = 1, Swing = 2, Limits = 3 };
 class PositionWindow : public QWidget {
     Q_OBJECT
 public:
-    // Placed centred on `owner` (the main window), which exit restores from minimised. The
-    // state gives the starting selection, the fee model and the display scheme.
+    // Placed centred on `owner` (the main window). The state gives the starting selection,
+    // the fee model and the display scheme.
     PositionWindow(const ProgramState& state, QWidget* owner);
     ~PositionWindow() override;
 
@@ -52,7 +51,12 @@ public:
 
     void compute();
     void clear();
+    // Closes the window and says so: the main window comes back.
     void exit();
+
+signals:
+    // Closed by its exit action; "X" only closes.
+    void exited();
 
 private:
     static constexpr QColor kLightBlue{192, 192, 255};
@@ -123,7 +127,6 @@ private:
     Field& field(PositionPage which, std::size_t index) { return page(which).fields[index]; }
 
     const ProgramState& m_state;
-    QPointer<QWidget> m_owner;
     KeyPreview* m_keyPreview = nullptr;
     bool m_committing = false;
 
