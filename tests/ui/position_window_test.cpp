@@ -369,6 +369,59 @@ private slots:
         }
         QCOMPARE(s->form->isMinimized(), c.mainMinimised);
     }
+
+    // The window charges what the calculator charges: the trade at the target price, typed
+    // into the main window, shows the same net profit.
+    void sameFeesAsTheCalculator_data() {
+        QTest::addColumn<bool>("official");
+        QTest::addColumn<QString>("selectors");
+        QTest::addColumn<QString>("buy");
+        QTest::addColumn<QString>("profitRow");
+        QTest::newRow("official Shanghai A shares") << true << "[Option1][Option3]"
+                                                    << "10.5"
+                                                    << "Label4_5";
+        QTest::newRow("classic Shanghai B shares, 0.001 steps") << false << "[Option1][Option6]"
+                                                                << "0.612"
+                                                                << "Label8_7";
+        QTest::newRow("official Shenzhen fund, 0.001 steps") << true << "[Option2][Option5]"
+                                                             << "1.234"
+                                                             << "Label4_5";
+    }
+
+    void sameFeesAsTheCalculator() {
+        QFETCH(bool, official);
+        QFETCH(QString, selectors);
+        QFETCH(QString, buy);
+        QFETCH(QString, profitRow);
+        run("[Text7_0]");
+        QTRY_VERIFY(w.isNull());
+        if (official) {
+            s->state.feeModel.model = ym::FeeModel::Official;
+        }
+        s->type(selectors);
+        s->trade(buy, "", "3000");
+        QVERIFY(open());
+        run("\r\r123\r\r"); // the main window's buy price and quantity kept
+        const QString price = Child<QLabel>(w, "Label40_0")->text();
+        const QString profit = Child<QLabel>(w, "Label40_2")->text();
+        QVERIFY2(price.endsWith(u'元'), qPrintable(price));
+        run("[Text7_0]");
+        QTRY_VERIFY(w.isNull());
+        s->trade(buy, price.chopped(1), "3000");
+        QCOMPARE(s->text(profitRow), profit);
+    }
+
+    // The rows take the display scheme's colours: a profit in the profit colour of scheme 0,
+    // a loss in its loss colour.
+    void rowsInTheSchemesColours() {
+        const auto ink = [this] {
+            return Child<QLabel>(w, "Label40_2")->palette().color(QPalette::WindowText);
+        };
+        onPage("0", "10\r2000\r1000\r\r");
+        QCOMPARE(ink(), QColor(255, 128, 128));
+        onPage("0", "[Option2][Text2_0]10\r2000\r500\r\r");
+        QCOMPARE(ink(), QColor(128, 255, 128));
+    }
 };
 
 QTEST_MAIN(PositionWindowTest)
