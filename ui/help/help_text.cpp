@@ -125,18 +125,12 @@ QStringList HelpLines() {
 
 int HelpTopicLine(HelpTopic topic) {
     // Each section begins with its heading line.
-    static constexpr std::array<const char*, 6> kHeadings{"",
-                                                          "  （五）持仓计算：",
-                                                          "    1、目标价/止损价：",
-                                                          "    2、补仓/加仓：",
-                                                          "    3、做T：",
-                                                          "    4、涨跌停价："};
-    const char* heading = kHeadings[static_cast<std::size_t>(topic)];
-    if (*heading == '\0') {
-        return 0;
-    }
-    return static_cast<int>(
-        std::max<qsizetype>(0, HelpLines().indexOf(QString::fromUtf8(heading))));
+    static constexpr std::array<const char*, 5> kHeadings{
+        "", "    1、目标价/止损价：", "    2、补仓/加仓：", "    3、做T：", "    4、涨跌停价："};
+    const QString heading = QString::fromUtf8(kHeadings[static_cast<std::size_t>(topic)]);
+    return heading.isEmpty()
+               ? 0
+               : static_cast<int>(std::max<qsizetype>(0, HelpLines().indexOf(heading)));
 }
 
 QString HelpText() {
