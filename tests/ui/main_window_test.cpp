@@ -289,7 +289,7 @@ private slots:
     void activationAfterTheHelpViewerRestoresTheBPanel() {
         s->type("[Option1][Option6]");
         QCOMPARE(Panel(*s), "B");
-        s->form->ApplyDisplayScheme();
+        s->form->applyDisplayScheme();
         QCOMPARE(Panel(*s), "A");
         // Restoring the window alone is no activation: the A-share panel stays.
         s->form->showMinimized();
