@@ -2,10 +2,10 @@
 
 #include "core/fee_model.h"
 #include "core/number_text.h"
+#include "core/position_tools.h"
 #include "core/price_limits.h"
 #include "core/security_codes.h"
 #include "core/trade.h"
-#include "ui/position/core_stubs.h"
 
 #include <algorithm>
 #include <array>
@@ -52,14 +52,20 @@ std::optional<double> FoundPrice(const PriceGrid& grid, const GridAnswer& answer
     return grid.PriceAt(answer.index);
 }
 
-TradeResult RoundTrip(const FeeRules& rules, double buyPrice, double sellPrice, double quantity) {
+// A round trip with both prices typed.
+TradeInput Inputs(double buyPrice, double sellPrice, double quantity) {
     TradeInput input;
     input.buyPrice = buyPrice;
     input.sellPrice = sellPrice;
     input.quantity = quantity;
     input.buyFieldEmpty = false;
     input.sellFieldEmpty = false;
-    return ComputeTrade(rules, input);
+    return input;
+}
+
+// The whole trade as the calculator shows it, its break-even included.
+TradeResult RoundTrip(const FeeRules& rules, double buyPrice, double sellPrice, double quantity) {
+    return ComputeTrade(rules, Inputs(buyPrice, sellPrice, quantity));
 }
 
 std::string BreakEvenText(const TradeResult& trade) {
@@ -95,7 +101,9 @@ ProfitCurve Curve(const ToolSecurity& security, const TargetInputs& inputs,
     for (std::int64_t k = first; k <= last; k += step) {
         const double price = grid.PriceAt(k);
         curve.points.push_back(
-            {price, RoundTrip(security.rules, inputs.buyPrice, price, inputs.quantity).netProfit});
+            {price,
+             ComputeRoundTrip(security.rules, Inputs(inputs.buyPrice, price, inputs.quantity))
+                 .netProfit});
     }
     return curve;
 }
