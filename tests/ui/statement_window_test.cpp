@@ -199,7 +199,7 @@ private slots:
     }
 
     // F1 opens the help at the window's section; the exit button field gives the main window
-    // back.
+    // back, and its tool button opens the window again.
     void helpAndExit() {
         QTest::keyClick(w, Qt::Key_F1);
         HelpWindow* help = HelpWindow::Instance();
@@ -210,6 +210,9 @@ private slots:
         QTRY_VERIFY(w.isNull() || !w->isVisible());
         QVERIFY(s->back());
         QVERIFY(!s->form->isMinimized());
+        // The tool button opens it again.
+        s->click("Command6_6");
+        QVERIFY(Window("Form9") != nullptr && s->form->isMinimized());
     }
 };
 

@@ -7,7 +7,7 @@
 namespace ym::ui {
 
 // The sections a window's F1 can open the page at.
-enum class HelpTopic { Start, Statements };
+enum class HelpTopic { Start, Target, Average, Swing, Limits, Statements };
 
 // The page line by line, the empty lines included; it begins with an empty line.
 QStringList HelpLines();

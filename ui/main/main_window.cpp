@@ -14,6 +14,7 @@
 #include "ui/exrights/exrights_window.h"
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
+#include "ui/position/position_window.h"
 #include "ui/settings/settings_dialog.h"
 #include "ui/statement/statement_window.h"
 
@@ -82,6 +83,7 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 MainWindow::~MainWindow() {
     delete m_settings.data();
     delete m_exRights;
+    delete m_positionTools;
     delete m_statements;
     delete m_keyPreview;
 }
@@ -232,6 +234,9 @@ bool MainWindow::handleKey(int key) {
         // The about window is shown, yet the key goes on to the control.
         openAbout();
         return false;
+    case Qt::Key_F7:
+        openPositionTools();
+        return true;
     case Qt::Key_F8:
         openStatements();
         return true;
@@ -268,6 +273,9 @@ void MainWindow::toolButtonClicked(int index) {
         openAbout();
         break;
     case 5:
+        openPositionTools();
+        break;
+    case 6:
         openStatements();
         break;
     default:
@@ -304,7 +312,7 @@ void MainWindow::openExRights() {
     // Created on first use and reused while open; closing it unloads it.
     if (m_exRights.isNull()) {
         m_exRights = new ExRightsWindow(this);
-        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::exRightsExited);
+        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::toolWindowExited);
     }
     m_exRights->showNormal(); // also when its own "-" has minimised it
     m_exRights->raise();
@@ -316,11 +324,23 @@ void MainWindow::openStatements() {
     // Created on first use and reused while open; closing it unloads it.
     if (m_statements.isNull()) {
         m_statements = new StatementWindow(m_state, this);
-        connect(m_statements, &StatementWindow::exited, this, &MainWindow::exRightsExited);
+        connect(m_statements, &StatementWindow::exited, this, &MainWindow::toolWindowExited);
     }
     m_statements->showNormal();
     m_statements->raise();
     m_statements->activateWindow();
+    showMinimized();
+}
+
+void MainWindow::openPositionTools() {
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_positionTools.isNull()) {
+        m_positionTools = new PositionWindow(m_state, this);
+        connect(m_positionTools, &PositionWindow::exited, this, &MainWindow::toolWindowExited);
+    }
+    m_positionTools->showNormal();
+    m_positionTools->raise();
+    m_positionTools->activateWindow();
     showMinimized();
 }
 
@@ -345,7 +365,7 @@ void MainWindow::openSettings() {
     setEnabled(false);
 }
 
-void MainWindow::exRightsExited() {
+void MainWindow::toolWindowExited() {
     // Hidden and disabled for the settings dialog, the window waits for the dialog.
     if (!m_settings.isNull()) {
         return;
