@@ -1,0 +1,467 @@
+// The page: the desktop program's fields, keys and flow over the core (yuanmate.wasm). The
+// core decides what a field admits, what a committed text is worth and what the rows say;
+// this file only moves texts between the page and the core.
+'use strict';
+
+const STORE_KEY = 'Yuanmate5.ini';
+const $ = (id) => document.getElementById(id);
+const VERDICT = {accept: 0, discard: 1, commit: 2};
+const BACKSPACE = 8;
+const ENTER = 13;
+
+let core = null;
+
+// ---- The settings file in the browser's storage ----------------------------------------
+
+function storedBytes() {
+  const text = localStorage.getItem(STORE_KEY);
+  if (text === null) return null;
+  return Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+}
+
+function keepBytes() {
+  const bytes = core.settingsBytes();
+  let text = '';
+  for (const b of bytes) text += String.fromCharCode(b);
+  localStorage.setItem(STORE_KEY, btoa(text));
+}
+
+function showMessage(text) {
+  return new Promise((resolve) => {
+    const box = $('Message');
+    box.querySelector('p').textContent = text;
+    box.addEventListener('close', () => resolve(), {once: true});
+    box.showModal();
+  });
+}
+
+// ---- Entry fields: the desktop field's key filter, then its commit ---------------------
+
+const fieldLimit = (input) => (input.dataset.fraction ? 7 : 9);
+
+function verdict(input, codePoint, text, start, length) {
+  return core.filterKey(!!input.dataset.fraction, codePoint, text, start, length);
+}
+
+// Typed or pasted text goes through the filter one character at a time, as keys would.
+function typeInto(input, data) {
+  let text = input.value;
+  let start = input.selectionStart;
+  let length = input.selectionEnd - start;
+  for (const ch of data) {
+    const v = verdict(input, ch.codePointAt(0), text, start, length);
+    if (v !== VERDICT.accept) continue;
+    const next = text.slice(0, start) + ch + text.slice(start + length);
+    if (next.length > fieldLimit(input)) continue;
+    text = next;
+    start += ch.length;
+    length = 0;
+  }
+  input.value = text;
+  input.setSelectionRange(start, start);
+}
+
+function wireEntry(input, onEnter) {
+  input.maxLength = fieldLimit(input);
+  input.addEventListener('beforeinput', (event) => {
+    if (event.inputType === 'insertText' || event.inputType === 'insertFromPaste' ||
+        event.inputType === 'insertReplacementText' || event.inputType === 'insertFromDrop') {
+      event.preventDefault();
+      const data = event.data ?? event.dataTransfer?.getData('text/plain') ?? '';
+      typeInto(input, data);
+    } else if (event.inputType.startsWith('delete')) {
+      const v = verdict(input, BACKSPACE, input.value, input.selectionStart,
+                        input.selectionEnd - input.selectionStart);
+      if (v === VERDICT.discard) event.preventDefault();
+    } else if (event.inputType === 'insertLineBreak') {
+      event.preventDefault();
+    }
+  });
+  input.addEventListener('keydown', (event) => {
+    if (event.key !== 'Enter' || event.isComposing) return;
+    event.preventDefault();
+    const v = verdict(input, ENTER, input.value, input.selectionStart,
+                      input.selectionEnd - input.selectionStart);
+    if (v === VERDICT.commit && onEnter) onEnter();
+  });
+}
+
+// ---- The calculator --------------------------------------------------------------------
+
+const calc = {
+  buy: $('Text1'),
+  sell: $('Text3'),
+  quantity: $('Text2'),
+  compute: $('Text4'),
+  clear: $('Text5'),
+};
+let committing = false;
+
+// Commits a calculator field as the desktop one does; false when the price was refused.
+async function commit(input) {
+  if (committing) return false;
+  committing = true;
+  try {
+    const result = core.commitField(input.dataset.field, input.value);
+    if (result.refused) {
+      input.value = '';
+      await showMessage(result.message);
+      input.focus();
+      return false;
+    }
+    if (result.newText !== null) input.value = result.newText;
+    return true;
+  } finally {
+    committing = false;
+  }
+}
+
+function focusAndSelect(input) {
+  input.focus();
+  input.select();
+}
+
+function colors() {
+  return core.scheme().colors;
+}
+
+function showRows(rows) {
+  const scheme = colors();
+  const panel = core.panel();
+  const list = $('Rows');
+  list.replaceChildren();
+  for (const row of rows) {
+    const item = document.createElement('div');
+    item.className = 'row';
+    item.style.color = scheme[row.slot];
+    const caption = document.createElement('dt');
+    caption.textContent = row.caption;
+    const value = document.createElement('dd');
+    value.textContent = row.value;
+    item.append(caption, value);
+    list.append(item);
+  }
+  const box = $('Picture2');
+  box.style.background = scheme[panel === 0 ? 0 : 9];
+  box.style.setProperty('--lines', scheme[panel === 0 ? 7 : 8]);
+  box.style.setProperty('--notes', scheme[1]);
+  $('Label10').hidden = panel !== 0;
+  $('Label9').hidden = panel === 0;
+}
+
+function resetResults() {
+  for (const input of [calc.buy, calc.sell, calc.quantity]) {
+    core.commitField(input.dataset.field, input.value);
+  }
+  showRows(core.resetRows());
+}
+
+async function computeTrade() {
+  showFeeModel();
+  const outcome = core.compute(calc.buy.value === '', calc.sell.value === '');
+  if (outcome.error !== null) {
+    await showMessage(outcome.error);
+    return null;
+  }
+  showRows(outcome.rows);
+  window.lastResult = outcome.result;
+  focusAndSelect(calc.buy);
+  return outcome.result;
+}
+
+function clearAll() {
+  for (const input of [calc.buy, calc.sell, calc.quantity]) {
+    input.value = '';
+    core.commitField(input.dataset.field, '');
+  }
+  showRows(core.resetRows());
+  calc.buy.focus();
+}
+
+function wireCalculator() {
+  wireEntry(calc.buy, async () => {
+    if (await commit(calc.buy)) focusAndSelect(calc.sell);
+  });
+  wireEntry(calc.sell, async () => {
+    await commit(calc.sell);
+    focusAndSelect(calc.quantity);
+  });
+  wireEntry(calc.quantity, async () => {
+    await commit(calc.quantity);
+    calc.compute.focus();
+  });
+  for (const input of [calc.buy, calc.sell, calc.quantity]) {
+    input.addEventListener('blur', () => commit(input));
+  }
+  calc.compute.addEventListener('click', computeTrade);
+  calc.clear.addEventListener('click', clearAll);
+  // The desktop window's keys: D calculates and C clears wherever the focus is in it.
+  $('Form1').addEventListener('keydown', (event) => {
+    if (event.ctrlKey || event.altKey || event.metaKey) return;
+    const key = event.key.toLowerCase();
+    if (key === 'd') {
+      event.preventDefault();
+      calc.compute.click();
+    } else if (key === 'c') {
+      event.preventDefault();
+      clearAll();
+    }
+  });
+  for (const option of document.querySelectorAll('input[name=market], input[name=type]')) {
+    option.addEventListener('change', () => {
+      const market = document.querySelector('input[name=market]:checked');
+      const type = document.querySelector('input[name=type]:checked');
+      core.select(market ? Number(market.value) : 0, type ? Number(type.value) : 0);
+      core.saveSelection();
+      keepBytes();
+      resetResults();
+    });
+  }
+}
+
+function restoreSelection() {
+  const {market, type} = core.selection();
+  for (const option of document.querySelectorAll('input[name=market]')) {
+    option.checked = Number(option.value) === market;
+  }
+  for (const option of document.querySelectorAll('input[name=type]')) {
+    option.checked = Number(option.value) === type;
+  }
+}
+
+// ---- Trade date and fee model ----------------------------------------------------------
+
+function today() {
+  const d = new Date();
+  const pad = (n) => String(n).padStart(2, '0');
+  return `${d.getFullYear()}-${pad(d.getMonth() + 1)}-${pad(d.getDate())}`;
+}
+
+function showFeeModel() {
+  const model = core.feeModel();
+  $('Label18').textContent = model.label;
+  for (const option of document.querySelectorAll('input[name=model]')) {
+    option.checked = (option.value === 'official') === model.official;
+  }
+  $('TermRate').value = model.commissionRate;
+  $('TermYuan').value = model.minimumYuan;
+  $('TermUsd').value = model.minimumUsDollar;
+  $('TermHkd').value = model.minimumHkDollar;
+  $('TermWaived').checked = model.minimumWaived;
+  $('TermIncludes').checked = model.includesExchangeFees;
+}
+
+function wireFeeModel() {
+  const picker = $('DTPicker1');
+  picker.value = today();
+  core.setTradeDate(picker.value);
+  picker.addEventListener('change', async () => {
+    const official = core.feeModel().official;
+    const message = core.setTradeDate(picker.value);
+    if (message !== null) {
+      picker.value = core.tradeDate();
+      await showMessage(message);
+      return;
+    }
+    showFeeModel();
+    // Results of another day's rules would be taken for this day's.
+    if (official) resetResults();
+  });
+  const save = () => {
+    const official = document.querySelector('input[name=model]:checked')?.value === 'official';
+    const problems = core.setFeeModel({
+      official,
+      commissionRate: core.readNumber($('TermRate').value),
+      minimumYuan: core.readNumber($('TermYuan').value),
+      minimumUsDollar: core.readNumber($('TermUsd').value),
+      minimumHkDollar: core.readNumber($('TermHkd').value),
+      minimumWaived: $('TermWaived').checked,
+      includesExchangeFees: $('TermIncludes').checked,
+    });
+    $('TermsProblems').textContent = problems.join('\n');
+    if (problems.length === 0) {
+      keepBytes();
+      showFeeModel();
+      resetResults();
+    }
+  };
+  $('TermsSave').addEventListener('click', save);
+  for (const option of document.querySelectorAll('input[name=model]')) {
+    option.addEventListener('change', save);
+  }
+  const scheme = $('Scheme');
+  const names = core.scheme().names;
+  names.forEach((name, i) => scheme.add(new Option(name, i)));
+  scheme.add(new Option('自定义', 4));
+  scheme.addEventListener('change', () => {
+    const message = core.setScheme(Number(scheme.value));
+    if (message !== null) {
+      showMessage(message);
+      return;
+    }
+    keepBytes();
+    applyScheme();
+  });
+}
+
+function applyScheme() {
+  $('Scheme').value = core.scheme().number;
+  showRows(core.resetRows());
+}
+
+// ---- Settings import and export --------------------------------------------------------
+
+function wireSettingsFile() {
+  $('Import').addEventListener('change', async (event) => {
+    const file = event.target.files[0];
+    if (!file) return;
+    const before = core.settingsBytes();
+    const outcome = core.openSettings(new Uint8Array(await file.arrayBuffer()));
+    event.target.value = '';
+    if (outcome.error !== null) {
+      core.openSettings(before);
+      await showMessage(outcome.error);
+      return;
+    }
+    keepBytes();
+    for (const notice of outcome.notices) await showMessage(notice);
+    restoreSelection();
+    showFeeModel();
+    applyScheme();
+  });
+  $('Export').addEventListener('click', () => {
+    const link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([core.settingsBytes()],
+                                              {type: 'application/octet-stream'}));
+    link.download = STORE_KEY;
+    link.click();
+    setTimeout(() => URL.revokeObjectURL(link.href), 1000);
+  });
+}
+
+// ---- Ex-rights, limits, rules table ----------------------------------------------------
+
+function wireExRights() {
+  const fields = ['ExPrice', 'ExBonus', 'ExRights', 'ExRightsPrice', 'ExCash'].map($);
+  for (const input of fields) wireEntry(input, () => $('ExCompute').click());
+  const forward = () => document.querySelector('input[name=exdir]:checked').value === 'forward';
+  for (const option of document.querySelectorAll('input[name=exdir]')) {
+    option.addEventListener('change', () => {
+      const caption = forward() ? '送配前股价:' : '送配后股价:';
+      $('ExPriceCaption').textContent = caption;
+      $('ExPrice').setAttribute('aria-label', caption.slice(0, -1));
+      $('ExResult').textContent = '';
+    });
+  }
+  const price = (input) => {
+    const result = core.commitField('sell', input.value);
+    if (result.newText !== null) input.value = result.newText;
+    return result.value;
+  };
+  $('ExCompute').addEventListener('click', () => {
+    const outcome = core.exRights({
+      forward: forward(),
+      price: price($('ExPrice')),
+      withBonus: $('ExBonusOn').checked,
+      bonus: core.readNumber($('ExBonus').value),
+      withRights: $('ExRightsOn').checked,
+      rights: core.readNumber($('ExRights').value),
+      rightsPrice: price($('ExRightsPrice')),
+      withCash: $('ExCashOn').checked,
+      cash: price($('ExCash')),
+    });
+    $('ExResult').textContent = outcome.text;
+    // The calculator's stored sell price stays what its own field says.
+    core.commitField('sell', calc.sell.value);
+  });
+}
+
+function wireLimits() {
+  const board = $('LimitBoard');
+  board.add(new Option('', ''));
+  for (const b of core.boards()) board.add(new Option(b.name, b.key));
+  wireEntry($('LimitClose'), () => $('LimitCompute').click());
+  $('LimitCompute').addEventListener('click', () => {
+    const market = document.querySelector('input[name=market]:checked');
+    const outcome = core.limits({
+      code: $('LimitCode').value.trim(),
+      riskWarning: $('LimitRisk').checked,
+      board: board.value,
+      market: market ? Number(market.value) : 0,
+      close: core.readNumber($('LimitClose').value),
+      date: $('DTPicker1').value,
+      listingDays: false,
+    });
+    const out = $('LimitResult');
+    if (outcome.error !== null) {
+      out.textContent = outcome.error;
+      return;
+    }
+    out.textContent = (outcome.what ? outcome.what + '  ' : '') + outcome.board + '  ' +
+        (outcome.percent !== undefined
+             ? `涨跌幅 ${outcome.percent}%  涨停价 ${outcome.up}  跌停价 ${outcome.down}`
+             : `不设涨跌幅（上市后前 ${outcome.listingDays} 个交易日）`) +
+        `  依据 ${outcome.source}（${outcome.mark}）`;
+  });
+}
+
+function wireRules() {
+  const date = $('RulesDate');
+  const show = () => {
+    const table = core.rulesTable(date.value);
+    $('RulesChecked').textContent =
+        table.error ?? `表格核对至 ${table.checkedOn}, 红字为未确认`;
+    const head = document.createElement('tr');
+    for (const c of table.columns) {
+      const th = document.createElement('th');
+      th.textContent = c;
+      head.append(th);
+    }
+    $('ListView1').tHead.replaceChildren(head);
+    const body = $('ListView1').tBodies[0];
+    body.replaceChildren();
+    for (const cells of table.rows) {
+      const tr = document.createElement('tr');
+      if (cells[cells.length - 1] === '未确认') tr.className = 'believed';
+      for (const c of cells) {
+        const td = document.createElement('td');
+        td.textContent = c;
+        tr.append(td);
+      }
+      body.append(tr);
+    }
+  };
+  date.value = today();
+  date.addEventListener('change', show);
+  $('Rules').addEventListener('toggle', show);
+}
+
+// ---- Start-up --------------------------------------------------------------------------
+
+async function start() {
+  core = await createYuanmate();
+  window.ymCore = core;
+  let outcome = core.openSettings(storedBytes());
+  if (outcome.error !== null) {
+    await showMessage(outcome.error);
+    outcome = core.openSettings(null);
+  }
+  keepBytes();
+  wireCalculator();
+  wireFeeModel();
+  wireSettingsFile();
+  wireExRights();
+  wireLimits();
+  wireRules();
+  restoreSelection();
+  showFeeModel();
+  applyScheme();
+  for (const notice of outcome.notices) await showMessage(notice);
+  calc.buy.focus();
+  document.body.dataset.ready = '1';
+}
+
+if ('serviceWorker' in navigator && location.protocol !== 'file:') {
+  navigator.serviceWorker.register('sw.js');
+}
+start();
