@@ -258,3 +258,40 @@ test('after the first visit the page works with the server gone', async () => {
   assert.equal(got.SellAmount, 11000);
   await page.close();
 });
+
+test('ex-rights, the official table and the limits as the companion gives them', async () => {
+  const page = await open(browser, server.url, 1024, 768);
+  await page.evaluate(() => { for (const d of document.querySelectorAll('details')) d.open = true; });
+
+  await type(page, '送配前股价', '10');
+  await (await field(page, '送股')).click();
+  await type(page, '送股 10送:(股)', '3');
+  await (await field(page, '送现金')).click();
+  await type(page, '送现金 10送:(元)', '1.5');
+  await press(page, 'Enter');
+  assert.equal(await page.$eval('#ExResult', (e) => e.textContent),
+               companion('exrights', '--before', '10', '--bonus', '3', '--cash', '1.5').trim());
+
+  const date = '2023-08-28';
+  await page.$eval('#RulesDate', (e, d) => {
+    e.value = d;
+    e.dispatchEvent(new Event('change'));
+  }, date);
+  const table = await page.$$eval('#ListView1 tr', (trs) => trs.map(
+      (tr) => Array.from(tr.children, (c) => c.textContent).join('\t')));
+  const listed = companion('rules', '--date', date).trim().split('\n').slice(1);
+  assert.deepEqual(table, listed);
+
+  await type(page, '证券代码', '600000');
+  await type(page, '前收盘价', '10.01');
+  await press(page, 'Enter');
+  const limits = await page.$eval('#LimitResult', (e) => e.textContent);
+  const lines = companion('limits', '--close', '10.01', '--code', '600000', '--date',
+                          await page.$eval('#DTPicker1', (e) => e.value)).split('\n');
+  const prices = lines.filter((l) => /^(涨停价|跌停价)\t/.test(l));
+  assert.equal(prices.length, 2);
+  for (const line of prices) {
+    assert.ok(limits.includes(line.replace('\t', ' ')), `${line} in ${limits}`);
+  }
+  await page.close();
+});
