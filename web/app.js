@@ -207,6 +207,16 @@ function wireCalculator() {
       clearAll();
     }
   });
+  // F4 and F5 open the ex-rights calculator and the settings, as on the desktop.
+  document.addEventListener('keydown', (event) => {
+    const section = {F4: 'Form4', F5: 'Page_3'}[event.key];
+    if (!section) return;
+    event.preventDefault();
+    const details = $(section);
+    details.open = true;
+    details.scrollIntoView();
+    details.querySelector('input[aria-label]').focus();
+  });
   for (const option of document.querySelectorAll('input[name=market], input[name=type]')) {
     option.addEventListener('change', () => {
       const market = document.querySelector('input[name=market]:checked');

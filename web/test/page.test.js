@@ -295,3 +295,31 @@ test('ex-rights, the official table and the limits as the companion gives them',
   }
   await page.close();
 });
+
+test('the display scheme colours the panel; F4 and F5 open their sections', async () => {
+  const page = await open(browser, server.url);
+  await page.evaluate(() => { document.getElementById('Page_3').open = true; });
+  // The third preset: a silver panel, a profit in dark red, a loss in green (0x00BBGGRR).
+  await page.select('#Scheme', '2');
+  const colour = (caption) => page.$$eval('#Rows .row', (items, c) => {
+    const row = items.find((r) => r.querySelector('dt').textContent.replace(/\s/g, '') === c);
+    return getComputedStyle(row).color;
+  }, caption);
+  assert.equal(await page.$eval('#Picture2', (e) => getComputedStyle(e).backgroundColor),
+               'rgb(192, 192, 192)');
+  await enterTrade(page, {market: '沪市', type: 'A 股', buy: '10', sell: '12', qty: '1000'});
+  assert.equal(await colour('纯利润：'), 'rgb(192, 0, 0)');
+  await enterTrade(page, {market: '沪市', type: 'A 股', buy: '12', sell: '10', qty: '1000'});
+  assert.equal(await colour('纯利润：'), 'rgb(0, 255, 0)');
+  // The scheme is kept in the settings file: a reload shows it.
+  await page.reload({waitUntil: 'load'});
+  await page.waitForSelector('body[data-ready="1"]');
+  assert.equal(await page.$eval('#Picture2', (e) => getComputedStyle(e).backgroundColor),
+               'rgb(192, 192, 192)');
+
+  await press(page, 'F4');
+  assert.equal(await focusedLabel(page), '送配前股价');
+  await press(page, 'F5');
+  assert.equal(await focusedLabel(page), '佣金率');
+  await page.close();
+});
