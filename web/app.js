@@ -364,7 +364,7 @@ function wireExRights() {
     });
   }
   const price = (input) => {
-    const result = core.commitField('sell', input.value);
+    const result = core.commitPrice(input.value);
     if (result.newText !== null) input.value = result.newText;
     return result.value;
   };
@@ -381,8 +381,6 @@ function wireExRights() {
       cash: price($('ExCash')),
     });
     $('ExResult').textContent = outcome.text;
-    // The calculator's stored sell price stays what its own field says.
-    core.commitField('sell', calc.sell.value);
   });
 }
 
@@ -398,7 +396,7 @@ function wireLimits() {
       riskWarning: $('LimitRisk').checked,
       board: board.value,
       market: market ? Number(market.value) : 0,
-      close: core.readNumber($('LimitClose').value),
+      close: core.commitPrice($('LimitClose').value).value,
       date: $('DTPicker1').value,
       listingDays: false,
     });

@@ -273,6 +273,15 @@ val CommitField(const std::string& field, const std::string& text) {
     return out;
 }
 
+// A price field's commit without storing it: the ex-rights and limits fields.
+val CommitPrice(const std::string& text) {
+    const FieldCommit result = CommitSellPrice(text);
+    val out = val::object();
+    out.set("value", result.value);
+    out.set("newText", result.newText ? val(*result.newText) : val::null());
+    return out;
+}
+
 // ---- The trade -------------------------------------------------------------------------
 
 using ResultField = std::pair<const char*, double TradeResult::*>;
@@ -446,7 +455,7 @@ val Limits(val in) {
     } else {
         const std::optional<Board> board = ParseBoard(in["board"].as<std::string>());
         if (!board) {
-            out.set("error", Text("?"));
+            out.set("error", Text("证券代码或板块?"));
             return out;
         }
         query.board = *board;
@@ -495,6 +504,7 @@ EMSCRIPTEN_BINDINGS(yuanmate) {
     function("setScheme", &SetScheme);
     function("filterKey", &FilterKey);
     function("commitField", &CommitField);
+    function("commitPrice", &CommitPrice);
     function("compute", &Compute);
     function("resetRows", &ResetRowsNow);
     function("panel", &PanelNow);
