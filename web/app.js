@@ -37,7 +37,12 @@ function showMessage(text) {
 
 // ---- Entry fields: the desktop field's key filter, then its commit ---------------------
 
-const fieldLimit = (input) => (input.dataset.fraction ? 7 : 9);
+// A field's own length where the page gives one (the ex-rights plan's), else the core's.
+function fieldLimit(input) {
+  if (input.dataset.length) return Number(input.dataset.length);
+  const lengths = core.fieldLengths();
+  return input.dataset.fraction ? lengths.price : lengths.quantity;
+}
 
 function verdict(input, codePoint, text, start, length) {
   return core.filterKey(!!input.dataset.fraction, codePoint, text, start, length);

@@ -248,6 +248,14 @@ int FilterKey(bool fraction, int codePoint, const std::string& text, int selStar
     return static_cast<int>(verdict);
 }
 
+// The calculator fields' maximum lengths.
+val FieldLengths() {
+    val out = val::object();
+    out.set("price", static_cast<int>(kPriceFieldLength));
+    out.set("quantity", static_cast<int>(kQuantityFieldLength));
+    return out;
+}
+
 // Commits a field's text as the desktop field does on Enter or on losing the focus:
 // "buy", "sell" or "quantity". {refused, value, newText}.
 val CommitField(const std::string& field, const std::string& text) {
@@ -503,6 +511,7 @@ EMSCRIPTEN_BINDINGS(yuanmate) {
     function("scheme", &Scheme);
     function("setScheme", &SetScheme);
     function("filterKey", &FilterKey);
+    function("fieldLengths", &FieldLengths);
     function("commitField", &CommitField);
     function("commitPrice", &CommitPrice);
     function("compute", &Compute);
