@@ -1,5 +1,6 @@
 // Speed of the settings file's start-up read and of the settings dialog's save, on the
 // file system of the temporary folder (each save flushes the file and its folder).
+#include "core/atomic_file.h"
 #include "core/profile_file.h"
 #include "core/settings_file.h"
 
@@ -48,7 +49,7 @@ void WritePaddedFile(const fs::path& file, std::size_t size) {
     std::ofstream(file, std::ios::binary) << PaddedFile(size);
 }
 
-// Argument: the size of the file in bytes. Beyond profile::kMaxFileSize the read is
+// Argument: the size of the file in bytes. Beyond files::kMaxFileSize the read is
 // refused after the first kMaxFileSize + 1 bytes.
 void BM_ReadSettings(benchmark::State& state) {
     ScratchFolder folder;

@@ -45,6 +45,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <variant>
 #include <vector>
 
 namespace ym {
@@ -621,8 +622,19 @@ private:
         Increases inc{};
     };
 
-    Periodic ScanPeriodic(const Grid& grid, const RunShape& run, std::int64_t k, std::int64_t b,
-                          IncreaseCache& cache) {
+    // A stretch k..end over which every moving intermediate keeps its binade and sign and
+    // every absorbed fee stays absorbed: there the rounding repeats with `period` steps.
+    struct Stretch {
+        Snapshot first; // at k
+        std::int64_t period = 0;
+        std::int64_t end = 0;
+    };
+
+    // The period search: the stretch from k (at most to b), or, when there is none worth
+    // a period, the GaveUp outcome with when to try again.
+    std::variant<Stretch, Periodic> FindStretch(const Grid& grid, const RunShape& run,
+                                                std::int64_t k, std::int64_t b,
+                                                IncreaseCache& cache) {
         const Snapshot first = Trace(grid.At(k));
         SlotMask absorbed{};
         for (std::size_t i = 0; i < kSlots; ++i) {
@@ -646,7 +658,7 @@ private:
             }
             const double v = first.value[op];
             if (!(v != 0) || !std::isfinite(v) || !std::isfinite(inc[op].approx)) {
-                return {Status::GaveUp, k};
+                return Periodic{Status::GaveUp, k};
             }
             bits = std::max(bits, UlpBits(v) + 1 - inc[op].lowestBit);
             // Steps before the intermediate could leave its binade.
@@ -670,23 +682,38 @@ private:
             }
         }
         if (bits > kMostPeriodBits) {
-            return {Status::GaveUp, k};
+            return Periodic{Status::GaveUp, k};
         }
         const std::int64_t period = std::int64_t{1} << bits;
         if (trials_ + 4 * period > kScanBudget) {
-            return {Status::GaveUp, k};
+            return Periodic{Status::GaveUp, k};
         }
         if (!(reach >= static_cast<double>(4 * period))) {
             // Too short to pay for a period; the next binade is twice as long.
             const double retry = std::min(clear, static_cast<double>(b - k) + 1);
-            return {Status::GaveUp, k,
-                    k + std::max<std::int64_t>(1, static_cast<std::int64_t>(retry))};
+            return Periodic{Status::GaveUp, k,
+                            k + std::max<std::int64_t>(1, static_cast<std::int64_t>(retry))};
         }
         const std::int64_t end = k + static_cast<std::int64_t>(reach);
         if (!Holds(run, inc, absorbed, first, first, margin) ||
             !Holds(run, inc, absorbed, first, Trace(grid.At(end)), margin)) {
-            return {Status::GaveUp, k};
+            return Periodic{Status::GaveUp, k};
         }
+        return Stretch{first, period, end};
+    }
+
+    // Within noise of zero from k: the period search, one period walked, then the residue
+    // step for the rest of the stretch.
+    Periodic ScanPeriodic(const Grid& grid, const RunShape& run, std::int64_t k, std::int64_t b,
+                          IncreaseCache& cache) {
+        auto found = FindStretch(grid, run, k, b, cache);
+        if (const Periodic* none = std::get_if<Periodic>(&found)) {
+            return *none;
+        }
+        const Stretch& stretch = std::get<Stretch>(found);
+        const Snapshot& first = stretch.first;
+        const std::int64_t period = stretch.period;
+        const std::int64_t end = stretch.end;
         // One period decides the stretch k..end.
         std::vector<double> net(static_cast<std::size_t>(period));
         net[0] = first.value[kOpNet];
@@ -697,12 +724,21 @@ private:
             }
             net[static_cast<std::size_t>(j)] = s.value[kOpNet];
         }
-        const Increase& rise = inc[kOpNet];
+        const Increase& rise = cache.inc[kOpNet];
         if (!rise.moves || !rise.positive) {
             return {Status::NotHere, end};
         }
-        // Residue class j stops at its first m with net_j + m x period x increase >= buy
-        // fees; the estimate is checked, and corrected, by the walk's own profit.
+        return ResidueStep(grid, k, stretch, net, rise);
+    }
+
+    // Residue class j of the stretch (the prices k + j + m x period) has its net proceeds
+    // rise by period x increase each turn, the rounding being the same: each class stops
+    // at its first m with net_j + m x period x increase >= buy fees. The estimate is
+    // checked, and corrected, by the walk's own profit.
+    Periodic ResidueStep(const Grid& grid, std::int64_t k, const Stretch& stretch,
+                         const std::vector<double>& net, const Increase& rise) {
+        const std::int64_t period = stretch.period;
+        const std::int64_t end = stretch.end;
         std::int64_t best = end + 1;
         const double perTurn = static_cast<double>(period) * rise.approx;
         for (std::int64_t j = 0; j < period; ++j) {

@@ -93,4 +93,13 @@ FieldCommit CommitQuantity(std::string_view text) {
     return c;
 }
 
+FieldCommit CommitExRightsEntry(const ExRightsEntry& entry, std::string_view text) {
+    if (!entry.countsShares) {
+        return CommitSellPrice(text);
+    }
+    FieldCommit c;
+    c.value = Val(text);
+    return c;
+}
+
 } // namespace ym

@@ -13,12 +13,14 @@ std::string ModelLabel(const FeeModelSettings& settings, const Date& tradeDate) 
     return std::string(kOfficialModelName) + " " + FormatDate(tradeDate);
 }
 
-std::optional<FeeRules> TradeFeeRules(const FeeModelSettings& settings, const ClassicRates& classic,
-                                      Market market, SecurityType type, const Date& tradeDate) {
-    if (settings.model == FeeModel::Classic) {
-        return FeeRules(classic);
+std::optional<FeeRules> FeeRulesFor(const FeeParameters& parameters,
+                                    const FeeModelSettings& settings, std::optional<Market> market,
+                                    SecurityType type, const Date& tradeDate) {
+    if (settings.model == FeeModel::Classic || !market) {
+        return FeeRules(ClassicRates{CurrentRates(parameters, market, type), market,
+                                     parameters.SettlementCap()});
     }
-    return OfficialFeeRules(tradeDate, market, type, settings.terms);
+    return OfficialFeeRules(tradeDate, *market, type, settings.terms);
 }
 
 std::optional<std::string> CommissionRateProblem(double rate) {

@@ -2,6 +2,7 @@
 // official rule set of the trade date with the broker's terms.
 #pragma once
 
+#include "core/fee_parameters.h"
 #include "core/fee_schedule.h"
 #include "core/official_rules.h"
 #include "core/selection.h"
@@ -30,11 +31,14 @@ inline constexpr std::string_view kOfficialModelName = "官方规则";
 // trade date.
 std::string ModelLabel(const FeeModelSettings& settings, const Date& tradeDate);
 
-// The fee rules of a trade: the classic rates, or the official rules of `tradeDate` with
-// the broker's terms. nullopt for an official trade before kFirstRuleDate (show
-// kNoRulesMessage).
-std::optional<FeeRules> TradeFeeRules(const FeeModelSettings& settings, const ClassicRates& classic,
-                                      Market market, SecurityType type, const Date& tradeDate);
+// The fee rules of a trade of `type` on `tradeDate`: the classic rates of the parameters'
+// block for the market and type, or the official rules of that day with the broker's
+// terms. Without a market the classic rates are the Shenzhen block's without the
+// settlement cap, whatever the model: no exchange's official rules apply. nullopt for an
+// official trade before kFirstRuleDate (show kNoRulesMessage).
+std::optional<FeeRules> FeeRulesFor(const FeeParameters& parameters,
+                                    const FeeModelSettings& settings, std::optional<Market> market,
+                                    SecurityType type, const Date& tradeDate);
 
 // The broker's terms a user may set: a commission rate from 0 to the legal cap of 3‰, a
 // minimum from 0 to kMostMinimum. nullopt when the value is admissible, else why not.

@@ -2,6 +2,7 @@
 
 #include "core/number_text.h"
 #include "core/profile_file.h"
+#include "core/text_codec.h"
 
 #include <array>
 #include <optional>
@@ -40,16 +41,6 @@ constexpr std::array<FlagKey, 2> kFlagKeys{{
     {"IncludesFees", &BrokerTerms::includesExchangeFees},
 }};
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 // The value of a key, or nullopt when the key is missing or empty.
 std::optional<std::string> Read(const profile::Profile& file, std::string_view key) {
     // A default no value can equal: the profile functions trim values, so a line break
@@ -80,7 +71,7 @@ FeeModelRead ReadFeeModel(const profile::Profile& file) {
         return read;
     }
     read.present = true;
-    const std::string word = Lower(*model);
+    const std::string word = text::AsciiLower(*model);
     if (word == kModelWords[1]) {
         read.settings.model = FeeModel::Official;
     } else if (word != kModelWords[0]) {
@@ -127,23 +118,8 @@ std::vector<std::string> FeeModelLines(const FeeModelSettings& settings) {
     return lines;
 }
 
-bool SaveFeeModel(const std::filesystem::path& file, const FeeModelSettings& settings) {
-    std::optional<profile::Profile> profile = profile::Profile::Load(file);
-    if (!profile) {
-        return false;
-    }
-    if (settings.model == FeeModel::Classic && !ReadFeeModel(*profile).present) {
-        return true;
-    }
-    return SaveFeeModel(*profile, settings) &&
-           profile::ReplaceFileAtomically(file, profile->Bytes()).done;
-}
-
-bool SaveFeeModel(profile::Profile& file, const FeeModelSettings& settings) {
-    if (settings.model == FeeModel::Classic && !ReadFeeModel(file).present) {
-        return true;
-    }
-    return file.WriteSection(kSectionFeeRules, FeeModelLines(settings));
+bool WritesFeeModel(const profile::Profile& file, const FeeModelSettings& settings) {
+    return settings.model == FeeModel::Official || ReadFeeModel(file).present;
 }
 
 } // namespace ym

@@ -41,12 +41,9 @@ FeeModelRead ReadFeeModel(const profile::Profile& file);
 // The section's lines, "key=value" each, in the order above.
 std::vector<std::string> FeeModelLines(const FeeModelSettings& settings);
 
-// Writes the section when the model is official or the file has the section already (a
-// user going back to the classic model keeps their terms); otherwise leaves the file
-// alone. False when the file could not be written.
-bool SaveFeeModel(const std::filesystem::path& file, const FeeModelSettings& settings);
-// The same edit on a parsed file, for a save that writes more than this section at once.
-// False when the section could not be written into it.
-bool SaveFeeModel(profile::Profile& file, const FeeModelSettings& settings);
+// Whether a save writes the section: when the model is official, or when the file has the
+// section already (a user going back to the classic model keeps their terms). The file of
+// a user who never chose the official model keeps its bytes.
+bool WritesFeeModel(const profile::Profile& file, const FeeModelSettings& settings);
 
 } // namespace ym

@@ -73,9 +73,6 @@ struct FeeRules {
     double other = 0; // a fixed charge per leg, whether the leg is traded or not
     // Each charge and the leg's total are rounded to the fen, as a statement shows them.
     bool toFen = false;
-    // The trade's result shows the handling and regulatory fees in its "other" row: the
-    // A-share panel has no rows of their own.
-    bool exchangeFeesAsOther = false;
 
     const Charge& operator[](ChargeSlot slot) const {
         return charges[static_cast<std::size_t>(slot)];

@@ -377,7 +377,6 @@ std::optional<FeeRules> OfficialFeeRules(const Date& date, Market market, Securi
     }
     FeeRules rules;
     rules.toFen = true;
-    rules.exchangeFeesAsOther = type != SecurityType::BShare;
     Charge& commission = rules[ChargeSlot::Commission];
     commission.rate = terms.commissionRate;
     if (!terms.minimumWaived) {

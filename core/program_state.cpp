@@ -25,18 +25,11 @@ void ProgramState::TakeStored(const StoredSettings& stored) {
     }
 }
 
-void ProgramState::LoadCurrentRates() {
-    if (type) {
-        rates = CurrentRates(parameters, market, *type);
-    }
-}
-
 std::optional<FeeRules> ProgramState::feeRules() const {
-    const ClassicRates classic{rates, market, parameters.SettlementCap()};
-    if (!market || !type) {
-        return FeeRules(classic);
+    if (!type) {
+        return FeeRules(ClassicRates{RateSet{}, market, parameters.SettlementCap()});
     }
-    return TradeFeeRules(feeModel, classic, *market, *type, tradeDate);
+    return FeeRulesFor(parameters, feeModel, market, *type, tradeDate);
 }
 
 std::optional<SettingsMessage> ProgramState::SaveSelection() const {

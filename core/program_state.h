@@ -1,6 +1,7 @@
 // The program-wide data shared by the windows: the settings path, the fee parameters, the
-// current rate set, the selection, the display scheme, the fee model with the trade date,
-// and the stored inputs of the calculator. One instance lives for the whole run.
+// selection, the display scheme, the fee model with the trade date, and the stored inputs
+// of the calculator. One instance lives for the whole run; the fee rules are derived from
+// it on every calculation, never stored.
 #pragma once
 
 #include "core/display_scheme.h"
@@ -21,7 +22,6 @@ namespace ym {
 struct ProgramState {
     std::filesystem::path settingsPath;
     FeeParameters parameters;
-    RateSet rates;
     // No market or type while the stored numbers name none (a missing key reads -1).
     std::optional<Market> market;
     std::optional<SecurityType> type;
@@ -50,14 +50,12 @@ struct ProgramState {
     std::optional<SettingsMessage> Load();
     // Takes what was read from a settings file.
     void TakeStored(const StoredSettings& stored);
-    // The selected type's rates from the parameters; without a type the rates stay.
-    void LoadCurrentRates();
     // Writes the selection into the settings file, as the exit action does.
     std::optional<SettingsMessage> SaveSelection() const;
 
-    // The fee rules of the selection under the fee model on the trade date; nullopt for an
-    // official trade before kFirstRuleDate (say kNoRulesMessage). Without a market and a
-    // type there are no official rules to pick: the classic rates, all 0 then, apply.
+    // The fee rules of the selection under the fee model on the trade date (FeeRulesFor);
+    // nullopt for an official trade before kFirstRuleDate (say kNoRulesMessage). Without a
+    // type nothing selects a block of rates: classic rates of 0 apply.
     std::optional<FeeRules> feeRules() const;
 };
 

@@ -12,20 +12,23 @@ namespace {
 enum class RowKind { Yuan, Percent, BreakEven };
 
 // One row of a result panel: its caption, the result it shows, how the value is written
-// and the colour slot it has while no profit colours it.
+// and the colour slot it has while no profit colours it. The A-share panel has no rows for
+// the handling and regulatory fees (only the official rules charge them on its types): its
+// 其它 row shows them with the other charges.
 struct RowSpec {
     std::string_view caption;
     double TradeResult::*field;
     RowKind kind;
     ColorSlot slot;
     bool profitRow;
+    bool withExchangeFees = false;
 };
 
 constexpr std::array<RowSpec, 10> kARows{{
     {"佣      金：", &TradeResult::commissionTotal, RowKind::Yuan, kSlotNormal, false},
     {"印  花  税：", &TradeResult::stampTotal, RowKind::Yuan, kSlotNormal, false},
     {"过  户  费：", &TradeResult::transferTotal, RowKind::Yuan, kSlotNormal, false},
-    {"其      它：", &TradeResult::otherTotal, RowKind::Yuan, kSlotNormal, false},
+    {"其      它：", &TradeResult::otherTotal, RowKind::Yuan, kSlotNormal, false, true},
     {"手续费合计：", &TradeResult::feesTotal, RowKind::Yuan, kSlotLoss, false},
     {"纯  利  润：", &TradeResult::netProfit, RowKind::Yuan, kSlotFlat, true},
     {"收  益  率：", &TradeResult::yield, RowKind::Percent, kSlotFlat, true},
@@ -77,6 +80,10 @@ std::string ValueText(const RowSpec& row, const TradeResult& result) {
         return FormatMask(*result.breakEvenPrice, kYuanMask);
     case RowKind::Yuan:
         break;
+    }
+    if (row.withExchangeFees) {
+        return FormatMask((result.handlingTotal + result.regulatorTotal) + result.*row.field,
+                          kYuanMask);
     }
     return FormatMask(result.*row.field, kYuanMask);
 }

@@ -6,13 +6,9 @@ namespace ym {
 
 namespace {
 
-constexpr std::array<SecurityType, 5> kTypes{SecurityType::AShare, SecurityType::Bond,
-                                             SecurityType::Fund, SecurityType::InvestmentFund,
-                                             SecurityType::BShare};
-
 std::string Types(const OfficialFeeRow& row) {
     std::string out;
-    for (const SecurityType type : kTypes) {
+    for (const SecurityType type : kSecurityTypes) {
         if (row.Covers(type)) {
             out += (out.empty() ? "" : "、");
             out += TypeName(type);

@@ -1,8 +1,9 @@
 #include "core/security_codes.h"
 
+#include "core/text_codec.h"
+
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace ym {
 
@@ -78,13 +79,6 @@ constexpr std::array<ExchangeWord, 4> kExchangeWords{{
     {"bj", kBj},
 }};
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 bool AllDigits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -150,7 +144,7 @@ CodeLookup LookUpCode(std::string_view text) {
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
         text.remove_suffix(1);
     }
-    std::string digits = Lower(text);
+    std::string digits = text::AsciiLower(text);
     const std::optional<Exchange> given = TakeExchange(digits);
     if (!AllDigits(digits) || digits.size() > 6) {
         return {std::nullopt, "not a security code: one to six digits, optionally with sh, sz "
@@ -192,7 +186,7 @@ std::string_view BoardName(Board board) {
 }
 
 std::optional<Board> ParseBoard(std::string_view key) {
-    const std::string word = Lower(key);
+    const std::string word = text::AsciiLower(key);
     for (std::size_t i = 0; i < kBoardKeys.size(); ++i) {
         if (word == kBoardKeys[i] || key == kBoardNames[i]) {
             return static_cast<Board>(i);

@@ -1,5 +1,7 @@
 #include "core/selection.h"
 
+#include "core/text_codec.h"
+
 #include <array>
 #include <string>
 
@@ -28,9 +30,6 @@ namespace {
 constexpr std::array<std::string_view, 5> kTypeNames{"A 股", "债券", "基金", "证券投资基金",
                                                      "B 股"};
 constexpr std::array<std::string_view, 5> kTypeKeys{"a", "bond", "fund", "sif", "b"};
-constexpr std::array<SecurityType, 5> kTypes{SecurityType::AShare, SecurityType::Bond,
-                                             SecurityType::Fund, SecurityType::InvestmentFund,
-                                             SecurityType::BShare};
 
 struct MarketWord {
     std::string_view word;
@@ -49,16 +48,6 @@ constexpr std::array<MarketWord, 10> kMarketWords{{
     {"深", Market::Shenzhen},
 }};
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
 std::size_t IndexOf(SecurityType type) {
     return static_cast<std::size_t>(NumberOf(type) - 1);
 }
@@ -74,7 +63,7 @@ std::string_view TypeKey(SecurityType type) {
 }
 
 std::optional<Market> ParseMarket(std::string_view text) {
-    const std::string word = Lower(text);
+    const std::string word = text::AsciiLower(text);
     for (const MarketWord& m : kMarketWords) {
         if (word == m.word) {
             return m.market;
@@ -84,8 +73,8 @@ std::optional<Market> ParseMarket(std::string_view text) {
 }
 
 std::optional<SecurityType> ParseType(std::string_view text) {
-    const std::string word = Lower(text);
-    for (SecurityType type : kTypes) {
+    const std::string word = text::AsciiLower(text);
+    for (SecurityType type : kSecurityTypes) {
         std::string caption(TypeName(type));
         std::string joined = caption;
         std::erase(joined, ' ');

@@ -3,6 +3,7 @@
 // becomes one of these in one place; everything after that works with the types.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -19,6 +20,16 @@ enum class SecurityType : std::int16_t {
     InvestmentFund = 4,
     BShare = 5,
 };
+
+// Every type, in the order of the type selector.
+inline constexpr std::array<SecurityType, 5> kSecurityTypes{
+    SecurityType::AShare, SecurityType::Bond, SecurityType::Fund, SecurityType::InvestmentFund,
+    SecurityType::BShare};
+
+// The selection of a new settings file, which a command also takes when the file stores
+// none.
+inline constexpr Market kDefaultMarket = Market::Shenzhen;
+inline constexpr SecurityType kDefaultType = SecurityType::AShare;
 
 // nullopt for a number that names no market or type (a missing key reads -1).
 std::optional<Market> MarketFromNumber(int number);

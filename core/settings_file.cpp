@@ -1,4 +1,5 @@
 #include "core/settings_file.h"
+#include "core/atomic_file.h"
 
 #include "core/number_text.h"
 #include "core/profile_file.h"
@@ -69,7 +70,10 @@ std::vector<DefaultSection> DefaultSections() {
     return {
         {kSectionShanghai, DefaultParameterLines(true), SettingsMessage::CreateShanghai},
         {kSectionShenzhen, DefaultParameterLines(false), SettingsMessage::CreateShenzhen},
-        {kSectionSelect, {"Select1=2", "Select2=1"}, SettingsMessage::CreateSelect},
+        {kSectionSelect,
+         {"Select1=" + std::to_string(NumberOf(kDefaultMarket)),
+          "Select2=" + std::to_string(NumberOf(kDefaultType))},
+         SettingsMessage::CreateSelect},
         {kSectionShowColor, DefaultShowColorLines(), SettingsMessage::CreateShowColor},
     };
 }
@@ -152,9 +156,7 @@ std::optional<SettingsMessage> SaveItemsAtOnce(const std::filesystem::path& file
         return SettingsMessage::ChangeShanghai;
     }
     std::vector<SaveItem> items = SaveItems(parameters, scheme, SectionsOf(*profile));
-    // A user who never chose the official model gets no section of it.
-    if (model != nullptr &&
-        (model->model == FeeModel::Official || ReadFeeModel(*profile).present)) {
+    if (model != nullptr && WritesFeeModel(*profile, *model)) {
         items.push_back(
             SectionItem(kSectionFeeRules, FeeModelLines(*model), SettingsMessage::SaveFeeRules));
     }
@@ -166,7 +168,7 @@ std::optional<SettingsMessage> SaveItemsAtOnce(const std::filesystem::path& file
             return item.failure;
         }
     }
-    const profile::Replacement r = profile::ReplaceFileAtomically(file, profile->Bytes());
+    const files::Replacement r = files::ReplaceFileAtomically(file, profile->Bytes());
     if (r.done) {
         return std::nullopt;
     }
@@ -301,7 +303,7 @@ std::optional<SettingsMessage> EnsureSettingsFile(const std::filesystem::path& f
     // start would take for a complete one. Anything else of that name (a folder, a FIFO,
     // a device, a link to nothing) is no file to read, and it is not replaced either: the
     // write fails before its first section.
-    const profile::Replacement r = profile::ReplaceFileAtomically(file, DefaultSettingsBytes());
+    const files::Replacement r = files::ReplaceFileAtomically(file, DefaultSettingsBytes());
     if (r.done) {
         return std::nullopt;
     }

@@ -91,7 +91,7 @@ std::string ParameterProblemsNotice(const std::vector<std::string>& missing,
 // Reads the file once and takes, in the fixed order, Select1, Select2, Color,
 // SColor1..10 (Color 4 only), A1..A27, B1..B28, then fills the colour tables from the
 // scheme number, and takes the fee model's section from the same reading. A file that
-// cannot be read (no read permission, not a regular file, more than profile::kMaxFileSize
+// cannot be read (no read permission, not a regular file, more than files::kMaxFileSize
 // bytes) fails on the first of them: ReadSelect1. A file in UTF-8 or UTF-16 is read by the
 // UTF-8 spelling of its section names, and its writers keep it in its encoding.
 SettingsRead ReadSettings(const std::filesystem::path& file);

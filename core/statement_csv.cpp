@@ -1,6 +1,8 @@
 #include "core/statement_csv.h"
 #include "core/portable.h"
 
+#include "core/text_codec.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -26,66 +28,6 @@ constexpr std::array<GbkChar, 44> kGbkWords{{
     {0xD5AE, 0x503A}, {0xD6A4, 0x8BC1}, {0xD7CA, 0x8D44}, {0xDBDA, 0x5733},
 }};
 
-constexpr char32_t kReplacement = 0xFFFD;
-
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-}
-
-// The length of the valid UTF-8 sequence at `i`, or 0.
-std::size_t Utf8Length(std::string_view s, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(s[i]);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2, code = lead & 0x1F, minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3, code = lead & 0x0F, minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4, code = lead & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (s.size() - i < length) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto next = static_cast<unsigned char>(s[i + k]);
-        if ((next & 0xC0) != 0x80) {
-            return 0;
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return 0;
-    }
-    return length;
-}
-
-bool IsUtf8(std::string_view s) {
-    for (std::size_t i = 0; i < s.size();) {
-        const std::size_t length = Utf8Length(s, i);
-        if (length == 0) {
-            return false;
-        }
-        i += length;
-    }
-    return true;
-}
-
 std::string FromGbk(std::string_view s) {
     std::string out;
     out.reserve(s.size() + s.size() / 2);
@@ -95,7 +37,7 @@ std::string FromGbk(std::string_view s) {
             out.push_back(s[i]);
             continue;
         }
-        char32_t code = kReplacement;
+        char32_t code = text::kReplacementCharacter;
         // A lead byte takes the next byte with it, whatever it is, except the end of a line:
         // a broken pair must not swallow the line break.
         if (lead >= 0x81 && lead <= 0xFE && i + 1 < s.size() && s[i + 1] != '\n' &&
@@ -110,17 +52,7 @@ std::string FromGbk(std::string_view s) {
             }
             ++i;
         }
-        AppendUtf8(out, code);
-    }
-    return out;
-}
-
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
+        text::AppendUtf8(out, code);
     }
     return out;
 }
@@ -217,12 +149,11 @@ std::string_view ColumnKey(Column column) {
 }
 
 Decoded Decode(std::string_view bytes) {
-    constexpr std::string_view kBom = "\xEF\xBB\xBF";
-    if (bytes.starts_with(kBom)) {
-        bytes.remove_prefix(kBom.size());
+    if (bytes.starts_with(text::kUtf8Bom)) {
+        bytes.remove_prefix(text::kUtf8Bom.size());
         return {std::string(bytes), false};
     }
-    if (IsUtf8(bytes)) {
+    if (text::IsUtf8(bytes)) {
         return {std::string(bytes), false};
     }
     return {FromGbk(bytes), true};
@@ -293,7 +224,7 @@ std::optional<Record> Reader::Next() {
 std::variant<Header, std::string> ParseHeader(const std::vector<std::string>& fields) {
     Header header;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        const std::string name = Lower(fields[i]);
+        const std::string name = text::AsciiLower(fields[i]);
         const auto found = std::find_if(kColumnNames.begin(), kColumnNames.end(),
                                         [&](const ColumnName& c) { return c.name == name; });
         if (found == kColumnNames.end()) {
@@ -354,7 +285,7 @@ std::variant<Leg, std::string> ParseLeg(const Header& header,
                " is not a security type (a, bond, fund, sif, b, 1..5, A股 ...)";
     }
     leg.type = *type;
-    const std::string side = Lower(field(Column::Side));
+    const std::string side = text::AsciiLower(field(Column::Side));
     const auto sideWord = std::find_if(kSideWords.begin(), kSideWords.end(),
                                        [&](const SideWord& w) { return w.word == side; });
     if (sideWord == kSideWords.end()) {

@@ -4,39 +4,14 @@
 
 namespace ym {
 
-namespace {
-
-// A leg's fees as the result shows them.
-struct ShownLeg {
-    LegCharges charges;
-    double handling = 0;
-    double regulator = 0;
-    double other = 0;
-};
-
-ShownLeg Show(const FeeRules& rules, const LegCharges& leg) {
-    ShownLeg shown{leg, leg[ChargeSlot::Handling], leg[ChargeSlot::Regulator], leg.other};
-    if (rules.exchangeFeesAsOther) {
-        shown.other = (shown.handling + shown.regulator) + shown.other;
-        shown.handling = 0;
-        shown.regulator = 0;
-    }
-    return shown;
-}
-
-} // namespace
-
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     TradeResult res;
     // Sums of fees rounded to the fen are whole fen again; the rounding only takes the
     // binary addition's noise off.
     const auto add = [&](double a, double b) { return rules.toFen ? RoundToCents(a + b) : a + b; };
 
-    const ShownLeg buy = Show(rules, ChargeLeg(rules, Side::Buy, input.buyPrice, input.quantity));
-    const ShownLeg sell =
-        Show(rules, ChargeLeg(rules, Side::Sell, input.sellPrice, input.quantity));
-    const LegCharges& b = buy.charges;
-    const LegCharges& s = sell.charges;
+    const LegCharges b = ChargeLeg(rules, Side::Buy, input.buyPrice, input.quantity);
+    const LegCharges s = ChargeLeg(rules, Side::Sell, input.sellPrice, input.quantity);
     res.buyAmount = b.amount;
     res.sellAmount = s.amount;
     res.buyCommission = b[ChargeSlot::Commission];
@@ -45,10 +20,10 @@ TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     res.sellStamp = s[ChargeSlot::Stamp];
     res.buySettlement = b[ChargeSlot::Settlement];
     res.sellSettlement = s[ChargeSlot::Settlement];
-    res.buyHandling = buy.handling;
-    res.sellHandling = sell.handling;
-    res.buyRegulator = buy.regulator;
-    res.sellRegulator = sell.regulator;
+    res.buyHandling = b[ChargeSlot::Handling];
+    res.sellHandling = s[ChargeSlot::Handling];
+    res.buyRegulator = b[ChargeSlot::Regulator];
+    res.sellRegulator = s[ChargeSlot::Regulator];
 
     res.commissionTotal = add(res.sellCommission, res.buyCommission);
     res.stampTotal = add(res.sellStamp, res.buyStamp);
@@ -63,11 +38,11 @@ TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     // the leg that has an amount. Classic legs have equal transfer fees and other charges,
     // so which leg makes no difference there, and x + x is 2x to the bit.
     const bool bothLegs = !(res.sellAmount == 0 || res.buyAmount == 0);
-    const ShownLeg& lone = res.buyAmount != 0 ? buy : sell;
-    res.legTransfer = lone.charges[ChargeSlot::Transfer];
+    const LegCharges& lone = res.buyAmount != 0 ? b : s;
+    res.legTransfer = lone[ChargeSlot::Transfer];
     if (bothLegs) {
         res.transferTotal = add(s[ChargeSlot::Transfer], b[ChargeSlot::Transfer]);
-        res.otherTotal = add(sell.other, buy.other);
+        res.otherTotal = add(s.other, b.other);
     } else {
         res.netProfit = 0;
         res.yield = 0;

@@ -50,11 +50,8 @@ struct TradeResult {
 std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice, double quantity,
                                          std::int64_t* trials = nullptr);
 
-// Both legs through ChargeLeg. A one-legged trade (or one without amounts) takes its fixed
-// charges once. Where the rules show the handling and regulatory fees as "other" (the
-// official rules for every type but B shares, whose panel has no rows for them), the
-// Buy/sellHandling and Buy/sellRegulator fields and their totals stay 0 and the fees are in
-// otherTotal; the leg totals and feesTotal include them either way.
+// Both legs through ChargeLeg, each fee under its own name. A one-legged trade (or one
+// without amounts) takes its fixed charges once.
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 
 } // namespace ym

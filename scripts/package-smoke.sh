@@ -17,6 +17,7 @@ help=$("$bin/yuanmate-calc" --help)
 [[ $help == *yuanmate-calc* ]]
 test -f "$work/root/usr/share/applications/yuanmate.desktop"
 test -f "$work/root/usr/share/icons/hicolor/scalable/apps/yuanmate.svg"
+grep -q "^License: MIT" "$work/root/usr/share/doc/yuanmate/copyright"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$work/root/usr/share/applications/yuanmate.desktop"
 fi

@@ -1,16 +1,19 @@
 // yuanmate-calc batch: every leg of a statement CSV priced through the fee function and
 // compared, fee by fee, with what the broker charged.
-#include "core/fee_parameters.h"
+#include "core/fee_model.h"
 #include "core/number_text.h"
 #include "core/statement_csv.h"
 #include "tools/calc_commands.h"
 #include "tools/calc_settings.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <fstream>
 #include <iterator>
 #include <unordered_map>
+#include <variant>
+#include <vector>
 
 namespace ym::calc {
 
@@ -22,14 +25,26 @@ namespace st = ym::statement;
 // for the binary noise of two decimal values.
 constexpr double kTolerance = 0.01 + 1e-9;
 
-constexpr std::array<std::string_view, 8> kCalcColumns{
-    "commission_calc", "stamp_calc", "transfer_calc", "handling_calc",
-    "regulatory_calc", "other_calc", "fees_calc",     "amount_calc"};
-
 // The fees of a leg as the output lists them, each to the fen.
 struct Computed {
     double commission, stamp, transfer, handling, regulatory, other, fees, amount;
 };
+
+// The computed columns of the output, in their order.
+struct CalcColumn {
+    std::string_view name;
+    double Computed::*member;
+};
+constexpr std::array<CalcColumn, 8> kCalcColumns{{
+    {"commission_calc", &Computed::commission},
+    {"stamp_calc", &Computed::stamp},
+    {"transfer_calc", &Computed::transfer},
+    {"handling_calc", &Computed::handling},
+    {"regulatory_calc", &Computed::regulatory},
+    {"other_calc", &Computed::other},
+    {"fees_calc", &Computed::fees},
+    {"amount_calc", &Computed::amount},
+}};
 
 Computed Compute(const LegCharges& leg) {
     // The settlement fee has no column of its own: B shares pay it, the other fee's column.
@@ -42,6 +57,12 @@ Computed Compute(const LegCharges& leg) {
             RoundToCents(other),
             RoundToCents(leg.total),
             RoundToCents(leg.amount)};
+}
+
+// What each fee column of a statement holds: "other" is everything but commission, stamp
+// duty and transfer fee.
+std::array<double, st::kChargedColumns> AsCharged(const Computed& c) {
+    return {c.commission, c.stamp, c.transfer, RoundToCents(c.handling + c.regulatory + c.other)};
 }
 
 // A value to the fen as "-12.34", without grouping.
@@ -89,11 +110,9 @@ public:
         auto found = cache_.find(key);
         if (found == cache_.end()) {
             const ProgramState& s = settings_.state;
-            const ClassicRates classic{CurrentRates(s.parameters, leg.market, leg.type), leg.market,
-                                       s.parameters.SettlementCap()};
             found = cache_
-                        .emplace(key, TradeFeeRules(settings_.model, classic, leg.market, leg.type,
-                                                    leg.date))
+                        .emplace(key, FeeRulesFor(s.parameters, settings_.model, leg.market,
+                                                  leg.type, leg.date))
                         .first;
         }
         return found->second;
@@ -121,6 +140,98 @@ std::optional<std::string> ReadAll(const std::string& name, std::istream& in, st
     return std::nullopt;
 }
 
+// The statement's header: the columns it gives, and which of its fields the output echoes,
+// in the order of the input.
+struct Statement {
+    st::Header header;
+    std::vector<std::string> names;
+    std::vector<std::size_t> echoed;
+};
+
+std::variant<Statement, std::string> ReadHeader(st::Reader& reader) {
+    const std::optional<st::Record> record = reader.Next();
+    if (!record) {
+        return "the statement is empty: it needs a header line";
+    }
+    auto parsed = st::ParseHeader(record->fields);
+    if (auto* message = std::get_if<std::string>(&parsed)) {
+        return "line " + std::to_string(record->line) + ": " + *message;
+    }
+    Statement statement{std::get<st::Header>(std::move(parsed)), record->fields, {}};
+    for (std::size_t i = 0; i < record->fields.size(); ++i) {
+        if (std::find(statement.header.at.begin(), statement.header.at.end(), i) !=
+            statement.header.at.end()) {
+            statement.echoed.push_back(i);
+        }
+    }
+    return statement;
+}
+
+// The echoed fields, the computed columns, a difference for each fee column the statement
+// gives, and the verdict.
+void AppendHeaderLine(std::string& text, const Statement& statement) {
+    for (std::size_t i : statement.echoed) {
+        AppendField(text, statement.names[i]);
+        text += ',';
+    }
+    for (const CalcColumn& column : kCalcColumns) {
+        text += column.name;
+        text += ',';
+    }
+    for (std::size_t c = 0; c < st::kChargedColumns; ++c) {
+        if (statement.header.at[st::kFirstCharged + c]) {
+            text += st::ColumnKey(static_cast<st::Column>(st::kFirstCharged + c));
+            text += "_diff,";
+        }
+    }
+    text += "check\n";
+}
+
+// One leg's line; true when a fee the broker charged differs from the computed one.
+bool AppendLegLine(std::string& text, const Statement& statement,
+                   const std::vector<std::string>& fields, const st::Leg& leg,
+                   const FeeRules& rules) {
+    const Computed computed = Compute(ChargeLeg(rules, leg.side, leg.price, leg.quantity));
+    for (std::size_t i : statement.echoed) {
+        AppendField(text, fields[i]);
+        text += ',';
+    }
+    for (const CalcColumn& column : kCalcColumns) {
+        AppendFen(text, computed.*column.member);
+        text += ',';
+    }
+    const std::array<double, st::kChargedColumns> charged = AsCharged(computed);
+    bool differs = false;
+    for (std::size_t i = 0; i < st::kChargedColumns; ++i) {
+        if (!statement.header.at[st::kFirstCharged + i]) {
+            continue;
+        }
+        if (leg.charged[i]) {
+            const double diff = *leg.charged[i] - charged[i];
+            differs = differs || !(std::fabs(diff) <= kTolerance);
+            AppendFen(text, diff);
+        }
+        text += ',';
+    }
+    text += differs ? "differs\n" : "ok\n";
+    return differs;
+}
+
+std::optional<std::string> WriteAll(const std::optional<std::string>& name, const std::string& text,
+                                    std::ostream& out) {
+    if (!name) {
+        out << text;
+        return std::nullopt;
+    }
+    std::ofstream file(*name, std::ios::binary | std::ios::trunc);
+    file << text;
+    file.flush();
+    if (!file) {
+        return *name + ": could not be written";
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
@@ -142,47 +253,18 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
     const st::Decoded decoded = st::Decode(bytes);
     bytes = {};
     st::Reader reader(decoded.text);
-    const std::optional<st::Record> headerRecord = reader.Next();
-    if (!headerRecord) {
-        err << prefix << "the statement is empty: it needs a header line\n";
+    const auto header = ReadHeader(reader);
+    if (const auto* message = std::get_if<std::string>(&header)) {
+        err << prefix << *message << '\n';
         return kExitBadInput;
     }
-    const auto parsedHeader = st::ParseHeader(headerRecord->fields);
-    if (const auto* message = std::get_if<std::string>(&parsedHeader)) {
-        err << prefix << "line " << headerRecord->line << ": " << *message << '\n';
-        return kExitBadInput;
-    }
-    const st::Header& header = std::get<st::Header>(parsedHeader);
-    for (const std::string& name : header.ignored) {
+    const Statement& statement = std::get<Statement>(header);
+    for (const std::string& name : statement.header.ignored) {
         err << prefix << "note: column " << Quoted(name) << " ignored\n";
     }
 
-    // The columns read, in the order of the input.
-    std::vector<std::size_t> echoed;
-    for (std::size_t i = 0; i < headerRecord->fields.size(); ++i) {
-        for (const auto& at : header.at) {
-            if (at == i) {
-                echoed.push_back(i);
-            }
-        }
-    }
     std::string text;
-    for (std::size_t i : echoed) {
-        AppendField(text, headerRecord->fields[i]);
-        text += ',';
-    }
-    for (std::string_view column : kCalcColumns) {
-        text += column;
-        text += ',';
-    }
-    for (std::size_t c = 0; c < st::kChargedColumns; ++c) {
-        if (header.at[st::kFirstCharged + c]) {
-            text += st::ColumnKey(static_cast<st::Column>(st::kFirstCharged + c));
-            text += "_diff,";
-        }
-    }
-    text += "check\n";
-
+    AppendHeaderLine(text, statement);
     RulesCache rules(settings);
     bool badLines = false;
     bool differs = false;
@@ -195,7 +277,7 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             bad("a quoted field is never closed");
             break;
         }
-        const auto parsed = st::ParseLeg(header, record->fields);
+        const auto parsed = st::ParseLeg(statement.header, record->fields);
         if (const auto* message = std::get_if<std::string>(&parsed)) {
             bad(*message);
             continue;
@@ -206,46 +288,12 @@ int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, s
             bad(kNoRulesMessage);
             continue;
         }
-        const Computed c = Compute(ChargeLeg(*legRules, leg.side, leg.price, leg.quantity));
-        for (std::size_t i : echoed) {
-            AppendField(text, record->fields[i]);
-            text += ',';
-        }
-        for (const double v : {c.commission, c.stamp, c.transfer, c.handling, c.regulatory, c.other,
-                               c.fees, c.amount}) {
-            AppendFen(text, v);
-            text += ',';
-        }
-        // What each fee column of a statement holds: "other" is everything but commission,
-        // stamp duty and transfer fee.
-        const std::array<double, st::kChargedColumns> computed{
-            c.commission, c.stamp, c.transfer, RoundToCents(c.handling + c.regulatory + c.other)};
-        bool lineDiffers = false;
-        for (std::size_t i = 0; i < st::kChargedColumns; ++i) {
-            if (!header.at[st::kFirstCharged + i]) {
-                continue;
-            }
-            if (leg.charged[i]) {
-                const double diff = *leg.charged[i] - computed[i];
-                lineDiffers = lineDiffers || !(std::fabs(diff) <= kTolerance);
-                AppendFen(text, diff);
-            }
-            text += ',';
-        }
-        text += lineDiffers ? "differs\n" : "ok\n";
-        differs = differs || lineDiffers;
+        differs = AppendLegLine(text, statement, record->fields, leg, *legRules) || differs;
     }
 
-    if (options.output) {
-        std::ofstream file(*options.output, std::ios::binary | std::ios::trunc);
-        file << text;
-        file.flush();
-        if (!file) {
-            err << prefix << *options.output << ": could not be written\n";
-            return kExitFileError;
-        }
-    } else {
-        out << text;
+    if (auto message = WriteAll(options.output, text, out)) {
+        err << prefix << *message << '\n';
+        return kExitFileError;
     }
     if (badLines) {
         return kExitBadInput;

@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 #include <utility>
 
@@ -28,29 +29,26 @@ constexpr FieldSpec kBuyField{"买入价格", "--buy", kPriceFieldLength, true};
 constexpr FieldSpec kSellField{"卖出价格", "--sell", kPriceFieldLength, true};
 constexpr FieldSpec kQuantityField{"买卖数量", "--qty", kQuantityFieldLength, false};
 
-constexpr FieldSpec kBeforeField{"送配前股价", "--before", 11, true};
-constexpr FieldSpec kAfterField{"送配后股价", "--after", 11, true};
-constexpr FieldSpec kBonusField{"10送(股)", "--bonus", 7, true};
-constexpr FieldSpec kRightsField{"10配(股)", "--rights", 7, true};
-constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", 9, true};
-constexpr FieldSpec kCashField{"10送(元)", "--cash", 9, true};
-
-// The start-up selection of a file that stores none.
-constexpr Market kDefaultMarket = Market::Shenzhen;
-constexpr SecurityType kDefaultType = SecurityType::AShare;
+constexpr FieldSpec kBeforeField{"送配前股价", "--before", kExRightsPriceEntry.maxLength, true};
+constexpr FieldSpec kAfterField{"送配后股价", "--after", kExRightsPriceEntry.maxLength, true};
+constexpr FieldSpec kBonusField{"10送(股)", "--bonus", kBonusEntry.maxLength, true};
+constexpr FieldSpec kRightsField{"10配(股)", "--rights", kRightsEntry.maxLength, true};
+constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", kRightsPriceEntry.maxLength,
+                                      true};
+constexpr FieldSpec kCashField{"10送(元)", "--cash", kCashEntry.maxLength, true};
 
 struct EnteredValue {
     double value = 0;
     bool empty = true;
 };
 
-using Commit = FieldCommit (*)(std::string_view);
+using Commit = std::function<FieldCommit(std::string_view)>;
 
 // Types the value, then commits it as Enter does. Enter moves the focus on, and leaving
 // the field reads the text it now shows, so a rewritten price counts as shown
 // (1.23456 is stored as 1.2346 once the focus has moved on).
 std::optional<std::string> EnterField(const FieldSpec& field,
-                                      const std::optional<std::string>& given, Commit commit,
+                                      const std::optional<std::string>& given, const Commit& commit,
                                       EnteredValue& entered) {
     if (!given) {
         return std::nullopt;
@@ -74,13 +72,6 @@ std::optional<std::string> EnterField(const FieldSpec& field,
     }
     entered.empty = text.empty();
     return std::nullopt;
-}
-
-// The plan's share counts are read as typed and never rewritten.
-FieldCommit ReadShareCount(std::string_view text) {
-    FieldCommit commit;
-    commit.value = Val(text);
-    return commit;
 }
 
 using ResultField = std::pair<std::string_view, double TradeResult::*>;
@@ -173,7 +164,6 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
         }
         state.type = kDefaultType;
     }
-    state.LoadCurrentRates();
     if (auto message = ApplyRuleOptions(options.rule, settings.model,
                                         TradeCurrency(*state.market, *state.type))) {
         err << prefix << *message << '\n';
@@ -186,9 +176,8 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
         return kExitBadInput;
     }
     const Date date = options.date ? *ParseDate(*options.date) : Today();
-    const std::optional<FeeRules> rules = TradeFeeRules(
-        settings.model, ClassicRates{state.rates, state.market, state.parameters.SettlementCap()},
-        *state.market, *state.type, date);
+    const std::optional<FeeRules> rules =
+        FeeRulesFor(state.parameters, settings.model, state.market, *state.type, date);
     if (!rules) {
         err << prefix << kNoRulesMessage << '\n';
         return kExitBadInput;
@@ -225,13 +214,16 @@ int RunExRights(const ExRightsOptions& options, std::ostream& out, std::ostream&
     EnteredValue rights;
     EnteredValue rightsPrice;
     EnteredValue cash;
-    for (auto [field, given, commit, entered] :
+    for (auto [field, given, entry, entered] :
          {std::tuple{forward ? &kBeforeField : &kAfterField,
-                     forward ? &options.before : &options.after, &CommitSellPrice, &price},
-          std::tuple{&kBonusField, &options.bonus, &ReadShareCount, &bonus},
-          std::tuple{&kRightsField, &options.rights, &ReadShareCount, &rights},
-          std::tuple{&kRightsPriceField, &options.rightsPrice, &CommitSellPrice, &rightsPrice},
-          std::tuple{&kCashField, &options.cash, &CommitSellPrice, &cash}}) {
+                     forward ? &options.before : &options.after, &kExRightsPriceEntry, &price},
+          std::tuple{&kBonusField, &options.bonus, &kBonusEntry, &bonus},
+          std::tuple{&kRightsField, &options.rights, &kRightsEntry, &rights},
+          std::tuple{&kRightsPriceField, &options.rightsPrice, &kRightsPriceEntry, &rightsPrice},
+          std::tuple{&kCashField, &options.cash, &kCashEntry, &cash}}) {
+        const Commit commit = [entry = *entry](std::string_view text) {
+            return CommitExRightsEntry(entry, text);
+        };
         if (auto message = EnterField(*field, *given, commit, *entered)) {
             err << prefix << *message << '\n';
             return kExitBadInput;

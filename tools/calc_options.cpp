@@ -4,6 +4,7 @@
 #include "core/fee_model.h"
 #include "core/number_text.h"
 #include "core/security_codes.h"
+#include "core/text_codec.h"
 #include "core/trade_date.h"
 
 #include <algorithm>
@@ -14,57 +15,10 @@ namespace ym::calc {
 
 namespace {
 
-struct Utf8Char {
-    char32_t code;
-    std::size_t length;
-    bool valid;
-};
-
-// One UTF-8 sequence at the start of `text` (not empty). An invalid byte counts as one
-// character that no field accepts.
-Utf8Char DecodeOne(std::string_view text) {
-    const auto lead = static_cast<unsigned char>(text[0]);
-    if (lead < 0x80) {
-        return {lead, 1, true};
-    }
-    std::size_t length = 0;
-    char32_t code = 0;
-    char32_t minimum = 0;
-    if ((lead & 0xE0) == 0xC0) {
-        length = 2;
-        code = lead & 0x1F;
-        minimum = 0x80;
-    } else if ((lead & 0xF0) == 0xE0) {
-        length = 3;
-        code = lead & 0x0F;
-        minimum = 0x800;
-    } else if ((lead & 0xF8) == 0xF0) {
-        length = 4;
-        code = lead & 0x07;
-        minimum = 0x10000;
-    } else {
-        return {0xFFFD, 1, false};
-    }
-    if (text.size() < length) {
-        return {0xFFFD, 1, false};
-    }
-    for (std::size_t i = 1; i < length; ++i) {
-        const auto next = static_cast<unsigned char>(text[i]);
-        if ((next & 0xC0) != 0x80) {
-            return {0xFFFD, 1, false};
-        }
-        code = (code << 6) | (next & 0x3F);
-    }
-    if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-        return {0xFFFD, 1, false};
-    }
-    return {code, length, true};
-}
-
 std::size_t CharacterCount(std::string_view text) {
     std::size_t count = 0;
     while (!text.empty()) {
-        text.remove_prefix(DecodeOne(text).length);
+        text.remove_prefix(text::DecodeUtf8(text).length);
         ++count;
     }
     return count;
@@ -77,7 +31,7 @@ void RemoveLastCharacter(std::string& text) {
     std::string_view rest = text;
     while (!rest.empty()) {
         last = start;
-        const std::size_t length = DecodeOne(rest).length;
+        const std::size_t length = text::DecodeUtf8(rest).length;
         start += length;
         rest.remove_prefix(length);
     }
@@ -384,7 +338,7 @@ std::variant<std::string, std::string> TypeIntoField(const FieldSpec& field,
     std::string text;
     std::string_view rest = input;
     while (!rest.empty()) {
-        const Utf8Char ch = DecodeOne(rest);
+        const text::Utf8Char ch = text::DecodeUtf8(rest);
         const std::string_view bytes = rest.substr(0, ch.length);
         rest.remove_prefix(ch.length);
         KeyVerdict verdict = KeyVerdict::Discard;
@@ -420,7 +374,7 @@ std::string Quoted(std::string_view text) {
     std::string out = "\"";
     std::string_view rest = text;
     while (!rest.empty()) {
-        const Utf8Char ch = DecodeOne(rest);
+        const text::Utf8Char ch = text::DecodeUtf8(rest);
         const std::string_view bytes = rest.substr(0, ch.length);
         rest.remove_prefix(ch.length);
         if (!ch.valid || ch.code < 0x20 || ch.code == 0x7F || (ch.code >= 0x80 && ch.code < 0xA0)) {
@@ -440,8 +394,10 @@ std::string Quoted(std::string_view text) {
     return out;
 }
 
-std::string_view UsageText() {
-    return R"(yuanmate-calc - the command-line companion of 交易小算盘 (Yuanmate V5.5)
+std::string UsageText() {
+    // The field lengths are the ex-rights window's.
+    const auto length = [](const ExRightsEntry& entry) { return std::to_string(entry.maxLength); };
+    return std::string(R"(yuanmate-calc - the command-line companion of 交易小算盘 (Yuanmate V5.5)
 
 Usage:
   yuanmate-calc trade [--ini FILE] [--market 1|2|sh|sz] [--type 1..5|a|bond|fund|sif|b]
@@ -536,7 +492,10 @@ exrights
                  left out, it is 0).
   --cash C       送现金: cash dividend in yuan per 10 shares held.
                  Values take digits and one decimal point, not first; prices at most
-                 11 characters, share counts 7, the rights price and the cash 9.
+                 )") +
+           length(kExRightsPriceEntry) + " characters, share counts " + length(kBonusEntry) +
+           ", the rights price and the cash " + length(kCashEntry) +
+           R"(.
   --json         {"PriceAfter": x} or {"PriceBefore": x} at full precision.
   Without --json the result is printed with two decimals (######0.00).
 

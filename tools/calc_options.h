@@ -112,6 +112,6 @@ std::string Quoted(std::string_view text);
 // The message naming a field, e.g. `买入价格 (--buy): ...`.
 std::string FieldMessage(const FieldSpec& field, std::string_view what);
 
-std::string_view UsageText();
+std::string UsageText();
 
 } // namespace ym::calc

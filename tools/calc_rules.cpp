@@ -12,14 +12,10 @@ namespace ym::calc {
 
 namespace {
 
-constexpr std::array<SecurityType, 5> kTypes{SecurityType::AShare, SecurityType::Bond,
-                                             SecurityType::Fund, SecurityType::InvestmentFund,
-                                             SecurityType::BShare};
-
 // The JSON list of a row's types: "\"a\", \"b\"".
 std::string TypeKeys(const OfficialFeeRow& row) {
     std::string out;
-    for (SecurityType type : kTypes) {
+    for (SecurityType type : kSecurityTypes) {
         if (row.Covers(type)) {
             out += (out.empty() ? "\"" : ", \"") + std::string(TypeKey(type)) + "\"";
         }

@@ -1,5 +1,6 @@
 #include "tools/calc_settings.h"
 
+#include "core/atomic_file.h"
 #include "core/fee_model_file.h"
 #include "core/number_text.h"
 #include "core/profile_file.h"
@@ -25,15 +26,15 @@ std::optional<std::string> LoadSettings(const std::optional<std::string>& ini,
                                         CalcSettings& settings, std::ostream& err) {
     ProgramState& state = settings.state;
     state.settingsPath = ini ? fs::path(*ini) : SettingsPathInCurrentDirectory();
-    const profile::FileState found = profile::Inspect(state.settingsPath);
-    if (found == profile::FileState::Missing && !ini) {
+    const files::FileState found = files::Inspect(state.settingsPath);
+    if (found == files::FileState::Missing && !ini) {
         settings.fromFile = false;
         state.parameters = FeeParameters::Defaults();
         return std::nullopt;
     }
     // A FIFO, a folder or an oversized file where the settings file should be is as
     // unreadable as a file without read permission: say so rather than use other rates.
-    if (found != profile::FileState::Readable) {
+    if (found != files::FileState::Readable) {
         return FileMessage(state.settingsPath, SettingsMessage::ReadSelect1);
     }
     settings.fromFile = true;

@@ -85,7 +85,6 @@ val OpenSettings(val bytes) {
         outcome.set("error", TextOrNull(message));
         return outcome;
     }
-    fresh.LoadCurrentRates();
     state = std::move(fresh);
     outcome.set("error", val::null());
     for (const std::string& problem : state.feeModelProblems) {
@@ -120,7 +119,6 @@ void Select(int market, int type) {
     ProgramState& state = State();
     state.market = MarketFromNumber(market);
     state.type = TypeFromNumber(type);
-    state.LoadCurrentRates();
 }
 
 val Selection() {

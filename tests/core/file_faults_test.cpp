@@ -2,6 +2,7 @@
 // replacement failing in turn, a write stopping half way, a full disk and a writer ended at
 // any of its steps. Whatever happens, the file is the whole old or the whole new version and
 // no temporary file stays (or one, after an end, that the next write removes).
+#include "core/atomic_file.h"
 #include "core/profile_file.h"
 #include "core/settings_file.h"
 
@@ -28,7 +29,7 @@ namespace ym {
 namespace {
 
 using namespace test;
-using profile::FileSteps;
+using files::FileSteps;
 
 std::vector<std::string> Temporaries(const fs::path& folder) {
     std::vector<std::string> names = Listing(folder);
@@ -74,7 +75,7 @@ private:
         calls.push_back(step);
         return failing_.count(step) > 0;
     }
-    FileSteps& real_ = profile::SystemFileSteps();
+    FileSteps& real_ = files::SystemFileSteps();
     std::set<Step> failing_;
     std::size_t room_;
 };
@@ -113,7 +114,7 @@ private:
             raise(SIGKILL);
         }
     }
-    FileSteps& real_ = profile::SystemFileSteps();
+    FileSteps& real_ = files::SystemFileSteps();
     int left_;
 };
 
@@ -187,7 +188,7 @@ TEST(FaultInjection, EveryStepFailsInTurnUnderEveryWriter) {
             FailingSteps steps(f.failing, f.room == Room::Middle ? after.find(w.middle) : 0);
             std::optional<SettingsMessage> result;
             {
-                profile::UseFileSteps use(steps);
+                files::UseFileSteps use(steps);
                 result = w.write(dir.file());
             }
             EXPECT_EQ(OpenDescriptors(), descriptors);
@@ -208,7 +209,7 @@ TEST(FaultInjection, EveryStepFailsInTurnUnderEveryWriter) {
     // power cut leaves the old or the whole new file.
     TempDir dir;
     FailingSteps steps({});
-    profile::UseFileSteps use(steps);
+    files::UseFileSteps use(steps);
     ASSERT_EQ(EnsureSettingsFile(dir.file()), std::nullopt);
     EXPECT_EQ(steps.calls, (std::vector<Step>{Step::Create, Step::Write, Step::Flush, Step::Close,
                                               Step::Rename, Step::FlushFolder}));
@@ -373,7 +374,7 @@ TEST(KilledWrite, LeavesTheWholeOldOrTheWholeNewFile) {
             ASSERT_GE(child, 0);
             if (child == 0) {
                 DyingSteps steps(at);
-                profile::UseFileSteps use(steps);
+                files::UseFileSteps use(steps);
                 _exit(w.write(file) ? 1 : 0);
             }
             int status = 0;

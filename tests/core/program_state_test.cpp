@@ -106,7 +106,6 @@ TEST(ProgramState, FeeModelFromTheOneReadOfTheFile) {
         ASSERT_EQ(state.Load(), std::nullopt);
         state.market = Market::Shanghai;
         state.type = SecurityType::AShare;
-        state.LoadCurrentRates();
         state.tradeDate = c.tradeDate;
 
         EXPECT_EQ(state.feeModel.model, c.model);

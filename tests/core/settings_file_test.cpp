@@ -1,5 +1,6 @@
 // The settings file byte for byte: the default file, what start-up reads from files edited
 // by hand, and the writers of the selection and of the settings dialog, also when they fail.
+#include "core/atomic_file.h"
 #include "core/settings_file.h"
 
 #include "core/fee_model_file.h"
@@ -306,7 +307,7 @@ TEST(FailedWrite, ChangesNothingAndNamesTheFirstPartNotWritten) {
 TEST(HostileFile, EveryOperationGivesItsMessageWithoutBlocking) {
     // Each makes the thing; a regular file must keep its `content`.
     const std::string over =
-        kDefaultFile + ";" + std::string(profile::kMaxFileSize - kDefaultFile.size(), 'x');
+        kDefaultFile + ";" + std::string(files::kMaxFileSize - kDefaultFile.size(), 'x');
     const auto fifo = [](const fs::path& f) { mkfifo(f.c_str(), 0666); };
     const struct {
         const char* what;
@@ -339,7 +340,7 @@ TEST(HostileFile, EveryOperationGivesItsMessageWithoutBlocking) {
         const bool regular = type == fs::file_type::regular;
         ASSERT_TRUE(regular || type == fs::file_type::symlink || type == fs::file_type::fifo ||
                     type == fs::file_type::directory);
-        EXPECT_EQ(profile::Inspect(dir.file()), profile::FileState::Unreadable);
+        EXPECT_EQ(files::Inspect(dir.file()), files::FileState::Unreadable);
         // A regular file is left for the read to refuse; nothing can be created over the rest.
         EXPECT_EQ(Said(EnsureSettingsFile(dir.file())),
                   regular ? "no message" : "  ## Error creat shanghai!6002-1");

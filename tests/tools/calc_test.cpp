@@ -304,11 +304,14 @@ TEST(Json, ReadsBackByName) {
             {"SellLegFees", 83.5}, {"FeesTotal", 159.5}, {"NetProfit", 840.5},
             {"Yield", 840.5 / 10076}, {"TotalPaid", 10076}, {"TotalReceived", 10916.5},
             {"BreakEvenPrice", 10.16}}},
-        // The official rules keep every name: an A-share trade's handling and regulatory
-        // fees are in OtherTotal (0.54 + 0.57), each leg's in its total.
+        // Each fee under its own name, also where the A-share panel groups them: handling
+        // 0.0341‰ of 10000 = 0.341 -> 0.34 and of 10500 = 0.358 -> 0.36; regulatory 0.02‰
+        // = 0.20 and 0.21; no other charge.
         {kOfficial + "--json --buy 10 --sell 10.5 --qty 1000", 1e-9, {
-            {"BuyCommission", 5}, {"SellStamp", 5.25}, {"BuyStamp", 0}, {"HandlingTotal", 0},
-            {"OtherTotal", 1.11}, {"LegTransfer", 0.10}, {"TransferTotal", 0.21},
+            {"BuyCommission", 5}, {"SellStamp", 5.25}, {"BuyStamp", 0}, {"BuyHandling", 0.34},
+            {"SellHandling", 0.36}, {"HandlingTotal", 0.70}, {"BuyRegulator", 0.20},
+            {"SellRegulator", 0.21}, {"RegulatorTotal", 0.41}, {"OtherTotal", 0},
+            {"LegTransfer", 0.10}, {"TransferTotal", 0.21},
             {"BuyLegFees", 5.64}, {"SellLegFees", 10.93}, {"FeesTotal", 16.57},
             {"NetProfit", 483.43}, {"BreakEvenPrice", 10.02}}},
         {kSha + "--json --buy 10 --sell 11 --qty 100"s, 0, {{"BreakEvenPrice", NAN}},

@@ -162,28 +162,21 @@ void Form4::switchOffIncompletePlans() {
 
 // ---- Entry fields -------------------------------------------------------------------------
 
-void Form4::readField(EntryField* field, FieldKind kind, double& value) {
-    const std::string text = ToAscii(field->text());
-    if (kind == FieldKind::ShareCount) {
-        value = Val(text);
-        return;
-    }
-    // Money is read like the main window's sell price: no limit, and a value with a
-    // fraction is shown through the entry mask while the typed value is kept.
-    const FieldCommit commit = CommitSellPrice(text);
+void Form4::readField(EntryField* field, const ExRightsEntry& entry, double& value) {
+    const FieldCommit commit = CommitExRightsEntry(entry, ToAscii(field->text()));
     value = commit.value;
     if (commit.newText) {
         field->setProgramText(FromUtf8(*commit.newText));
     }
 }
 
-void Form4::enterField(EntryField* field, FieldKind kind, double& value) {
+void Form4::enterField(EntryField* field, const ExRightsEntry& entry, double& value) {
     if (field->text().isEmpty()) {
         value = 0;
         field->setProgramText(kZeroText);
         return;
     }
-    readField(field, kind, value);
+    readField(field, entry, value);
 }
 
 void Form4::focusAfterPlanField() {
@@ -197,27 +190,27 @@ void Form4::focusAfterPlanField() {
 }
 
 void Form4::Text1_KeyPress() {
-    enterField(m_text1, FieldKind::Money, m_calc.priceBefore);
+    enterField(m_text1, kExRightsPriceEntry, m_calc.priceBefore);
     m_text7[1]->setFocus();
 }
 
 void Form4::Text2_KeyPress() {
-    enterField(m_text2, FieldKind::Money, m_calc.priceAfter);
+    enterField(m_text2, kExRightsPriceEntry, m_calc.priceAfter);
     m_text7[1]->setFocus();
 }
 
 void Form4::Text3_KeyPress() {
-    enterField(m_text3, FieldKind::ShareCount, m_calc.plan.bonusPer10);
+    enterField(m_text3, kBonusEntry, m_calc.plan.bonusPer10);
     focusAfterPlanField();
 }
 
 void Form4::Text4_KeyPress() {
-    enterField(m_text4, FieldKind::ShareCount, m_calc.plan.rightsPer10);
+    enterField(m_text4, kRightsEntry, m_calc.plan.rightsPer10);
     m_text5->setFocus();
 }
 
 void Form4::Text5_KeyPress() {
-    enterField(m_text5, FieldKind::Money, m_calc.plan.rightsPrice);
+    enterField(m_text5, kRightsPriceEntry, m_calc.plan.rightsPrice);
     focusAfterPlanField();
     if (m_text4->text().isEmpty() || m_text5->text().isEmpty()) {
         m_check2->setChecked(false);
@@ -225,32 +218,32 @@ void Form4::Text5_KeyPress() {
 }
 
 void Form4::Text6_KeyPress() {
-    enterField(m_text6, FieldKind::Money, m_calc.plan.cashPer10);
+    enterField(m_text6, kCashEntry, m_calc.plan.cashPer10);
     focusAfterPlanField();
 }
 
 void Form4::Text1_LostFocus() {
-    readField(m_text1, FieldKind::Money, m_calc.priceBefore);
+    readField(m_text1, kExRightsPriceEntry, m_calc.priceBefore);
 }
 
 void Form4::Text2_LostFocus() {
-    readField(m_text2, FieldKind::Money, m_calc.priceAfter);
+    readField(m_text2, kExRightsPriceEntry, m_calc.priceAfter);
 }
 
 void Form4::Text3_LostFocus() {
-    readField(m_text3, FieldKind::ShareCount, m_calc.plan.bonusPer10);
+    readField(m_text3, kBonusEntry, m_calc.plan.bonusPer10);
 }
 
 void Form4::Text4_LostFocus() {
-    readField(m_text4, FieldKind::ShareCount, m_calc.plan.rightsPer10);
+    readField(m_text4, kRightsEntry, m_calc.plan.rightsPer10);
 }
 
 void Form4::Text5_LostFocus() {
-    readField(m_text5, FieldKind::Money, m_calc.plan.rightsPrice);
+    readField(m_text5, kRightsPriceEntry, m_calc.plan.rightsPrice);
 }
 
 void Form4::Text6_LostFocus() {
-    readField(m_text6, FieldKind::Money, m_calc.plan.cashPer10);
+    readField(m_text6, kCashEntry, m_calc.plan.cashPer10);
 }
 
 void Form4::Text1_GotFocus() {

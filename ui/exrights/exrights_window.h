@@ -5,6 +5,7 @@
 // minimised meanwhile and is given back by the exit button.
 #pragma once
 
+#include "core/entry_rules.h"
 #include "core/exrights.h"
 
 #include <QColor>
@@ -59,7 +60,6 @@ private:
         std::array<EntryField*, 2> fields{};
         std::array<double*, 2> values{};
     };
-    enum class FieldKind { Money, ShareCount };
 
     void buildControls();
     void buildTitleStrip();
@@ -96,9 +96,9 @@ private:
 
     // Reads a field's text into `value`: empty is 0 and stays empty; a money value with a
     // fraction is written back with two to four decimals.
-    void readField(EntryField* field, FieldKind kind, double& value);
+    void readField(EntryField* field, const ExRightsEntry& entry, double& value);
     // Enter's reading: an empty field becomes "0.00".
-    void enterField(EntryField* field, FieldKind kind, double& value);
+    void enterField(EntryField* field, const ExRightsEntry& entry, double& value);
     // Where Enter in a plan field leads: on to clear after a computation, else back to
     // the price field of the current direction.
     void focusAfterPlanField();

@@ -161,8 +161,8 @@ void Form4::buildPrices() {
                       TwipsRect(lefts[at], 990, kPriceWidth, 300), captionFont);
         caption->setToolTip(QString::fromUtf8(captions[at].second));
         fields[at] = MakeEntry(m_picture2, QStringLiteral("Text%1").arg(i + 1),
-                               TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight), 11,
-                               priceFont, kTeal);
+                               TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight),
+                               static_cast<int>(kExRightsPriceEntry.maxLength), priceFont, kTeal);
         fields[at]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Caption(caption, fields[at]);
     }
@@ -207,10 +207,11 @@ void Form4::buildPlan() {
         m_label3[static_cast<std::size_t>(index)] = l;
         return l;
     };
-    auto field = [&](const char* name, double left, double width, int rowIndex, int length) {
-        EntryField* f =
-            MakeEntry(m_frame1, QLatin1String(name),
-                      TwipsRect(left, row(rowIndex), width, kRowHeight), length, fieldFont, kTeal);
+    auto field = [&](const char* name, double left, double width, int rowIndex,
+                     const ExRightsEntry& entry) {
+        EntryField* f = MakeEntry(m_frame1, QLatin1String(name),
+                                  TwipsRect(left, row(rowIndex), width, kRowHeight),
+                                  static_cast<int>(entry.maxLength), fieldFont, kTeal);
         f->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         return f;
     };
@@ -223,17 +224,17 @@ void Form4::buildPlan() {
     const double labelWidth = kFieldLeft - kLabelLeft;
     m_check1 = check("Check1", "送股", 0);
     label(0, "10送:(股)", kLabelLeft, labelWidth, 0);
-    m_text3 = field("Text3", kFieldLeft, kFieldWidth, 0, 7);
+    m_text3 = field("Text3", kFieldLeft, kFieldWidth, 0, kBonusEntry);
 
     m_check2 = check("Check2", "配股", 1);
     label(1, "10配:(股)", kLabelLeft, labelWidth, 1);
-    m_text4 = field("Text4", kFieldLeft, kFieldWidth, 1, 7);
+    m_text4 = field("Text4", kFieldLeft, kFieldWidth, 1, kRightsEntry);
     label(3, "配股价：(元)", kPriceLabelLeft, kRightsPriceLeft - kPriceLabelLeft, 1);
-    m_text5 = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, 9);
+    m_text5 = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, kRightsPriceEntry);
 
     m_check3 = check("Check3", "送现金", 2);
     label(2, "10送:(元)", kLabelLeft, labelWidth, 2);
-    m_text6 = field("Text6", kFieldLeft, kFieldWidth, 2, 9);
+    m_text6 = field("Text6", kFieldLeft, kFieldWidth, 2, kCashEntry);
 
     ExRightsPlan& plan = m_calc.plan;
     m_rows[0] = {m_check1, {m_label3[0], nullptr}, {m_text3, nullptr}, {&plan.bonusPer10, nullptr}};

@@ -112,7 +112,6 @@ bool Form1::Form_Load() {
     m_state.buyPrice = 0;
     m_state.sellPrice = 0;
     m_state.quantity = 0;
-    m_state.rates = RateSet{};
     if (const auto message = m_state.Load()) {
         // Values read before the failure are dropped with the program.
         ShowWarning(this, FromUtf8(MessageText(*message)));
@@ -185,7 +184,6 @@ void Form1::restoreSelection() {
     if (!m_state.type) {
         return;
     }
-    m_state.LoadCurrentRates();
     selectType(*m_state.type);
     if (m_state.type == SecurityType::BShare) {
         ShowPanel(m_panels, Panel::BShare);
@@ -401,11 +399,10 @@ void Form1::Command2_Click() {
 
 // ---- Selectors and panels -------------------------------------------------------------
 
-// Every selector shows the panel of the selected type, loads the block of the selected
-// market and type, and resets both panels; the user calculates again.
+// Every selector shows the panel of the selected type and resets both panels; the user
+// calculates again with the rates of the new selection.
 void Form1::selectionChanged() {
     ShowPanel(m_panels, PanelForType(m_state.type));
-    m_state.LoadCurrentRates();
     ResetResults();
 }
 

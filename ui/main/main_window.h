@@ -100,7 +100,7 @@ private:
     void resetPanelValues();
     void colorPanels();
     void resetProfitRows();
-    // Market option, current rates, type option, B-share panel for type 5.
+    // Market option, type option, B-share panel for type 5.
     void restoreSelection();
     void selectionChanged();
     void selectMarket(Market market);
