@@ -25,10 +25,10 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(ym::ui::SongFont(9));
     ym::ui::RegisterArtwork();
     ym::ProgramState state;
-    ym::ui::Form1 form(state);
-    QObject::connect(&form, &ym::ui::Form1::programEnded, &application,
+    ym::ui::MainWindow form(state);
+    QObject::connect(&form, &ym::ui::MainWindow::programEnded, &application,
                      [](int code) { QCoreApplication::exit(code); });
-    if (!form.Form_Load()) {
+    if (!form.load()) {
         return 1;
     }
     form.show();

@@ -18,9 +18,9 @@ namespace {
 constexpr int kRollTicks = 2945;
 
 // The about tool button; the about window it opened, active.
-Form2* OpenAbout(const Session& s) {
+AboutWindow* OpenAbout(const Session& s) {
     s.click("Command6_4");
-    Form2* about = Form2::Instance();
+    AboutWindow* about = AboutWindow::Instance();
     return about != nullptr && QTest::qWaitForWindowActive(about) ? about : nullptr;
 }
 
@@ -31,8 +31,8 @@ void Tick(QTimer* timer) {
 
 // Steps a user takes, separated by blanks: "<Name>" rests the mouse on a control (the
 // background on an empty spot), "*" closes the window as the window system does (Alt+F4),
-// anything else is a Type() script.
-void Act(Form2* about, const QString& steps) {
+// "~" switches to another window and back, anything else is a Type() script.
+void Act(AboutWindow* about, const QString& steps) {
     for (const QString& step : steps.split(u' ', Qt::SkipEmptyParts)) {
         QWidget* target = Child(about, step.mid(1, step.size() - 2));
         if (step.startsWith(u'<')) {
@@ -40,6 +40,13 @@ void Act(Form2* about, const QString& steps) {
                                                           : target->rect().center());
         } else if (step == "*") {
             about->windowHandle()->close();
+        } else if (step == "~") {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&other));
+            about->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(about));
         } else {
             Type(step, about);
         }
@@ -68,16 +75,16 @@ private slots:
 
     void opensOnceOverTheDisabledMainWindowAndMailsSupport() {
         QTest::keyClick(Focused(), Qt::Key_F6);
-        Form2* about = Form2::Instance();
+        AboutWindow* about = AboutWindow::Instance();
         QVERIFY(about != nullptr);
         QVERIFY(QTest::qWaitForWindowActive(about));
         QVERIFY(!s->form->isEnabled());
         QVERIFY(about->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         // Both ways again while it is open bring the same window forward.
-        s->form->Form_KeyDown(Qt::Key_F6);
-        s->form->Command6_Click(4);
-        QCOMPARE(Form2::Instance(), about);
-        QCOMPARE(s->form->findChildren<Form2*>().size(), 1);
+        s->form->handleKey(Qt::Key_F6);
+        s->form->toolButtonClicked(4);
+        QCOMPARE(AboutWindow::Instance(), about);
+        QCOMPARE(s->form->findChildren<AboutWindow*>().size(), 1);
         // The link starts a mail to support; when no mail program starts, it says where to
         // write, and the window stays.
         QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
@@ -87,7 +94,7 @@ private slots:
         QTest::mouseClick(Child(about, "Label6"), Qt::LeftButton);
         QCOMPARE(s->shown().size(), 1);
         QVERIFY(s->shown().front().contains("support@yuanmate.example"));
-        QCOMPARE(Form2::Instance(), about);
+        QCOMPARE(AboutWindow::Instance(), about);
         QVERIFY(!s->form->isEnabled());
     }
 
@@ -104,9 +111,9 @@ private slots:
         QFETCH(double, pixelsPerTwip);
         SetPixelsPerTwipForTesting(pixelsPerTwip);
         // Opened without returning to the event loop, so the timer cannot tick on its own.
-        s->form->Command6_Click(4);
-        QWidget* frame = Child(Form2::Instance(), "Frame1");
-        auto* timer = Child<QTimer>(Form2::Instance(), "Timer1");
+        s->form->toolButtonClicked(4);
+        QWidget* frame = Child(AboutWindow::Instance(), "Frame1");
+        auto* timer = Child<QTimer>(AboutWindow::Instance(), "Timer1");
         const auto px = [&](double twips) {
             return static_cast<int>(std::lround(twips * pixelsPerTwip));
         };
@@ -124,15 +131,15 @@ private slots:
     }
 
     void closingMidRollAndReopeningStartsCollapsed() {
-        QPointer<Form2> first = OpenAbout(*s);
+        QPointer<AboutWindow> first = OpenAbout(*s);
         QVERIFY(first != nullptr);
         for (int i = 0; i < 300; ++i) {
             Tick(Child<QTimer>(first, "Timer1"));
         }
         Act(first, "{O}");
         // Reopened before the closed window is gone.
-        s->form->Command6_Click(4);
-        Form2* second = Form2::Instance();
+        s->form->toolButtonClicked(4);
+        AboutWindow* second = AboutWindow::Instance();
         QVERIFY(second != nullptr && second != first);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(first.isNull());
@@ -157,6 +164,7 @@ private slots:
             {"Enter without hovering", "{Return}", true, false},
             {"Enter after leaving for the background", "<Text2> <Picture1> {Return}", true, false},
             {"Enter after the mouse left for the link", "<Text1> <Label6> {Return}", true, false},
+            {"Enter after switching away and back", "<Text1> ~ {Return}", true, false},
             {"another letter", "{A}", true, false},
             {"hover on confirm", "<Text1>", true, false, "Text1"},
             {"hover from confirm to help", "<Text1> <Text2>", true, false, "Text2"},
@@ -168,16 +176,21 @@ private slots:
 
     void waysOutAndHover() {
         QFETCH(WayCase, c);
-        QPointer<Form2> about = OpenAbout(*s);
+        QPointer<AboutWindow> about = OpenAbout(*s);
         QVERIFY(about != nullptr);
         for (auto* timer = Child<QTimer>(about, "Timer1"); timer->isActive();) {
             Tick(timer);
         }
         Act(about, c.steps);
-        QCOMPARE(Form2::Instance(), c.staysOpen ? about.data() : nullptr);
+        QCOMPARE(AboutWindow::Instance(), c.staysOpen ? about.data() : nullptr);
         QCOMPARE(!about.isNull() && about->isVisible(), c.staysOpen);
         QCOMPARE(s->form->isEnabled(), !c.staysOpen);
-        QCOMPARE(Form7::Instance() != nullptr && Form7::Instance()->isVisible(), c.helpOpens);
+        QCOMPARE(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible(),
+                 c.helpOpens);
+        // The activation goes back to the main window, or on to the help viewer.
+        QVERIFY(c.staysOpen ||
+                QTest::qWaitForWindowActive(
+                    c.helpOpens ? static_cast<QWidget*>(HelpWindow::Instance()) : s->form.get()));
         if (c.staysOpen) {
             const bool onLink = QString(c.steps).contains("<Label6>"); // the last hover
             QCOMPARE(Child(about, "Label6")->palette().color(QPalette::WindowText),

@@ -51,7 +51,7 @@ Q_DECLARE_METATYPE(LeaveCase)
 class ExRightsWindowTest : public SessionTest {
     Q_OBJECT
 
-    QPointer<Form4> w;
+    QPointer<ExRightsWindow> w;
 
     bool begin() override { return s->start() && open(); }
     // F4, or a click on the named tool button.
@@ -61,7 +61,7 @@ class ExRightsWindowTest : public SessionTest {
         } else {
             s->click(how);
         }
-        w = qobject_cast<Form4*>(Window("Form4"));
+        w = qobject_cast<ExRightsWindow*>(Window("Form4"));
         return w != nullptr && QTest::qWaitForWindowActive(w);
     }
     QWidget* at(const QString& name) const { return Child(w, name); }
@@ -88,7 +88,7 @@ private slots:
         QVERIFY(at("Text3")->accessibleName() != at("Text6")->accessibleName());
 
         // Opening it again while it is open, even minimised, brings back the same window.
-        Form4* first = w;
+        ExRightsWindow* first = w;
         run("[Label8_0]");
         QVERIFY(w->isMinimized());
         s->form->showNormal();
@@ -253,9 +253,51 @@ private slots:
         run(c.script);
         QCOMPARE(Focused(), at(c.control));
         QTest::keyClick(Focused(), Qt::Key_F1);
-        QVERIFY(Form7::Instance() != nullptr && Form7::Instance()->isVisible());
+        QVERIFY(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible());
         QVERIFY(!w.isNull() && w->isVisible());
         QVERIFY(s->form->isMinimized());
+    }
+
+    // Tab from the price before, after `script`, visits `order`; disabled controls are
+    // skipped.
+    void tabOrder_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("order");
+        QTest::newRow("plans off") << ""
+                                   << "Text2 Command1 Check1 Check2 Check3 Command2 Text1";
+        QTest::newRow("plans on")
+            << "[Check1]2\r[Check2]3\r8\r[Check3]1\r"
+            << "Text2 Command1 Check1 Check2 Check3 Command2 Text3 Text4 Text5 Text6 Text1";
+    }
+
+    void tabOrder() {
+        QFETCH(QString, script);
+        QFETCH(QString, order);
+        run(script);
+        QCOMPARE(Focused(), at("Text1"));
+        QStringList visited;
+        for (qsizetype i = 0; i < order.count(u' ') + 1; ++i) {
+            QTest::keyClick(Focused(), Qt::Key_Tab);
+            visited << Focused()->objectName();
+            // The exit push button lies under the panel; its button field shows the focus.
+            QCOMPARE(at("Shape3_1")->isVisible(), Focused() == at("Command1"));
+        }
+        QCOMPARE(visited.join(u' '), order);
+    }
+
+    // The settings dialog opened over the restored main window: exit leaves the main window
+    // hidden until the dialog is left.
+    void exitWhileTheSettingsDialogIsOpen() {
+        s->form->showNormal();
+        s->form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
+        QVERIFY(OpenSettings());
+        run("[Text7_0]");
+        QTRY_VERIFY(w.isNull());
+        QVERIFY(!s->form->isVisible());
+        Type("[Command1]", Dialog());
+        QVERIFY(s->back());
+        QVERIFY(!s->form->isMinimized());
     }
 
     void leavingTheWindow_data() {

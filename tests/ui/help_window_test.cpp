@@ -22,7 +22,7 @@ class HelpWindowTest : public QObject {
 private slots:
     void initTestCase() { InstallModalWatchdog(); }
     void cleanup() {
-        if (Form7* viewer = Form7::Instance()) {
+        if (HelpWindow* viewer = HelpWindow::Instance()) {
             viewer->close();
         }
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -31,7 +31,7 @@ private slots:
     // Opened at the top of a long page, the page focused; asked for again, the same viewer
     // comes forward unchanged.
     void opensAtTheTopAndComesBackUnchanged() {
-        Form7* viewer = Form7::ShowHelp(nullptr);
+        HelpWindow* viewer = HelpWindow::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowActive(viewer));
         QCOMPARE(Focused(), Page(viewer));
         QCOMPARE(Scroll(viewer)->value(), 0);
@@ -39,12 +39,12 @@ private slots:
         QTest::keyClick(Page(viewer), Qt::Key_Tab);
         QCOMPARE(Focused(), Child(viewer, "Command2"));
         Scroll(viewer)->setValue(Scroll(viewer)->maximum());
-        QCOMPARE(Form7::ShowHelp(nullptr), viewer);
+        QCOMPARE(HelpWindow::ShowHelp(nullptr), viewer);
         // Not loaded again: a fresh load would have put the page back at its top.
         QCOMPARE(Scroll(viewer)->value(), Scroll(viewer)->maximum());
         // F1 inside the viewer opens nothing more.
         QTest::keyClick(Page(viewer), Qt::Key_F1);
-        QCOMPARE(Form7::Instance(), viewer);
+        QCOMPARE(HelpWindow::Instance(), viewer);
     }
 
     void reopenedAtOnceAfterClosing_data() {
@@ -55,7 +55,7 @@ private slots:
     }
     void reopenedAtOnceAfterClosing() {
         QFETCH(QString, how);
-        QPointer<Form7> first = Form7::ShowHelp(nullptr);
+        QPointer<HelpWindow> first = HelpWindow::ShowHelp(nullptr);
         QVERIFY(QTest::qWaitForWindowActive(first));
         Scroll(first)->setValue(Scroll(first)->maximum());
         if (how == "click") {
@@ -69,8 +69,8 @@ private slots:
         QTRY_VERIFY(first.isNull() || !first->isVisible());
         // F1 at once after closing, before the closed viewer is gone, opens a new one that
         // stays.
-        QVERIFY(Form7::Instance() == nullptr);
-        Form7* again = Form7::ShowHelp(nullptr);
+        QVERIFY(HelpWindow::Instance() == nullptr);
+        HelpWindow* again = HelpWindow::ShowHelp(nullptr);
         QVERIFY(again != first.data());
         QVERIFY(QTest::qWaitForWindowActive(again));
         QTRY_VERIFY(first.isNull());

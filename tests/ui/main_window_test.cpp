@@ -259,7 +259,7 @@ private slots:
     void escapeChangesNothingAndCClearsEverything() {
         s->trade("10", "11", "1000");
         const QStringList rows = s->values("Label4_", 10);
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         s->type("{Esc}");
         QCOMPARE(s->values("Label4_", 10), rows);
         QCOMPARE(ended.size(), 0);
@@ -285,8 +285,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
         QCOMPARE(Panel(*s), "A");
         s->type("{F1}");
-        QVERIFY(QTest::qWaitForWindowActive(Form7::Instance()));
-        Form7::Instance()->close();
+        QVERIFY(QTest::qWaitForWindowActive(HelpWindow::Instance()));
+        HelpWindow::Instance()->close();
         s->form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(s->form.get()));
         QCOMPARE(Panel(*s), "B");
@@ -310,7 +310,7 @@ private slots:
         s->type("[Option1][Option6]");
         QVERIFY(!c.readOnly || QFile::setPermissions(s->path(), QFileDevice::ReadOwner));
         const QByteArray before = s->fileBytes();
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         if (*c.how == '\0') {
             s->form->close();
         }

@@ -109,7 +109,7 @@ private slots:
         const QByteArray before = s->fileBytes();
         const QDateTime modified = QFileInfo(s->path()).lastModified();
         const ym::FeeParameters parameters = s->state.parameters;
-        QSignalSpy ended(s->form.get(), &Form1::programEnded);
+        QSignalSpy ended(s->form.get(), &MainWindow::programEnded);
         s->messages.answer = c.answer;
 
         QVERIFY(OpenSettings());
@@ -122,9 +122,10 @@ private slots:
         // An access key clicks its button a moment later.
         QTRY_VERIFY(Dialog() == nullptr);
         QVERIFY(QFile::setPermissions(s->dir.path(), folder));
-        QVERIFY(s->back());
         QCOMPARE(s->shown(), Codes(c.messages));
         QCOMPARE(ended.size(), c.readOnly ? 1 : 0);
+        // A failed save ends the program with the message alone: the main window stays hidden.
+        QVERIFY(c.readOnly ? !s->form->isVisible() && !s->form->isEnabled() : s->back());
         if (*c.line != '\0') {
             QVERIFY(s->fileBytes().contains(QByteArray(c.line) + "\r\nA2="));
             // The panels were refreshed.
@@ -224,9 +225,13 @@ private slots:
         Get<QComboBox>("Combo3")->setCurrentIndex(1);
         const QColor picked(10, 20, 30);
         s->chooser.answers << picked << QColor();
-        Type("[Label9][Label9]", Dialog()); // the second pick cancelled: the bar keeps the first
+        // The chooser opens on the bar's colour, then on the colour last picked; the second
+        // pick, cancelled, changes nothing.
+        const QColor textBar = Bar("Label7");
+        Type("[Label9][Label7]", Dialog());
         QCOMPARE(s->chooser.initials, (QList<QColor>{QColor(255, 0, 0), picked}));
         QCOMPARE(Bar("Label9"), picked);
+        QCOMPARE(Bar("Label7"), textBar);
         Type("[Command1]", Dialog());
         QVERIFY(s->back());
         QCOMPARE(s->fileBytes(), bytes);
@@ -244,7 +249,7 @@ private slots:
     void f1OpensHelpAndEscapeDoesNothing() {
         QVERIFY(OpenSettings());
         Type("{Esc}{F1}");
-        QVERIFY(Form7::Instance() != nullptr && Form7::Instance()->isVisible());
+        QVERIFY(HelpWindow::Instance() != nullptr && HelpWindow::Instance()->isVisible());
         QVERIFY(Dialog() != nullptr);
     }
 };

@@ -115,8 +115,8 @@ bool OpenSettings() {
 bool Session::start() {
     form.reset();
     state = ym::ProgramState();
-    form = std::make_unique<Form1>(state);
-    if (form->Form_Load()) {
+    form = std::make_unique<MainWindow>(state);
+    if (form->load()) {
         form->show();
         form->activateWindow();
     }

@@ -181,11 +181,11 @@ struct Session {
     RecordingLauncher launcher;
     RecordingChooser chooser;
     ym::ProgramState state;
-    std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> form;
 
     // The help viewer, when the run opened it, closes with the run.
     ~Session() {
-        if (Form7* help = Form7::Instance()) {
+        if (HelpWindow* help = HelpWindow::Instance()) {
             help->close();
         }
     }

@@ -23,6 +23,21 @@ ButtonField::ButtonField(const QString& caption, QWidget* parent) : QLineEdit(ca
 
 void ButtonField::setAction(QAbstractButton* action) {
     m_action = action;
+    if (action != nullptr) {
+        action->installEventFilter(this);
+    }
+}
+
+bool ButtonField::eventFilter(QObject* watched, QEvent* event) {
+    const bool in = event->type() == QEvent::FocusIn;
+    if (watched == m_action && (in || event->type() == QEvent::FocusOut)) {
+        for (QFrame* frame : {m_hover, m_focus}) {
+            if (frame != nullptr) {
+                frame->setVisible(in);
+            }
+        }
+    }
+    return QLineEdit::eventFilter(watched, event);
 }
 
 void ButtonField::setFrames(QFrame* hoverFrame, QFrame* focusFrame) {
@@ -88,7 +103,9 @@ void ButtonField::keyPressEvent(QKeyEvent* event) {
 
 void ButtonField::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
-    if (m_hover != nullptr) {
+    // Where Enter needs the hover frame, only the mouse shows it: the focus coming back
+    // with the window does not.
+    if (m_hover != nullptr && !m_enterNeedsHover) {
         m_hover->show();
     }
     if (m_focus != nullptr) {

@@ -16,13 +16,15 @@ class ButtonField : public QLineEdit {
 public:
     explicit ButtonField(const QString& caption, QWidget* parent = nullptr);
 
-    // The push button whose click is the action.
+    // The push button whose click is the action. Should it take the focus itself (by Tab),
+    // the field shows its frames meanwhile: the button may lie out of sight.
     void setAction(QAbstractButton* action);
     // The rectangles (siblings of the field) shown as its hover and focus frames.
     void setFrames(QFrame* hoverFrame, QFrame* focusFrame);
     QFrame* hoverFrame() const { return m_hover; }
     QFrame* focusFrame() const { return m_focus; }
-    // Enter acts only while the hover frame shows (the mouse has rested on the field).
+    // Enter acts only while the hover frame shows, and only the mouse resting on the field
+    // shows it, never the focus alone.
     void setEnterNeedsHover(bool needsHover) { m_enterNeedsHover = needsHover; }
     // The mouse moving over the field gives it the keyboard focus.
     void setFocusOnHover(bool focusOnHover) { m_focusOnHover = focusOnHover; }
@@ -40,6 +42,7 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void runAction();

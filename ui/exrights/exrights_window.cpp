@@ -30,8 +30,8 @@ QColor SystemColor(QPalette::ColorRole role) {
 
 } // namespace
 
-Form4::Form4(QWidget* owner)
-    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint), m_owner(owner) {
+ExRightsWindow::ExRightsWindow(QWidget* owner)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     setWindowTitle(QStringLiteral("除权、除息价计算器"));
     // Closing unloads the window and its state; the next opening builds it afresh.
     setAttribute(Qt::WA_DeleteOnClose);
@@ -39,29 +39,29 @@ Form4::Form4(QWidget* owner)
     buildControls();
     connectControls();
 
-    m_keyPreview = new KeyPreview(this, [this](int key) { return Form_KeyDown(key); });
-    Form_Load();
+    m_keyPreview = new KeyPreview(this, [this](int key) { return handleKey(key); });
+    load();
 
     if (owner != nullptr) {
         move(owner->geometry().center() - QPoint(width() / 2, height() / 2));
     }
-    m_text1->setFocus();
+    m_priceBefore->setFocus();
 }
 
-Form4::~Form4() {
+ExRightsWindow::~ExRightsWindow() {
     delete m_keyPreview;
 }
 
-void Form4::Form_Load() {
-    m_text1->setProgramText(QString());
-    m_text2->setProgramText(QString());
+void ExRightsWindow::load() {
+    m_priceBefore->setProgramText(QString());
+    m_priceAfter->setProgramText(QString());
     m_calc = ExRightsCalculator{};
     m_keyPreview->setEnabled(true);
 }
 
-bool Form4::Form_KeyDown(int key) {
+bool ExRightsWindow::handleKey(int key) {
     if (key == Qt::Key_F1) {
-        Form7::ShowHelp(this);
+        HelpWindow::ShowHelp(this);
         return true;
     }
     return false;
@@ -69,55 +69,51 @@ bool Form4::Form_KeyDown(int key) {
 
 // ---- Exit, compute, clear ---------------------------------------------------------------
 
-void Form4::Command1_Click() {
-    const QPointer<QWidget> owner = m_owner;
+void ExRightsWindow::exitToMainWindow() {
     close();
-    if (owner != nullptr) {
-        owner->showNormal();
-        owner->raise();
-        owner->activateWindow();
-    }
+    emit exited();
 }
 
-void Form4::Command2_Click() {
+void ExRightsWindow::compute() {
     const bool forward = m_calc.direction == ExRightsDirection::BeforeToAfter;
-    EntryField* source = forward ? m_text1 : m_text2;
-    EntryField* target = forward ? m_text2 : m_text1;
+    EntryField* source = forward ? m_priceBefore : m_priceAfter;
+    EntryField* target = forward ? m_priceAfter : m_priceBefore;
     if (source->text().isEmpty()) {
         source->setProgramText(kZeroText); // the stored value is 0 already
     }
-    m_calc.plan.withBonus = m_check1->isChecked();
-    m_calc.plan.withRights = m_check2->isChecked();
-    m_calc.plan.withCash = m_check3->isChecked();
+    m_calc.plan.withBonus = m_bonusCheck->isChecked();
+    m_calc.plan.withRights = m_rightsCheck->isChecked();
+    m_calc.plan.withCash = m_cashCheck->isChecked();
     const double result = m_calc.Compute();
     target->setProgramText(FromUtf8(FormatMask(result, kExRightsMask)));
 
-    m_text1->setReadOnly(true);
-    m_text2->setReadOnly(true);
-    setAvailable(m_command3, m_text7[2], true);
+    m_priceBefore->setReadOnly(true);
+    m_priceAfter->setReadOnly(true);
+    setAvailable(m_clearButton, m_clearField, true);
     // The compute button field has the focus and is about to be disabled: Enter on the
     // clear button field is the next step.
-    m_text7[2]->setFocus();
-    setAvailable(m_command2, m_text7[1], false);
+    m_clearField->setFocus();
+    setAvailable(m_computeButton, m_computeField, false);
 }
 
-void Form4::Command3_Click() {
-    m_text1->setProgramText(QString());
-    m_text2->setProgramText(QString());
+void ExRightsWindow::clear() {
+    m_priceBefore->setProgramText(QString());
+    m_priceAfter->setProgramText(QString());
     m_calc.priceBefore = 0;
     m_calc.priceAfter = 0;
-    setAvailable(m_command2, m_text7[1], true);
-    (m_calc.direction == ExRightsDirection::AfterToBefore ? m_text2 : m_text1)->setFocus();
-    setAvailable(m_command3, m_text7[2], false);
-    m_text1->setReadOnly(false);
-    m_text2->setReadOnly(false);
+    setAvailable(m_computeButton, m_computeField, true);
+    (m_calc.direction == ExRightsDirection::AfterToBefore ? m_priceAfter : m_priceBefore)
+        ->setFocus();
+    setAvailable(m_clearButton, m_clearField, false);
+    m_priceBefore->setReadOnly(false);
+    m_priceAfter->setReadOnly(false);
 }
 
-bool Form4::computeAvailable() const {
-    return m_command2->isEnabled();
+bool ExRightsWindow::computeAvailable() const {
+    return m_computeButton->isEnabled();
 }
 
-void Form4::setAvailable(QPushButton* button, ButtonField* field, bool available) {
+void ExRightsWindow::setAvailable(QPushButton* button, ButtonField* field, bool available) {
     button->setEnabled(available);
     field->setEnabled(available);
     SetForeground(field, available ? SystemColor(QPalette::WindowText) : kGreyText);
@@ -125,7 +121,7 @@ void Form4::setAvailable(QPushButton* button, ButtonField* field, bool available
 
 // ---- The plan -----------------------------------------------------------------------------
 
-void Form4::planRowClicked(const PlanRow& row) {
+void ExRightsWindow::planRowClicked(const PlanRow& row) {
     const bool on = row.check->isChecked();
     SetForeground(row.check, on ? SystemColor(QPalette::ButtonText) : kGreyText);
     for (QLabel* label : row.labels) {
@@ -150,7 +146,7 @@ void Form4::planRowClicked(const PlanRow& row) {
     }
 }
 
-void Form4::switchOffIncompletePlans() {
+void ExRightsWindow::switchOffIncompletePlans() {
     for (const PlanRow& row : m_rows) {
         for (EntryField* field : row.fields) {
             if (field != nullptr && field->text().isEmpty()) {
@@ -162,7 +158,7 @@ void Form4::switchOffIncompletePlans() {
 
 // ---- Entry fields -------------------------------------------------------------------------
 
-void Form4::readField(EntryField* field, const ExRightsEntry& entry, double& value) {
+void ExRightsWindow::readField(EntryField* field, const ExRightsEntry& entry, double& value) {
     const FieldCommit commit = CommitExRightsEntry(entry, ToAscii(field->text()));
     value = commit.value;
     if (commit.newText) {
@@ -170,7 +166,7 @@ void Form4::readField(EntryField* field, const ExRightsEntry& entry, double& val
     }
 }
 
-void Form4::enterField(EntryField* field, const ExRightsEntry& entry, double& value) {
+void ExRightsWindow::enterField(EntryField* field, const ExRightsEntry& entry, double& value) {
     if (field->text().isEmpty()) {
         value = 0;
         field->setProgramText(kZeroText);
@@ -179,95 +175,63 @@ void Form4::enterField(EntryField* field, const ExRightsEntry& entry, double& va
     readField(field, entry, value);
 }
 
-void Form4::focusAfterPlanField() {
+void ExRightsWindow::focusAfterPlanField() {
     if (!computeAvailable()) {
-        m_text7[2]->setFocus();
+        m_clearField->setFocus();
     } else if (m_calc.direction == ExRightsDirection::AfterToBefore) {
-        m_text2->setFocus();
+        m_priceAfter->setFocus();
     } else {
-        m_text1->setFocus();
+        m_priceBefore->setFocus();
     }
 }
 
-void Form4::Text1_KeyPress() {
-    enterField(m_text1, kExRightsPriceEntry, m_calc.priceBefore);
-    m_text7[1]->setFocus();
+void ExRightsWindow::priceBeforeEntered() {
+    enterField(m_priceBefore, kExRightsPriceEntry, m_calc.priceBefore);
+    m_computeField->setFocus();
 }
 
-void Form4::Text2_KeyPress() {
-    enterField(m_text2, kExRightsPriceEntry, m_calc.priceAfter);
-    m_text7[1]->setFocus();
+void ExRightsWindow::priceAfterEntered() {
+    enterField(m_priceAfter, kExRightsPriceEntry, m_calc.priceAfter);
+    m_computeField->setFocus();
 }
 
-void Form4::Text3_KeyPress() {
-    enterField(m_text3, kBonusEntry, m_calc.plan.bonusPer10);
+void ExRightsWindow::bonusEntered() {
+    enterField(m_bonusShares, kBonusEntry, m_calc.plan.bonusPer10);
     focusAfterPlanField();
 }
 
-void Form4::Text4_KeyPress() {
-    enterField(m_text4, kRightsEntry, m_calc.plan.rightsPer10);
-    m_text5->setFocus();
+void ExRightsWindow::rightsSharesEntered() {
+    enterField(m_rightsShares, kRightsEntry, m_calc.plan.rightsPer10);
+    m_rightsPrice->setFocus();
 }
 
-void Form4::Text5_KeyPress() {
-    enterField(m_text5, kRightsPriceEntry, m_calc.plan.rightsPrice);
+void ExRightsWindow::rightsPriceEntered() {
+    enterField(m_rightsPrice, kRightsPriceEntry, m_calc.plan.rightsPrice);
     focusAfterPlanField();
-    if (m_text4->text().isEmpty() || m_text5->text().isEmpty()) {
-        m_check2->setChecked(false);
+    if (m_rightsShares->text().isEmpty() || m_rightsPrice->text().isEmpty()) {
+        m_rightsCheck->setChecked(false);
     }
 }
 
-void Form4::Text6_KeyPress() {
-    enterField(m_text6, kCashEntry, m_calc.plan.cashPer10);
+void ExRightsWindow::cashEntered() {
+    enterField(m_cash, kCashEntry, m_calc.plan.cashPer10);
     focusAfterPlanField();
 }
 
-void Form4::Text1_LostFocus() {
-    readField(m_text1, kExRightsPriceEntry, m_calc.priceBefore);
-}
-
-void Form4::Text2_LostFocus() {
-    readField(m_text2, kExRightsPriceEntry, m_calc.priceAfter);
-}
-
-void Form4::Text3_LostFocus() {
-    readField(m_text3, kBonusEntry, m_calc.plan.bonusPer10);
-}
-
-void Form4::Text4_LostFocus() {
-    readField(m_text4, kRightsEntry, m_calc.plan.rightsPer10);
-}
-
-void Form4::Text5_LostFocus() {
-    readField(m_text5, kRightsPriceEntry, m_calc.plan.rightsPrice);
-}
-
-void Form4::Text6_LostFocus() {
-    readField(m_text6, kCashEntry, m_calc.plan.cashPer10);
-}
-
-void Form4::Text1_GotFocus() {
-    priceFieldEntered(ExRightsDirection::BeforeToAfter, kForwardCaption);
-}
-
-void Form4::Text2_GotFocus() {
-    priceFieldEntered(ExRightsDirection::AfterToBefore, kBackwardCaption);
-}
-
-void Form4::priceFieldEntered(ExRightsDirection direction, const QString& caption) {
-    m_text7[1]->setText(caption);
-    m_text7[1]->setAccessibleName(SpokenName(caption));
+void ExRightsWindow::priceFieldEntered(ExRightsDirection direction, const QString& caption) {
+    m_computeField->setText(caption);
+    m_computeField->setAccessibleName(SpokenName(caption));
     m_calc.direction = direction;
     switchOffIncompletePlans();
     // After a computation the price fields wait for Clear.
     if (!computeAvailable()) {
-        m_text7[2]->setFocus();
+        m_clearField->setFocus();
     }
 }
 
 // ---- Title strip --------------------------------------------------------------------------
 
-void Form4::Label8_Click(int index) {
+void ExRightsWindow::titleHandleClicked(int index) {
     if (index == 0) {
         showMinimized();
     } else {
@@ -275,36 +239,44 @@ void Form4::Label8_Click(int index) {
     }
 }
 
-void Form4::connectControls() {
-    const std::array<std::pair<EntryField*, void (Form4::*)()>, 6> enter{{
-        {m_text1, &Form4::Text1_KeyPress},
-        {m_text2, &Form4::Text2_KeyPress},
-        {m_text3, &Form4::Text3_KeyPress},
-        {m_text4, &Form4::Text4_KeyPress},
-        {m_text5, &Form4::Text5_KeyPress},
-        {m_text6, &Form4::Text6_KeyPress},
-    }};
-    const std::array<void (Form4::*)(), 6> leave{
-        &Form4::Text1_LostFocus, &Form4::Text2_LostFocus, &Form4::Text3_LostFocus,
-        &Form4::Text4_LostFocus, &Form4::Text5_LostFocus, &Form4::Text6_LostFocus,
+void ExRightsWindow::connectControls() {
+    struct Field {
+        EntryField* field;
+        const ExRightsEntry* entry;
+        double* value;
+        void (ExRightsWindow::*entered)();
     };
-    for (std::size_t i = 0; i < enter.size(); ++i) {
-        EntryField* field = enter[i].first;
-        connect(field, &EntryField::enterPressed, this, enter[i].second);
-        connect(field, &EntryField::focusLost, this, leave[i]);
+    ExRightsPlan& plan = m_calc.plan;
+    const std::array<Field, 6> fields{{
+        {m_priceBefore, &kExRightsPriceEntry, &m_calc.priceBefore,
+         &ExRightsWindow::priceBeforeEntered},
+        {m_priceAfter, &kExRightsPriceEntry, &m_calc.priceAfter,
+         &ExRightsWindow::priceAfterEntered},
+        {m_bonusShares, &kBonusEntry, &plan.bonusPer10, &ExRightsWindow::bonusEntered},
+        {m_rightsShares, &kRightsEntry, &plan.rightsPer10, &ExRightsWindow::rightsSharesEntered},
+        {m_rightsPrice, &kRightsPriceEntry, &plan.rightsPrice, &ExRightsWindow::rightsPriceEntered},
+        {m_cash, &kCashEntry, &plan.cashPer10, &ExRightsWindow::cashEntered},
+    }};
+    for (const Field& f : fields) {
+        connect(f.field, &EntryField::enterPressed, this, f.entered);
+        // Leaving a field reads it.
+        connect(f.field, &EntryField::focusLost, this,
+                [this, f] { readField(f.field, *f.entry, *f.value); });
     }
-    connect(m_text1, &EntryField::focusGained, this, &Form4::Text1_GotFocus);
-    connect(m_text2, &EntryField::focusGained, this, &Form4::Text2_GotFocus);
+    connect(m_priceBefore, &EntryField::focusGained, this,
+            [this] { priceFieldEntered(ExRightsDirection::BeforeToAfter, kForwardCaption); });
+    connect(m_priceAfter, &EntryField::focusGained, this,
+            [this] { priceFieldEntered(ExRightsDirection::AfterToBefore, kBackwardCaption); });
 
     // A check box's procedure runs whenever its value changes, by a click or by the
     // program switching off a plan with missing input.
-    connect(m_check1, &QCheckBox::toggled, this, &Form4::Check1_Click);
-    connect(m_check2, &QCheckBox::toggled, this, &Form4::Check2_Click);
-    connect(m_check3, &QCheckBox::toggled, this, &Form4::Check3_Click);
+    for (const PlanRow& row : m_rows) {
+        connect(row.check, &QCheckBox::toggled, this, [this, &row] { planRowClicked(row); });
+    }
 
-    connect(m_command1, &QPushButton::clicked, this, &Form4::Command1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &Form4::Command2_Click);
-    connect(m_command3, &QPushButton::clicked, this, &Form4::Command3_Click);
+    connect(m_exitButton, &QPushButton::clicked, this, &ExRightsWindow::exitToMainWindow);
+    connect(m_computeButton, &QPushButton::clicked, this, &ExRightsWindow::compute);
+    connect(m_clearButton, &QPushButton::clicked, this, &ExRightsWindow::clear);
 }
 
 } // namespace ym::ui

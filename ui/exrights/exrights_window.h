@@ -25,23 +25,29 @@ class ButtonFieldGroup;
 class EntryField;
 class KeyPreview;
 
-class Form4 : public QWidget {
+class ExRightsWindow : public QWidget {
     Q_OBJECT
 public:
-    // Placed centred on `owner` (the main window), which exit restores from minimised.
-    explicit Form4(QWidget* owner);
-    ~Form4() override;
+    // Placed centred on `owner`, the main window.
+    explicit ExRightsWindow(QWidget* owner);
+    ~ExRightsWindow() override;
 
     // The calculator state: the numbers as last read from the fields.
     const ExRightsCalculator& calculator() const { return m_calc; }
 
-    void Form_Load();
-    // Key preview; true consumes the key.
-    bool Form_KeyDown(int key);
+    // Empty prices, the calculator state of a new window, key preview on.
+    void load();
+    // The window's key preview: F1 opens the help viewer. True consumes the key.
+    bool handleKey(int key);
 
-    void Command1_Click(); // exit
-    void Command2_Click(); // compute
-    void Command3_Click(); // clear
+    // The three actions of the button fields and their push buttons.
+    void exitToMainWindow();
+    void compute();
+    void clear();
+
+signals:
+    // Closed by its exit action, which gives the main window back; "X" only closes.
+    void exited();
 
 private:
     // The window's fixed colours: its panel, group, button fields and switched-off fields
@@ -53,7 +59,7 @@ private:
     static constexpr QColor kGreyText{128, 128, 128};
 
     // One plan component: its check box, the labels and fields of its row, and the
-    // values those fields hold (Check2's row has two of each).
+    // values those fields hold (the rights row has two of each).
     struct PlanRow {
         QCheckBox* check = nullptr;
         std::array<QLabel*, 2> labels{};
@@ -68,31 +74,21 @@ private:
     void buildBottom();
     void connectControls();
 
-    void Check1_Click() { planRowClicked(m_rows[0]); }
-    void Check2_Click() { planRowClicked(m_rows[1]); }
-    void Check3_Click() { planRowClicked(m_rows[2]); }
+    // A plan row's check box changed: its fields on, or off and emptied.
     void planRowClicked(const PlanRow& row);
 
     // Enter in a field.
-    void Text1_KeyPress();
-    void Text2_KeyPress();
-    void Text3_KeyPress();
-    void Text4_KeyPress();
-    void Text5_KeyPress();
-    void Text6_KeyPress();
-    // Leaving a field.
-    void Text1_LostFocus();
-    void Text2_LostFocus();
-    void Text3_LostFocus();
-    void Text4_LostFocus();
-    void Text5_LostFocus();
-    void Text6_LostFocus();
+    void priceBeforeEntered();
+    void priceAfterEntered();
+    void bonusEntered();
+    void rightsSharesEntered();
+    void rightsPriceEntered();
+    void cashEntered();
     // A price field getting the focus chooses the direction.
-    void Text1_GotFocus();
-    void Text2_GotFocus();
     void priceFieldEntered(ExRightsDirection direction, const QString& caption);
 
-    void Label8_Click(int index);
+    // The title strip's "-" (index 0) and "X" (index 1).
+    void titleHandleClicked(int index);
 
     // Reads a field's text into `value`: empty is 0 and stays empty; a money value with a
     // fraction is written back with two to four decimals.
@@ -103,31 +99,35 @@ private:
     // the price field of the current direction.
     void focusAfterPlanField();
     void switchOffIncompletePlans();
-    // Compute (Command2 and Text7(1)) or clear (Command3 and Text7(2)) on or off together.
+    // Compute (push button and button field) or clear on or off together.
     void setAvailable(QPushButton* button, ButtonField* field, bool available);
     bool computeAvailable() const;
 
-    QPointer<QWidget> m_owner;
     ExRightsCalculator m_calc;
     KeyPreview* m_keyPreview = nullptr;
 
-    QWidget* m_picture2 = nullptr;
-    QGroupBox* m_frame1 = nullptr;
-    EntryField* m_text1 = nullptr;
-    EntryField* m_text2 = nullptr;
-    EntryField* m_text3 = nullptr;
-    EntryField* m_text4 = nullptr;
-    EntryField* m_text5 = nullptr;
-    EntryField* m_text6 = nullptr;
-    QCheckBox* m_check1 = nullptr;
-    QCheckBox* m_check2 = nullptr;
-    QCheckBox* m_check3 = nullptr;
-    std::array<QLabel*, 4> m_label3{};
-    std::array<PlanRow, 3> m_rows{};
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command2 = nullptr;
-    QPushButton* m_command3 = nullptr;
-    std::array<ButtonField*, 3> m_text7{}; // exit, compute, clear
+    QWidget* m_panel = nullptr; // the light blue background holding the rest
+    QGroupBox* m_planGroup = nullptr;
+    EntryField* m_priceBefore = nullptr;
+    EntryField* m_priceAfter = nullptr;
+    EntryField* m_bonusShares = nullptr;  // per 10 shares
+    EntryField* m_rightsShares = nullptr; // per 10 shares
+    EntryField* m_rightsPrice = nullptr;
+    EntryField* m_cash = nullptr; // per 10 shares
+    QCheckBox* m_bonusCheck = nullptr;
+    QCheckBox* m_rightsCheck = nullptr;
+    QCheckBox* m_cashCheck = nullptr;
+    // Captions of the bonus, rights and cash fields, then of the rights price.
+    std::array<QLabel*, 4> m_planLabels{};
+    std::array<PlanRow, 3> m_rows{}; // bonus, rights, cash
+    // Tiny push buttons under the panel carrying the actions and the access keys.
+    QPushButton* m_exitButton = nullptr;
+    QPushButton* m_computeButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    // What the user sees and clicks.
+    ButtonField* m_exitField = nullptr;
+    ButtonField* m_computeField = nullptr; // its caption shows the direction
+    ButtonField* m_clearField = nullptr;
     ButtonFieldGroup* m_buttonFields = nullptr;
 };
 

@@ -56,7 +56,7 @@ constexpr double kBottomTop = 4200;
 
 } // namespace
 
-void Form4::buildControls() {
+void ExRightsWindow::buildControls() {
     setObjectName(QStringLiteral("Form4"));
     setFixedSize(TwipsSize(kClientWidth, kClientHeight));
 
@@ -64,64 +64,70 @@ void Form4::buildControls() {
     // their access keys work, but lie under the panel: the button fields are what the
     // user sees and clicks.
     const double tiny = 180;
-    m_command1 = MakeActionButton(this, QStringLiteral("Command1"), QStringLiteral("退    出(&X)"),
-                                  TwipsRect(kClientWidth - 360, kBottomTop + 120, tiny, 210));
-    m_command2 = MakeActionButton(this, QStringLiteral("Command2"), QStringLiteral("等于★==>"),
-                                  TwipsRect(kMiddleLeft + 120, kPriceTop + 120, tiny, 210));
-    m_command2->setToolTip(QStringLiteral("计算键:表示\"等价于\""));
-    m_command3 = MakeActionButton(this, QStringLiteral("Command3"), QStringLiteral("清  空(&C)"),
-                                  TwipsRect(kMiddleLeft + 120, kClearTop + 120, tiny, 210));
+    m_exitButton =
+        MakeActionButton(this, QStringLiteral("Command1"), QStringLiteral("退    出(&X)"),
+                         TwipsRect(kClientWidth - 360, kBottomTop + 120, tiny, 210));
+    m_computeButton = MakeActionButton(this, QStringLiteral("Command2"), QStringLiteral("等于★==>"),
+                                       TwipsRect(kMiddleLeft + 120, kPriceTop + 120, tiny, 210));
+    m_computeButton->setToolTip(QStringLiteral("计算键:表示\"等价于\""));
+    m_clearButton = MakeActionButton(this, QStringLiteral("Command3"), QStringLiteral("清  空(&C)"),
+                                     TwipsRect(kMiddleLeft + 120, kClearTop + 120, tiny, 210));
 
-    m_picture2 = MakePanel(this, QStringLiteral("Picture2"),
-                           TwipsRect(0, 0, kClientWidth, kClientHeight), kLightBlue);
+    m_panel = MakePanel(this, QStringLiteral("Picture2"),
+                        TwipsRect(0, 0, kClientWidth, kClientHeight), kLightBlue);
     buildTitleStrip();
     buildPrices();
     buildPlan();
     buildBottom();
 
     m_buttonFields = new ButtonFieldGroup(this);
-    for (ButtonField* field : m_text7) {
+    for (ButtonField* field : {m_exitField, m_computeField, m_clearField}) {
         m_buttonFields->add(field);
     }
     // Moving the mouse over the plan or the bare panel takes the hover frames away.
-    m_buttonFields->watchArea(m_frame1);
-    m_buttonFields->watchArea(m_picture2);
+    m_buttonFields->watchArea(m_planGroup);
+    m_buttonFields->watchArea(m_panel);
 
-    setTabOrder(m_text1, m_text2);
-    setTabOrder(m_text2, m_check1);
-    setTabOrder(m_check1, m_check2);
-    setTabOrder(m_check2, m_check3);
-    setTabOrder(m_check3, m_text3);
-    setTabOrder(m_text3, m_text4);
-    setTabOrder(m_text4, m_text5);
-    setTabOrder(m_text5, m_text6);
+    // The push buttons are tab stops in their own right, under the panel: a button field
+    // shows its frames while its push button has the focus, and Enter presses it.
+    for (QPushButton* button : {m_exitButton, m_computeButton, m_clearButton}) {
+        button->setFocusPolicy(Qt::TabFocus);
+        button->setAutoDefault(true);
+    }
+    QWidget* previous = m_priceBefore;
+    for (QWidget* next : std::initializer_list<QWidget*>{
+             m_priceAfter, m_exitButton, m_bonusCheck, m_rightsCheck, m_cashCheck, m_computeButton,
+             m_bonusShares, m_rightsShares, m_rightsPrice, m_cash, m_clearButton}) {
+        setTabOrder(previous, next);
+        previous = next;
+    }
 
     // Compute is available, clear is not; every plan row is off.
-    setAvailable(m_command3, m_text7[2], false);
+    setAvailable(m_clearButton, m_clearField, false);
     for (const PlanRow& row : m_rows) {
         planRowClicked(row);
     }
 }
 
-void Form4::buildTitleStrip() {
-    MakePicture(m_picture2, QStringLiteral("Picture3"), TwipsRect(90, 90, 420, 375),
+void ExRightsWindow::buildTitleStrip() {
+    MakePicture(m_panel, QStringLiteral("Picture3"), TwipsRect(90, 90, 420, 375),
                 QStringLiteral(":/artwork/exrights-title.svg"));
     QLabel* title =
-        MakeLabel(m_picture2, QStringLiteral("Label1"), QStringLiteral("除权、除息价计算器"),
+        MakeLabel(m_panel, QStringLiteral("Label1"), QStringLiteral("除权、除息价计算器"),
                   TwipsRect(600, 45, 3300, 420), LishuFont(13.5, true));
     QFont bannerFont = ScriptFont(15.75, true);
     bannerFont.setUnderline(true);
     QLabel* banner =
-        MakeLabel(m_picture2, QStringLiteral("Label5"), QStringLiteral("    Yuanmate v5.5     "),
+        MakeLabel(m_panel, QStringLiteral("Label5"), QStringLiteral("    Yuanmate v5.5     "),
                   TwipsRect(420, 450, 3000, 420), bannerFont);
-    QLabel* credit = MakeLabel(m_picture2, QStringLiteral("Label2"),
-                               QStringLiteral("Yuanmate 开发组"), TwipsRect(3480, 510, 2835, 330),
-                               LishuFont(12, true), Qt::AlignRight | Qt::AlignVCenter);
+    QLabel* credit = MakeLabel(m_panel, QStringLiteral("Label2"), QStringLiteral("Yuanmate 开发组"),
+                               TwipsRect(3480, 510, 2835, 330), LishuFont(12, true),
+                               Qt::AlignRight | Qt::AlignVCenter);
     SetForeground(title, kTitleTextColor);
     SetForeground(banner, kBannerColor);
     SetForeground(credit, kTitleTextColor);
 
-    MakeDragHandle(m_picture2, QStringLiteral("Label7"), TwipsRect(0, 0, 5520, kTitleStripHeight));
+    MakeDragHandle(m_panel, QStringLiteral("Label7"), TwipsRect(0, 0, 5520, kTitleStripHeight));
     struct Handle {
         const char* text;
         const char* tip;
@@ -134,18 +140,17 @@ void Form4::buildTitleStrip() {
     for (int i = 0; i < 2; ++i) {
         const Handle& handle = handles[static_cast<std::size_t>(i)];
         const double left = 5610 + 420 * i;
-        MakeRectangle(m_picture2, ArrayName("Shape4", i), TwipsRect(left, 105, 320, 320),
-                      kHandleColor)
+        MakeRectangle(m_panel, ArrayName("Shape4", i), TwipsRect(left, 105, 320, 320), kHandleColor)
             ->show();
         ClickLabel* label =
-            MakeWindowButton(m_picture2, ArrayName("Label8", i), QString::fromUtf8(handle.text),
+            MakeWindowButton(m_panel, ArrayName("Label8", i), QString::fromUtf8(handle.text),
                              TwipsRect(left + 10, 115, 300, 300), handle.font, kHandleColor,
                              QString::fromUtf8(handle.tip));
-        connect(label, &ClickLabel::clicked, this, [this, i] { Label8_Click(i); });
+        connect(label, &ClickLabel::clicked, this, [this, i] { titleHandleClicked(i); });
     }
 }
 
-void Form4::buildPrices() {
+void ExRightsWindow::buildPrices() {
     const QFont captionFont = SongFont(10.5);
     const QFont priceFont = SongFont(10.5, true);
     const std::array<std::pair<const char*, const char*>, 2> captions{{
@@ -157,41 +162,42 @@ void Form4::buildPrices() {
     for (int i = 0; i < 2; ++i) {
         const auto at = static_cast<std::size_t>(i);
         QLabel* caption =
-            MakeLabel(m_picture2, ArrayName("Label4", i), QString::fromUtf8(captions[at].first),
+            MakeLabel(m_panel, ArrayName("Label4", i), QString::fromUtf8(captions[at].first),
                       TwipsRect(lefts[at], 990, kPriceWidth, 300), captionFont);
         caption->setToolTip(QString::fromUtf8(captions[at].second));
-        fields[at] = MakeEntry(m_picture2, QStringLiteral("Text%1").arg(i + 1),
+        fields[at] = MakeEntry(m_panel, QStringLiteral("Text%1").arg(i + 1),
                                TwipsRect(lefts[at], kPriceTop, kPriceWidth, kPriceHeight),
                                static_cast<int>(kExRightsPriceEntry.maxLength), priceFont, kTeal);
         fields[at]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         Caption(caption, fields[at]);
     }
-    m_text1 = fields[0];
-    m_text2 = fields[1];
+    m_priceBefore = fields[0];
+    m_priceAfter = fields[1];
 
     const ButtonFieldStyle style{SongFont(9.75), kLightBlue, kHoverFrameColor, kFocusFrameColor};
-    m_text7[1] = MakeButtonField(m_picture2, ArrayName("Text7", 1), QStringLiteral("等于★==>"),
-                                 TwipsRect(kMiddleLeft, kPriceTop, kMiddleWidth, kPriceHeight),
-                                 style, m_command2, ArrayName("Shape3", 2), ArrayName("Shape3", 3));
+    m_computeField =
+        MakeButtonField(m_panel, ArrayName("Text7", 1), QStringLiteral("等于★==>"),
+                        TwipsRect(kMiddleLeft, kPriceTop, kMiddleWidth, kPriceHeight), style,
+                        m_computeButton, ArrayName("Shape3", 2), ArrayName("Shape3", 3));
     // The push button's tip explains the caption; the button field is what the mouse finds.
-    m_text7[1]->setToolTip(m_command2->toolTip());
-    m_text7[2] = MakeButtonField(m_picture2, ArrayName("Text7", 2), QStringLiteral("清    除"),
-                                 TwipsRect(kMiddleLeft, kClearTop, kMiddleWidth, kPriceHeight),
-                                 style, m_command3, ArrayName("Shape3", 4), ArrayName("Shape3", 5));
+    m_computeField->setToolTip(m_computeButton->toolTip());
+    m_clearField =
+        MakeButtonField(m_panel, ArrayName("Text7", 2), QStringLiteral("清    除"),
+                        TwipsRect(kMiddleLeft, kClearTop, kMiddleWidth, kPriceHeight), style,
+                        m_clearButton, ArrayName("Shape3", 4), ArrayName("Shape3", 5));
 }
 
-void Form4::buildPlan() {
-    m_frame1 = new QGroupBox(m_picture2);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_frame1->setAccessibleName(QStringLiteral("送配情况选择"));
-    m_frame1->setGeometry(
+void ExRightsWindow::buildPlan() {
+    m_planGroup = new QGroupBox(m_panel);
+    m_planGroup->setObjectName(QStringLiteral("Frame1"));
+    m_planGroup->setAccessibleName(QStringLiteral("送配情况选择"));
+    m_planGroup->setGeometry(
         TwipsRect(kBeforeLeft, kPlanTop, kClientWidth - 2 * kBeforeLeft, kPlanHeight));
-    SetBackground(m_frame1, kLightBlue);
+    SetBackground(m_planGroup, kLightBlue);
     // The heading sits on the group's top edge, where a group's own title would be.
-    QLabel* heading =
-        MakeLabel(m_picture2, QStringLiteral("Label6"), QStringLiteral("送配情况选择:"),
-                  TwipsRect(kBeforeLeft + 150, kPlanTop - 135, 1500, 270), SongFont(9, true),
-                  Qt::AlignCenter);
+    QLabel* heading = MakeLabel(m_panel, QStringLiteral("Label6"), QStringLiteral("送配情况选择:"),
+                                TwipsRect(kBeforeLeft + 150, kPlanTop - 135, 1500, 270),
+                                SongFont(9, true), Qt::AlignCenter);
     SetBackground(heading, kLightBlue);
     heading->raise();
 
@@ -199,17 +205,17 @@ void Form4::buildPlan() {
     const QFont fieldFont = SongFont(9, true);
     auto row = [&](int i) { return kRowTop + kRowPitch * i; };
     auto label = [&](int index, const char* text, double left, double width, int rowIndex) {
-        QLabel* l = MakeLabel(m_frame1, ArrayName("Label3", index), QString::fromUtf8(text),
+        QLabel* l = MakeLabel(m_planGroup, ArrayName("Label3", index), QString::fromUtf8(text),
                               TwipsRect(left, row(rowIndex), width, kRowHeight), captionFont);
         QPalette palette = l->palette();
         palette.setColor(QPalette::Disabled, QPalette::WindowText, kGreyText);
         l->setPalette(palette);
-        m_label3[static_cast<std::size_t>(index)] = l;
+        m_planLabels[static_cast<std::size_t>(index)] = l;
         return l;
     };
     auto field = [&](const char* name, double left, double width, int rowIndex,
                      const ExRightsEntry& entry) {
-        EntryField* f = MakeEntry(m_frame1, QLatin1String(name),
+        EntryField* f = MakeEntry(m_planGroup, QLatin1String(name),
                                   TwipsRect(left, row(rowIndex), width, kRowHeight),
                                   static_cast<int>(entry.maxLength), fieldFont, kTeal);
         f->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -217,32 +223,36 @@ void Form4::buildPlan() {
     };
     auto check = [&](const char* name, const char* text, int rowIndex) {
         return MakeCheckBox(
-            m_frame1, QLatin1String(name), QString::fromUtf8(text),
+            m_planGroup, QLatin1String(name), QString::fromUtf8(text),
             TwipsRect(kCheckLeft, row(rowIndex), kLabelLeft - kCheckLeft, kRowHeight), captionFont);
     };
 
     const double labelWidth = kFieldLeft - kLabelLeft;
-    m_check1 = check("Check1", "送股", 0);
+    m_bonusCheck = check("Check1", "送股", 0);
     label(0, "10送:(股)", kLabelLeft, labelWidth, 0);
-    m_text3 = field("Text3", kFieldLeft, kFieldWidth, 0, kBonusEntry);
+    m_bonusShares = field("Text3", kFieldLeft, kFieldWidth, 0, kBonusEntry);
 
-    m_check2 = check("Check2", "配股", 1);
+    m_rightsCheck = check("Check2", "配股", 1);
     label(1, "10配:(股)", kLabelLeft, labelWidth, 1);
-    m_text4 = field("Text4", kFieldLeft, kFieldWidth, 1, kRightsEntry);
+    m_rightsShares = field("Text4", kFieldLeft, kFieldWidth, 1, kRightsEntry);
     label(3, "配股价：(元)", kPriceLabelLeft, kRightsPriceLeft - kPriceLabelLeft, 1);
-    m_text5 = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, kRightsPriceEntry);
+    m_rightsPrice = field("Text5", kRightsPriceLeft, kRightsPriceWidth, 1, kRightsPriceEntry);
 
-    m_check3 = check("Check3", "送现金", 2);
+    m_cashCheck = check("Check3", "送现金", 2);
     label(2, "10送:(元)", kLabelLeft, labelWidth, 2);
-    m_text6 = field("Text6", kFieldLeft, kFieldWidth, 2, kCashEntry);
+    m_cash = field("Text6", kFieldLeft, kFieldWidth, 2, kCashEntry);
 
     ExRightsPlan& plan = m_calc.plan;
-    m_rows[0] = {m_check1, {m_label3[0], nullptr}, {m_text3, nullptr}, {&plan.bonusPer10, nullptr}};
-    m_rows[1] = {m_check2,
-                 {m_label3[1], m_label3[3]},
-                 {m_text4, m_text5},
+    m_rows[0] = {m_bonusCheck,
+                 {m_planLabels[0], nullptr},
+                 {m_bonusShares, nullptr},
+                 {&plan.bonusPer10, nullptr}};
+    m_rows[1] = {m_rightsCheck,
+                 {m_planLabels[1], m_planLabels[3]},
+                 {m_rightsShares, m_rightsPrice},
                  {&plan.rightsPer10, &plan.rightsPrice}};
-    m_rows[2] = {m_check3, {m_label3[2], nullptr}, {m_text6, nullptr}, {&plan.cashPer10, nullptr}};
+    m_rows[2] = {
+        m_cashCheck, {m_planLabels[2], nullptr}, {m_cash, nullptr}, {&plan.cashPer10, nullptr}};
 
     // A plan field is named by its row and its caption: "10送" alone would name two.
     for (const PlanRow& planRow : m_rows) {
@@ -256,17 +266,17 @@ void Form4::buildPlan() {
     }
 }
 
-void Form4::buildBottom() {
-    QLabel* picture = MakePicture(m_picture2, QStringLiteral("Picture1"),
+void ExRightsWindow::buildBottom() {
+    QLabel* picture = MakePicture(m_panel, QStringLiteral("Picture1"),
                                   TwipsRect(kBeforeLeft, kBottomTop + 30, 1815, 360),
                                   QStringLiteral(":/artwork/exrights-mail.svg"));
     picture->setToolTip(QStringLiteral("E-mail:support@yuanmate.example"));
 
     const ButtonFieldStyle style{SongFont(10.5), kLightBlue, kHoverFrameColor, kFocusFrameColor};
-    m_text7[0] =
-        MakeButtonField(m_picture2, ArrayName("Text7", 0), QStringLiteral("退    出"),
+    m_exitField =
+        MakeButtonField(m_panel, ArrayName("Text7", 0), QStringLiteral("退    出"),
                         TwipsRect(kAfterLeft + 180, kBottomTop, kPriceWidth - 180, kPriceHeight),
-                        style, m_command1, ArrayName("Shape3", 0), ArrayName("Shape3", 1));
+                        style, m_exitButton, ArrayName("Shape3", 0), ArrayName("Shape3", 1));
 }
 
 } // namespace ym::ui

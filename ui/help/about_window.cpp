@@ -23,7 +23,7 @@ namespace ym::ui {
 
 namespace {
 
-QPointer<Form2> g_aboutWindow;
+QPointer<AboutWindow> g_aboutWindow;
 
 constexpr QColor kOrange(255, 192, 128);
 constexpr QColor kTitleRed(255, 0, 0);
@@ -43,11 +43,11 @@ constexpr double kClientHeight = 4875;
 // The slogan panel grows upward from just above the link and stops just below the rule
 // line.
 constexpr int kLinkTop = 4035;
-constexpr int kFrame1Bottom = kLinkTop - 15;
+constexpr int kPanelBottom = kLinkTop - 15;
 constexpr int kLine1Top = 1050;
-constexpr int kFrame1LastTop = kLine1Top + 25;
-constexpr double kFrame1Left = 2490;
-constexpr double kFrame1Width = 2430;
+constexpr int kPanelLastTop = kLine1Top + 25;
+constexpr double kPanelLeft = 2490;
+constexpr double kPanelWidth = 2430;
 
 struct Slogan {
     double top, height;
@@ -66,18 +66,18 @@ const std::array<Slogan, 4> kSlogans{{
 
 } // namespace
 
-Form2::Form2(QWidget* owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint) {
+AboutWindow::AboutWindow(QWidget* owner) : QWidget(owner, Qt::Window | Qt::FramelessWindowHint) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("关于 Yuanmate V5.5"));
     // Each opening starts afresh with a collapsed panel.
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_QuitOnClose, false);
     buildControls();
-    m_keyPreview = new KeyPreview(this, [this](int key) { return Form_KeyDown(key); });
-    Form_Load();
+    m_keyPreview = new KeyPreview(this, [this](int key) { return handleKey(key); });
+    load();
 }
 
-void Form2::buildControls() {
+void AboutWindow::buildControls() {
     setFixedSize(TwipsSize(kClientWidth, kClientHeight));
 
     QLabel* picture1 =
@@ -104,12 +104,13 @@ void Form2::buildControls() {
                             TwipsRect(960, 750, 1800, 270), TahomaFont(9, true)),
                   kTitleRed);
 
-    m_frame1 = MakePanel(picture1, QStringLiteral("Frame1"), QRect(), kOrange);
+    m_sloganPanel = MakePanel(picture1, QStringLiteral("Frame1"), QRect(), kOrange);
     for (int i = 0; i < static_cast<int>(kSlogans.size()); ++i) {
         const Slogan& slogan = kSlogans[static_cast<std::size_t>(i)];
-        QLabel* label = MakeLabel(m_frame1, ArrayName("Label10", i), QString::fromUtf8(slogan.text),
-                                  TwipsRect(60, slogan.top, kFrame1Width - 120, slogan.height),
-                                  SongFont(9), Qt::AlignLeft | Qt::AlignTop);
+        QLabel* label =
+            MakeLabel(m_sloganPanel, ArrayName("Label10", i), QString::fromUtf8(slogan.text),
+                      TwipsRect(60, slogan.top, kPanelWidth - 120, slogan.height), SongFont(9),
+                      Qt::AlignLeft | Qt::AlignTop);
         label->setWordWrap(true);
         SetForeground(label, slogan.color);
     }
@@ -132,8 +133,8 @@ void Form2::buildControls() {
     link->adjustSize(); // the link is exactly its text
     // The background under the link must not see its mouse movement and turn it blue.
     link->setAttribute(Qt::WA_NoMousePropagation);
-    connect(link, &ClickLabel::clicked, this, &Form2::Label6_Click);
-    m_label6 = link;
+    connect(link, &ClickLabel::clicked, this, &AboutWindow::mailSupport);
+    m_mailLink = link;
 
     QPushButton* command1 =
         MakeActionButton(picture1, QStringLiteral("Command1"), QStringLiteral("确 定(&O)"),
@@ -144,8 +145,8 @@ void Form2::buildControls() {
     for (QPushButton* button : {command1, command2}) {
         button->hide();
     }
-    connect(command1, &QPushButton::clicked, this, &Form2::Command1_Click);
-    connect(command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(command1, &QPushButton::clicked, this, &AboutWindow::confirm);
+    connect(command2, &QPushButton::clicked, this, &AboutWindow::openHelp);
 
     const ButtonFieldStyle style{SongFont(10.5), kOrange, kHoverFrameColor, QColor()};
     ButtonField* text2 = MakeButtonField(
@@ -164,59 +165,59 @@ void Form2::buildControls() {
         field->setFocusOnHover(true);
         field->setEnterNeedsHover(true);
         m_buttonFields->add(field);
-        connect(field, &ButtonField::hovered, this, &Form2::Picture1_MouseMove);
+        connect(field, &ButtonField::hovered, this, &AboutWindow::dimLink);
     }
-    const std::array<QWidget*, 4> areas{picture1, m_frame1, creditLabels[2], m_label6};
+    const std::array<QWidget*, 4> areas{picture1, m_sloganPanel, creditLabels[2], m_mailLink};
     for (QWidget* area : areas) {
         m_buttonFields->watchArea(area);
     }
-    for (QLabel* slogan : m_frame1->findChildren<QLabel*>()) {
+    for (QLabel* slogan : m_sloganPanel->findChildren<QLabel*>()) {
         m_buttonFields->watchArea(slogan);
     }
     connect(m_buttonFields, &ButtonFieldGroup::areaHovered, this, [this](QWidget* area) {
-        if (area == m_label6) {
-            Label6_MouseMove();
+        if (area == m_mailLink) {
+            lightLink();
         } else {
-            Picture1_MouseMove();
+            dimLink();
         }
     });
 
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(20);
-    connect(m_timer1, &QTimer::timeout, this, &Form2::Timer1_Timer);
-    m_timer1->start();
+    m_rollTimer = new QTimer(this);
+    m_rollTimer->setObjectName(QStringLiteral("Timer1"));
+    m_rollTimer->setInterval(20);
+    connect(m_rollTimer, &QTimer::timeout, this, &AboutWindow::rollStep);
+    m_rollTimer->start();
 }
 
-void Form2::Form_Load() {
-    m_frame1Height = 0;
-    m_frame1Top = kFrame1Bottom;
-    placeFrame1();
+void AboutWindow::load() {
+    m_panelHeight = 0;
+    m_panelTop = kPanelBottom;
+    placeSloganPanel();
     m_keyPreview->setEnabled(true);
 }
 
 // Top and bottom are rounded to pixels on their own, so the bottom edge never moves and
 // the panel rises by one whole pixel every time the twips cross the next pixel row.
-void Form2::placeFrame1() {
-    m_frame1->setGeometry(TwipsRect(kFrame1Left, m_frame1Top, kFrame1Width, m_frame1Height));
+void AboutWindow::placeSloganPanel() {
+    m_sloganPanel->setGeometry(TwipsRect(kPanelLeft, m_panelTop, kPanelWidth, m_panelHeight));
 }
 
-void Form2::Timer1_Timer() {
-    m_frame1Height += 1;
-    m_frame1Top -= 1;
-    placeFrame1();
-    if (m_frame1Top <= kFrame1LastTop) {
-        m_timer1->stop();
+void AboutWindow::rollStep() {
+    m_panelHeight += 1;
+    m_panelTop -= 1;
+    placeSloganPanel();
+    if (m_panelTop <= kPanelLastTop) {
+        m_rollTimer->stop();
     }
 }
 
-bool Form2::Form_KeyDown(int key) {
+bool AboutWindow::handleKey(int key) {
     switch (key) {
     case Qt::Key_F1:
-        Command2_Click();
+        openHelp();
         return true;
     case Qt::Key_O:
-        Command1_Click();
+        confirm();
         return true;
     case Qt::Key_Escape:
         // The window has no cancel: only confirm and help lead out.
@@ -226,48 +227,53 @@ bool Form2::Form_KeyDown(int key) {
     }
 }
 
-void Form2::Command1_Click() {
+void AboutWindow::confirm() {
     close();
 }
 
-void Form2::Command2_Click() {
-    Form7::ShowHelp(this);
+void AboutWindow::openHelp() {
+    HelpWindow* help = HelpWindow::ShowHelp(this);
     close();
+    // Closing handed the activation to the main window; the help viewer is to keep it.
+    help->activateWindow();
 }
 
-void Form2::Label6_Click() {
+void AboutWindow::mailSupport() {
     if (!OpenMailTo(kSupportAddress)) {
         ShowNotice(this, QStringLiteral("无法打开邮件程序，请写信至 %1").arg(kSupportAddress));
     }
 }
 
-void Form2::Label6_MouseMove() {
-    SetForeground(m_label6, kLinkHoverColor);
+void AboutWindow::lightLink() {
+    SetForeground(m_mailLink, kLinkHoverColor);
 }
 
-void Form2::Picture1_MouseMove() {
-    SetForeground(m_label6, kLinkColor);
+void AboutWindow::dimLink() {
+    SetForeground(m_mailLink, kLinkColor);
 }
 
 // Every way out comes here: confirm, help, a close request from the window system.
-void Form2::closeEvent(QCloseEvent* event) {
-    m_timer1->stop();
+void AboutWindow::closeEvent(QCloseEvent* event) {
+    m_rollTimer->stop();
     // The window is deleted only later; the next opening must build a new one.
     if (g_aboutWindow == this) {
         g_aboutWindow = nullptr;
     }
+    // Handed back explicitly, as the other windows do: the window system might otherwise
+    // give the activation to another program.
     if (QWidget* owner = parentWidget()) {
         owner->setEnabled(true);
+        owner->activateWindow();
     }
     event->accept();
 }
 
-Form2* Form2::ShowAbout(QWidget* owner) {
+AboutWindow* AboutWindow::ShowAbout(QWidget* owner) {
     if (g_aboutWindow.isNull()) {
-        g_aboutWindow = new Form2(owner);
+        g_aboutWindow = new AboutWindow(owner);
         g_aboutWindow->move(owner->window()->geometry().center() - g_aboutWindow->rect().center());
     }
-    Form2* about = g_aboutWindow.data();
+    AboutWindow* about = g_aboutWindow.data();
     // A window of its own over a disabled owner: enabled explicitly, or it would share the
     // owner's state.
     about->setEnabled(true);
@@ -276,7 +282,7 @@ Form2* Form2::ShowAbout(QWidget* owner) {
     return about;
 }
 
-Form2* Form2::Instance() {
+AboutWindow* AboutWindow::Instance() {
     return g_aboutWindow.data();
 }
 

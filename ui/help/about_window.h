@@ -14,42 +14,46 @@ namespace ym::ui {
 class ButtonFieldGroup;
 class KeyPreview;
 
-class Form2 : public QWidget {
+class AboutWindow : public QWidget {
     Q_OBJECT
 public:
     // Opens the about window centred on `owner` and above every other window, or brings
     // the open one forward. The owner disables itself first; closing the about window,
     // whichever way, enables it again.
-    static Form2* ShowAbout(QWidget* owner);
+    static AboutWindow* ShowAbout(QWidget* owner);
     // The open about window, or nullptr.
-    static Form2* Instance();
+    static AboutWindow* Instance();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    explicit Form2(QWidget* owner);
+    explicit AboutWindow(QWidget* owner);
     void buildControls();
-    void Form_Load();
-    // Key preview; true consumes the key.
-    bool Form_KeyDown(int key);
-    void Command1_Click(); // confirm
-    void Command2_Click(); // help
-    void Label6_Click();   // the mail link
+    // Collapses the slogan panel and switches key preview on.
+    void load();
+    // The window's key preview: O confirms, F1 opens help, Escape does nothing. True
+    // consumes the key.
+    bool handleKey(int key);
+    // The two ways out.
+    void confirm();
+    void openHelp();
+    void mailSupport();
     // One step of the slogan roll-up.
-    void Timer1_Timer();
-    void Label6_MouseMove();
-    void Picture1_MouseMove();
-    void placeFrame1();
+    void rollStep();
+    // The mail link lit while the mouse is over it, blue again when the mouse is elsewhere.
+    void lightLink();
+    void dimLink();
+    void placeSloganPanel();
 
     KeyPreview* m_keyPreview = nullptr;
     ButtonFieldGroup* m_buttonFields = nullptr;
-    QTimer* m_timer1 = nullptr;
-    QFrame* m_frame1 = nullptr; // the slogan panel
-    QLabel* m_label6 = nullptr; // the mail link
+    QTimer* m_rollTimer = nullptr;
+    QFrame* m_sloganPanel = nullptr;
+    QLabel* m_mailLink = nullptr;
     // The slogan panel's place in twips, the unit the roll-up counts in.
-    int m_frame1Top = 0;
-    int m_frame1Height = 0;
+    int m_panelTop = 0;
+    int m_panelHeight = 0;
 };
 
 } // namespace ym::ui

@@ -17,7 +17,7 @@ namespace ym::ui {
 
 namespace {
 
-QPointer<Form7> g_helpWindow;
+QPointer<HelpWindow> g_helpWindow;
 
 const QColor kPaleYellow(255, 255, 192);
 const QColor kTitleRed(255, 0, 0);
@@ -31,7 +31,8 @@ constexpr double kTitleHeight = 345;
 
 } // namespace
 
-Form7::Form7(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
+HelpWindow::HelpWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Yuanmate V5.5 帮助"));
     // Closing unloads the viewer; the next F1 builds it afresh.
@@ -40,67 +41,63 @@ Form7::Form7(QWidget* parent) : QWidget(parent, Qt::Window | Qt::MSWindowsFixedS
     setAttribute(Qt::WA_QuitOnClose, false);
     setFixedSize(TwipsSize(kClientWidth, kClientHeight));
 
-    m_command2 = new QPushButton(QStringLiteral("退出(&X)"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setGeometry(TwipsRect(0, 0, kClientWidth, kButtonHeight));
-    m_command2->setAutoDefault(false);
+    m_exitButton = new QPushButton(QStringLiteral("退出(&X)"), this);
+    m_exitButton->setObjectName(QStringLiteral("Command2"));
+    m_exitButton->setGeometry(TwipsRect(0, 0, kClientWidth, kButtonHeight));
+    m_exitButton->setAutoDefault(false);
 
-    m_text2 = new QLineEdit(this);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setGeometry(TwipsRect(0, kButtonHeight, kClientWidth, kTitleHeight));
-    m_text2->setReadOnly(true);
-    m_text2->setAlignment(Qt::AlignCenter);
-    m_text2->setFont(SongFont(10.5, true));
-    SetBackground(m_text2, kPaleYellow);
-    SetForeground(m_text2, kTitleRed);
+    m_title = new QLineEdit(this);
+    m_title->setObjectName(QStringLiteral("Text2"));
+    m_title->setGeometry(TwipsRect(0, kButtonHeight, kClientWidth, kTitleHeight));
+    m_title->setReadOnly(true);
+    m_title->setAlignment(Qt::AlignCenter);
+    m_title->setFont(SongFont(10.5, true));
+    SetBackground(m_title, kPaleYellow);
+    SetForeground(m_title, kTitleRed);
 
-    m_text1 = new QPlainTextEdit(this);
-    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_page = new QPlainTextEdit(this);
+    m_page->setObjectName(QStringLiteral("Text1"));
     const double pageTop = kButtonHeight + kTitleHeight;
-    m_text1->setGeometry(TwipsRect(0, pageTop, kClientWidth, kClientHeight - pageTop));
-    m_text1->setReadOnly(true);
+    m_page->setGeometry(TwipsRect(0, pageTop, kClientWidth, kClientHeight - pageTop));
+    m_page->setReadOnly(true);
     // Read-only, yet the arrow and page keys still move through the page.
-    m_text1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_text1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_text1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_text1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_text1->setFont(SongFont(9));
-    m_text1->setTabChangesFocus(true);
-    SetBackground(m_text1, kPaleYellow);
-    SetBackground(m_text1->viewport(), kPaleYellow);
+    m_page->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    m_page->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_page->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_page->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_page->setFont(SongFont(9));
+    m_page->setTabChangesFocus(true);
+    SetBackground(m_page, kPaleYellow);
+    SetBackground(m_page->viewport(), kPaleYellow);
 
     // The page comes first, so it has the focus when the viewer opens.
-    setTabOrder(m_text1, m_command2);
-    setTabOrder(m_command2, m_text2);
-    setFocusProxy(m_text1);
+    setTabOrder(m_page, m_exitButton);
+    setTabOrder(m_exitButton, m_title);
+    setFocusProxy(m_page);
 
-    connect(m_command2, &QPushButton::clicked, this, [this] { Command2_Click(); });
+    connect(m_exitButton, &QPushButton::clicked, this, &QWidget::close);
 
-    Form_Load();
+    load();
 }
 
-Form7::~Form7() = default;
+HelpWindow::~HelpWindow() = default;
 
-void Form7::Form_Load() {
+void HelpWindow::load() {
     m_helpText = HelpText();
-    m_text2->setText(QStringLiteral("Yuanmate 5.5 帮助说明"));
-    m_text2->setCursorPosition(0);
+    m_title->setText(QStringLiteral("Yuanmate 5.5 帮助说明"));
+    m_title->setCursorPosition(0);
     // The editor breaks lines at "\n"; a stray "\r" would show as a glyph.
     QString shown = m_helpText;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     if (shown.endsWith(QLatin1Char('\n'))) {
         shown.chop(1); // the last line break ends the last line, it opens no new one
     }
-    m_text1->setPlainText(shown);
-    m_text1->moveCursor(QTextCursor::Start);
-    m_text1->verticalScrollBar()->setValue(0);
+    m_page->setPlainText(shown);
+    m_page->moveCursor(QTextCursor::Start);
+    m_page->verticalScrollBar()->setValue(0);
 }
 
-void Form7::Command2_Click() {
-    close();
-}
-
-void Form7::closeEvent(QCloseEvent* event) {
+void HelpWindow::closeEvent(QCloseEvent* event) {
     // The closed viewer is deleted later; an F1 before that must build a new one rather
     // than show the one about to vanish.
     if (g_helpWindow == this) {
@@ -109,20 +106,20 @@ void Form7::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-Form7* Form7::ShowHelp(QWidget* caller) {
+HelpWindow* HelpWindow::ShowHelp(QWidget* caller) {
     Q_UNUSED(caller); // the viewer opens where the window system puts new windows
     if (g_helpWindow.isNull()) {
-        g_helpWindow = new Form7();
+        g_helpWindow = new HelpWindow();
     }
-    Form7* viewer = g_helpWindow.data();
+    HelpWindow* viewer = g_helpWindow.data();
     viewer->show();
     viewer->raise();
     viewer->activateWindow();
-    viewer->m_text1->setFocus(Qt::OtherFocusReason);
+    viewer->m_page->setFocus(Qt::OtherFocusReason);
     return viewer;
 }
 
-Form7* Form7::Instance() {
+HelpWindow* HelpWindow::Instance() {
     return g_helpWindow.data();
 }
 

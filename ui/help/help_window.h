@@ -10,28 +10,28 @@ class QPushButton;
 
 namespace ym::ui {
 
-class Form7 : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form7(QWidget* parent = nullptr);
-    ~Form7() override;
+    explicit HelpWindow(QWidget* parent = nullptr);
+    ~HelpWindow() override;
 
     // Opens the viewer, or brings the open one forward with its text unchanged, and
     // gives it the focus. Every window's F1 comes here.
-    static Form7* ShowHelp(QWidget* caller);
+    static HelpWindow* ShowHelp(QWidget* caller);
     // The open viewer, or nullptr.
-    static Form7* Instance();
+    static HelpWindow* Instance();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void Form_Load();
-    void Command2_Click();
+    // The title and the help text, scrolled to the top.
+    void load();
 
-    QPushButton* m_command2 = nullptr; // "退出(&X)"
-    QLineEdit* m_text2 = nullptr;      // title line
-    QPlainTextEdit* m_text1 = nullptr; // the help text
+    QPushButton* m_exitButton = nullptr; // "退出(&X)"
+    QLineEdit* m_title = nullptr;
+    QPlainTextEdit* m_page = nullptr; // the help text
     QString m_helpText;
 };
 

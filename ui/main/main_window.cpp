@@ -53,42 +53,24 @@ bool IsProgramWindow(QWindow* window) {
 
 } // namespace
 
-Form1::Form1(ProgramState& state, QWidget* parent)
+MainWindow::MainWindow(ProgramState& state, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_state(state) {
     setWindowTitle(QString::fromUtf8(kApplicationTitle));
     buildControls();
 
-    connect(m_text1, &EntryField::enterPressed, this, &Form1::Text1_KeyPress);
-    connect(m_text3, &EntryField::enterPressed, this, &Form1::Text3_KeyPress);
-    connect(m_text2, &EntryField::enterPressed, this, &Form1::Text2_KeyPress);
-    connect(m_text1, &EntryField::focusLost, this, [this] { Text1_Commit(); });
-    connect(m_text3, &EntryField::focusLost, this, [this] { Text3_Commit(); });
-    connect(m_text2, &EntryField::focusLost, this, [this] { Text2_Commit(); });
-
-    const std::array<std::pair<QRadioButton*, void (Form1::*)()>, 7> options{{
-        {m_option1, &Form1::Option1_Click},
-        {m_option2, &Form1::Option2_Click},
-        {m_option3, &Form1::Option3_Click},
-        {m_option4, &Form1::Option4_Click},
-        {m_option5, &Form1::Option5_Click},
-        {m_option6, &Form1::Option6_Click},
-        {m_option7, &Form1::Option7_Click},
-    }};
-    // An option runs its action when it becomes the selected one, whether by a click or
-    // by start-up and activation restoring the selection.
-    for (const auto& [option, action] : options) {
-        connect(option, &QRadioButton::toggled, this, [this, action = action](bool checked) {
-            if (checked) {
-                (this->*action)();
-            }
-        });
-    }
+    connect(m_buyPrice, &EntryField::enterPressed, this, &MainWindow::buyPriceEntered);
+    connect(m_sellPrice, &EntryField::enterPressed, this, &MainWindow::sellPriceEntered);
+    connect(m_quantity, &EntryField::enterPressed, this, &MainWindow::quantityEntered);
+    connect(m_buyPrice, &EntryField::focusLost, this, [this] { commitBuyPrice(); });
+    connect(m_sellPrice, &EntryField::focusLost, this, [this] { commitSellPrice(); });
+    connect(m_quantity, &EntryField::focusLost, this, [this] { commitQuantity(); });
+    connectSelectors();
 
     // Switched on as the last step of start-up.
-    m_keyPreview = new KeyPreview(this, [this](int key) { return Form_KeyDown(key); });
+    m_keyPreview = new KeyPreview(this, [this](int key) { return handleKey(key); });
     m_keyPreview->setEnabled(false);
 
-    connect(qApp, &QGuiApplication::focusWindowChanged, this, &Form1::focusWindowChanged);
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, &MainWindow::focusWindowChanged);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
@@ -96,13 +78,13 @@ Form1::Form1(ProgramState& state, QWidget* parent)
     }
 }
 
-Form1::~Form1() {
+MainWindow::~MainWindow() {
     delete m_settings.data();
-    delete m_form4;
+    delete m_exRights;
     delete m_keyPreview;
 }
 
-bool Form1::Form_Load() {
+bool MainWindow::load() {
     m_state.settingsPath = SettingsPathInCurrentDirectory();
     if (const auto message = EnsureSettingsFile(m_state.settingsPath)) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
@@ -133,29 +115,29 @@ bool Form1::Form_Load() {
 
     colorPanels();
     restoreSelection();
-    m_text1->setFocus();
+    m_buyPrice->setFocus();
     m_keyPreview->setEnabled(true);
     return true;
 }
 
-void Form1::Form_Activate() {
+void MainWindow::reapplySelection() {
     ShowPanel(m_panels, Panel::AShare);
     restoreSelection();
     // The settings dialog may have changed the model.
     showFeeModel();
 }
 
-void Form1::showFeeModel() {
+void MainWindow::showFeeModel() {
     if (!m_tradeDateSet) {
         m_state.tradeDate = FromQDate(QDate::currentDate());
     }
-    const QSignalBlocker blocker(m_dtPicker1);
-    m_dtPicker1->setDate(ToQDate(m_state.tradeDate));
-    m_label18->setText(FromUtf8(ModelLabel(m_state.feeModel, m_state.tradeDate)));
+    const QSignalBlocker blocker(m_tradeDate);
+    m_tradeDate->setDate(ToQDate(m_state.tradeDate));
+    m_feeModelLabel->setText(FromUtf8(ModelLabel(m_state.feeModel, m_state.tradeDate)));
 }
 
-void Form1::DTPicker1_Change() {
-    const Date chosen = FromQDate(m_dtPicker1->date());
+void MainWindow::tradeDateChanged() {
+    const Date chosen = FromQDate(m_tradeDate->date());
     if (chosen == m_state.tradeDate) {
         return;
     }
@@ -176,7 +158,7 @@ void Form1::DTPicker1_Change() {
     }
 }
 
-void Form1::restoreSelection() {
+void MainWindow::restoreSelection() {
     if (!m_state.market) {
         return;
     }
@@ -190,20 +172,47 @@ void Form1::restoreSelection() {
     }
 }
 
-void Form1::selectMarket(Market market) {
-    (market == Market::Shanghai ? m_option1 : m_option2)->setChecked(true);
+void MainWindow::selectMarket(Market market) {
+    for (const MarketOption& option : m_marketOptions) {
+        if (option.market == market) {
+            option.button->setChecked(true);
+        }
+    }
 }
 
-void Form1::selectType(SecurityType type) {
-    const std::array<QRadioButton*, 5> byType{m_option3, m_option4, m_option5, m_option7,
-                                              m_option6};
-    byType[static_cast<std::size_t>(NumberOf(type) - 1)]->setChecked(true);
+void MainWindow::selectType(SecurityType type) {
+    for (const TypeOption& option : m_typeOptions) {
+        if (option.type == type) {
+            option.button->setChecked(true);
+        }
+    }
 }
 
-bool Form1::Form_KeyDown(int key) {
+// An option runs its action when it becomes the selected one, whether by a click or by
+// start-up and activation restoring the selection.
+void MainWindow::connectSelectors() {
+    for (const MarketOption& option : m_marketOptions) {
+        connect(option.button, &QRadioButton::toggled, this,
+                [this, market = option.market](bool checked) {
+                    if (checked) {
+                        marketChosen(market);
+                    }
+                });
+    }
+    for (const TypeOption& option : m_typeOptions) {
+        connect(option.button, &QRadioButton::toggled, this,
+                [this, type = option.type](bool checked) {
+                    if (checked) {
+                        typeChosen(type);
+                    }
+                });
+    }
+}
+
+bool MainWindow::handleKey(int key) {
     switch (key) {
     case Qt::Key_F1:
-        Form7::ShowHelp(this);
+        HelpWindow::ShowHelp(this);
         return true;
     case Qt::Key_F2:
         startCalculator(QStringLiteral("quick_sum.exe"));
@@ -222,20 +231,20 @@ bool Form1::Form_KeyDown(int key) {
         openAbout();
         return false;
     case Qt::Key_C:
-        Command5_Click();
+        clearInputs();
         return true;
     case Qt::Key_D:
-        Command1_Click();
+        calculate();
         return true;
     case Qt::Key_X:
-        Command2_Click();
+        exitProgram();
         return true;
     default:
         return false;
     }
 }
 
-void Form1::Command6_Click(int index) {
+void MainWindow::toolButtonClicked(int index) {
     switch (index) {
     case 0:
         // The tool button asks for the companion under its capitalised name.
@@ -258,18 +267,18 @@ void Form1::Command6_Click(int index) {
     }
 }
 
-void Form1::startCalculator(const QString& startName) {
+void MainWindow::startCalculator(const QString& startName) {
     startProgram(QStringLiteral("quick_sum.exe"), startName, DesktopCalculators(),
                  QStringLiteral("计算器"));
 }
 
-void Form1::startNotebook() {
+void MainWindow::startNotebook() {
     startProgram(QStringLiteral("Tradelog_pad.exe"), QStringLiteral("Tradelog_pad.exe"),
                  DesktopTextEditors(), QStringLiteral("记事本"));
 }
 
-void Form1::startProgram(const QString& companion, const QString& startName,
-                         const QStringList& fallbacks, const QString& what) {
+void MainWindow::startProgram(const QString& companion, const QString& startName,
+                              const QStringList& fallbacks, const QString& what) {
     const QString workingDirectory = QDir::currentPath();
     const QString program = ChooseProgram(companion, startName, fallbacks, workingDirectory);
     // The calculator stays open whatever happens to the other program.
@@ -283,25 +292,27 @@ void Form1::startProgram(const QString& companion, const QString& startName,
     }
 }
 
-void Form1::openExRights() {
+void MainWindow::openExRights() {
     // Created on first use and reused while open; closing it unloads it.
-    if (m_form4.isNull()) {
-        m_form4 = new Form4(this);
+    if (m_exRights.isNull()) {
+        m_exRights = new ExRightsWindow(this);
+        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::exRightsExited);
     }
-    m_form4->showNormal(); // also when its own "-" has minimised it
-    m_form4->raise();
-    m_form4->activateWindow();
+    m_exRights->showNormal(); // also when its own "-" has minimised it
+    m_exRights->raise();
+    m_exRights->activateWindow();
     showMinimized();
 }
 
-void Form1::openSettings() {
+void MainWindow::openSettings() {
     // Hidden and disabled until the dialog has closed, whichever way; each opening loads
     // the dialog afresh from memory.
     if (m_settings.isNull()) {
-        m_settings = new Form3(m_state);
-        connect(m_settings, &Form3::settingsChanged, this, &Form1::ApplyDisplayScheme);
-        connect(m_settings, &Form3::programEnded, this, &Form1::programEnded);
-        connect(m_settings, &Form3::closed, this, [this] {
+        m_settings = new SettingsDialog(m_state);
+        connect(m_settings, &SettingsDialog::settingsChanged, this,
+                &MainWindow::ApplyDisplayScheme);
+        connect(m_settings, &SettingsDialog::programEnded, this, &MainWindow::programEnded);
+        connect(m_settings, &SettingsDialog::closed, this, [this] {
             m_settings = nullptr; // it unloads itself
             setEnabled(true);
             show();
@@ -314,27 +325,37 @@ void Form1::openSettings() {
     setEnabled(false);
 }
 
-void Form1::openAbout() {
-    // The about window enables the main window again when it closes.
-    setEnabled(false);
-    Form2::ShowAbout(this);
+void MainWindow::exRightsExited() {
+    // Hidden and disabled for the settings dialog, the window waits for the dialog.
+    if (!m_settings.isNull()) {
+        return;
+    }
+    showNormal();
+    raise();
+    activateWindow();
 }
 
-void Form1::Label13_Click() {
+void MainWindow::openAbout() {
+    // The about window enables the main window again when it closes.
+    setEnabled(false);
+    AboutWindow::ShowAbout(this);
+}
+
+void MainWindow::minimise() {
     showMinimized();
 }
 
-void Form1::Label15_Click() {
+void MainWindow::endWithoutSaving() {
     // Ends without saving the selection, unlike the exit action.
     emit programEnded(0);
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     event->accept();
     emit programEnded(0);
 }
 
-void Form1::focusWindowChanged(QWindow* window) {
+void MainWindow::focusWindowChanged(QWindow* window) {
     // Another application, or none, taking the focus changes nothing: only the last
     // active window of the program counts.
     if (window == nullptr) {
@@ -343,7 +364,7 @@ void Form1::focusWindowChanged(QWindow* window) {
     if (window == windowHandle()) {
         if (!m_lastActiveWasMain) {
             m_lastActiveWasMain = true;
-            Form_Activate();
+            reapplySelection();
         }
         return;
     }
@@ -354,14 +375,14 @@ void Form1::focusWindowChanged(QWindow* window) {
 
 // ---- Calculation, clear, exit ---------------------------------------------------------
 
-void Form1::Command1_Click() {
+void MainWindow::calculate() {
     showFeeModel(); // a new day may have begun
     TradeInput input;
     input.buyPrice = m_state.buyPrice;
     input.sellPrice = m_state.sellPrice;
     input.quantity = m_state.quantity;
-    input.buyFieldEmpty = m_text1->text().isEmpty();
-    input.sellFieldEmpty = m_text3->text().isEmpty();
+    input.buyFieldEmpty = m_buyPrice->text().isEmpty();
+    input.sellFieldEmpty = m_sellPrice->text().isEmpty();
     const std::optional<FeeRules> rules = m_state.feeRules();
     if (!rules) {
         ShowNotice(this, FromUtf8(kNoRulesMessage));
@@ -373,22 +394,22 @@ void Form1::Command1_Click() {
         SetRowValues(*panel, rows);
         ColorProfitRows(*panel, rows, m_state.scheme.colors);
     }
-    focusAndSelect(m_text1);
+    focusAndSelect(m_buyPrice);
 }
 
-void Form1::Command5_Click() {
+void MainWindow::clearInputs() {
     resetPanelValues();
     resetProfitRows();
     m_state.buyPrice = 0;
     m_state.sellPrice = 0;
     m_state.quantity = 0;
-    for (EntryField* field : {m_text1, m_text2, m_text3}) {
+    for (EntryField* field : {m_buyPrice, m_quantity, m_sellPrice}) {
         field->setProgramText(QString());
     }
-    m_text1->setFocus();
+    m_buyPrice->setFocus();
 }
 
-void Form1::Command2_Click() {
+void MainWindow::exitProgram() {
     int code = 0;
     if (const auto message = m_state.SaveSelection()) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
@@ -401,70 +422,45 @@ void Form1::Command2_Click() {
 
 // Every selector shows the panel of the selected type and resets both panels; the user
 // calculates again with the rates of the new selection.
-void Form1::selectionChanged() {
+void MainWindow::selectionChanged() {
     ShowPanel(m_panels, PanelForType(m_state.type));
     ResetResults();
 }
 
-void Form1::Option1_Click() {
-    m_state.market = Market::Shanghai;
+void MainWindow::marketChosen(Market market) {
+    m_state.market = market;
     selectionChanged();
 }
 
-void Form1::Option2_Click() {
-    m_state.market = Market::Shenzhen;
+void MainWindow::typeChosen(SecurityType type) {
+    m_state.type = type;
     selectionChanged();
 }
 
-void Form1::Option3_Click() {
-    m_state.type = SecurityType::AShare;
-    selectionChanged();
-}
-
-void Form1::Option4_Click() {
-    m_state.type = SecurityType::Bond;
-    selectionChanged();
-}
-
-void Form1::Option5_Click() {
-    m_state.type = SecurityType::Fund;
-    selectionChanged();
-}
-
-void Form1::Option6_Click() {
-    m_state.type = SecurityType::BShare;
-    selectionChanged();
-}
-
-void Form1::Option7_Click() {
-    m_state.type = SecurityType::InvestmentFund;
-    selectionChanged();
-}
-
-void Form1::ResetResults() {
+void MainWindow::ResetResults() {
     resetPanelValues();
     resetProfitRows();
-    m_state.buyPrice = Val(ToAscii(m_text1->text()));
-    m_state.sellPrice = Val(ToAscii(m_text3->text()));
-    m_state.quantity = Val(ToAscii(m_text2->text()));
+    m_state.buyPrice = Val(ToAscii(m_buyPrice->text()));
+    m_state.sellPrice = Val(ToAscii(m_sellPrice->text()));
+    m_state.quantity = Val(ToAscii(m_quantity->text()));
 }
 
-void Form1::ApplyDisplayScheme() {
+void MainWindow::ApplyDisplayScheme() {
     resetPanelValues();
     colorPanels();
 }
 
-void Form1::resetPanelValues() {
+void MainWindow::resetPanelValues() {
     SetRowValues(m_panels.a, ResetRows(Panel::AShare));
     SetRowValues(m_panels.b, ResetRows(Panel::BShare));
 }
 
-void Form1::resetProfitRows() {
+void MainWindow::resetProfitRows() {
     ColorProfitRows(m_panels.a, ResetRows(Panel::AShare), m_state.scheme.colors);
     ColorProfitRows(m_panels.b, ResetRows(Panel::BShare), m_state.scheme.colors);
 }
 
-void Form1::colorPanels() {
+void MainWindow::colorPanels() {
     const ColorTable& colors = m_state.scheme.colors;
     ColorBackground(m_panels.a, colors);
     ColorBackground(m_panels.b, colors);
@@ -479,37 +475,37 @@ void Form1::colorPanels() {
 
 // ---- Entry fields ---------------------------------------------------------------------
 
-void Form1::Text1_KeyPress() {
-    if (Text1_Commit()) {
-        focusAndSelect(m_text3);
+void MainWindow::buyPriceEntered() {
+    if (commitBuyPrice()) {
+        focusAndSelect(m_sellPrice);
     }
 }
 
-void Form1::Text3_KeyPress() {
-    Text3_Commit();
-    focusAndSelect(m_text2);
+void MainWindow::sellPriceEntered() {
+    commitSellPrice();
+    focusAndSelect(m_quantity);
 }
 
-void Form1::Text2_KeyPress() {
-    Text2_Commit();
-    m_text4->setFocus();
-    m_buttonFields->showHover(m_text4);
+void MainWindow::quantityEntered() {
+    commitQuantity();
+    m_calculateField->setFocus();
+    m_buttonFields->showHover(m_calculateField);
 }
 
-bool Form1::Text1_Commit() {
-    return commitField(m_text1, CommitBuyPrice, m_state.buyPrice);
+bool MainWindow::commitBuyPrice() {
+    return commitField(m_buyPrice, CommitBuyPrice, m_state.buyPrice);
 }
 
-void Form1::Text3_Commit() {
-    commitField(m_text3, CommitSellPrice, m_state.sellPrice);
+void MainWindow::commitSellPrice() {
+    commitField(m_sellPrice, CommitSellPrice, m_state.sellPrice);
 }
 
-void Form1::Text2_Commit() {
-    commitField(m_text2, CommitQuantity, m_state.quantity);
+void MainWindow::commitQuantity() {
+    commitField(m_quantity, CommitQuantity, m_state.quantity);
 }
 
-bool Form1::commitField(EntryField* field, FieldCommit (*commit)(std::string_view),
-                        double& stored) {
+bool MainWindow::commitField(EntryField* field, FieldCommit (*commit)(std::string_view),
+                             double& stored) {
     // The message box of a refused price can take the focus from the field; that must
     // not commit the field a second time.
     if (m_committing) {
@@ -529,7 +525,7 @@ bool Form1::commitField(EntryField* field, FieldCommit (*commit)(std::string_vie
     return true;
 }
 
-void Form1::focusAndSelect(EntryField* field) {
+void MainWindow::focusAndSelect(EntryField* field) {
     field->setFocus();
     field->selectAll();
 }

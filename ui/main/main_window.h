@@ -24,42 +24,31 @@ namespace ym::ui {
 class ButtonField;
 class ButtonFieldGroup;
 class EntryField;
-class Form3;
-class Form4;
+class SettingsDialog;
+class ExRightsWindow;
 class KeyPreview;
 
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit Form1(ProgramState& state, QWidget* parent = nullptr);
-    ~Form1() override;
+    explicit MainWindow(ProgramState& state, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // Start-up: settings file, parameters, scheme, restored selection, key preview.
     // False after a settings-file message: the program must end.
-    bool Form_Load();
-    // Re-applies the selection when the window takes over from another of ours.
-    void Form_Activate();
-    // Key preview; true consumes the key.
-    bool Form_KeyDown(int key);
+    bool load();
+    // The window's key preview: function keys and the letters C, D and X wherever the focus
+    // is. True consumes the key.
+    bool handleKey(int key);
 
-    // Actions that everything else calls: calculate, clear, exit.
-    void Command1_Click();
-    void Command5_Click();
-    void Command2_Click();
+    // The three actions of the button fields, their letters and access keys.
+    void calculate();
+    void clearInputs();
+    // Saves the selection, then ends the program.
+    void exitProgram();
 
-    // Selectors.
-    void Option1_Click();
-    void Option2_Click();
-    void Option3_Click();
-    void Option4_Click();
-    void Option5_Click();
-    void Option6_Click();
-    void Option7_Click();
-
-    // The tool strip.
-    void Command6_Click(int index);
-    // A trade date committed in the date field.
-    void DTPicker1_Change();
+    // Tool button `index` (0 calculator, 1 notebook, 2 settings, 3 ex-rights, 4 about).
+    void toolButtonClicked(int index);
 
     // Both panels back to zero with the profit rows flat; the fields are read again.
     void ResetResults();
@@ -77,34 +66,56 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A selector and what it selects.
+    struct MarketOption {
+        Market market;
+        QRadioButton* button;
+    };
+    struct TypeOption {
+        SecurityType type;
+        QRadioButton* button;
+    };
+
     void buildControls();
     void buildTitleStrip();
     void buildToolStrip();
     void buildInputPanel();
+    void connectSelectors();
+
+    // Re-applies the selection when the window takes over from another of ours.
+    void reapplySelection();
 
     // Enter in the entry fields (the fields filter every other key themselves).
-    void Text1_KeyPress();
-    void Text3_KeyPress();
-    void Text2_KeyPress();
+    void buyPriceEntered();
+    void sellPriceEntered();
+    void quantityEntered();
     // Commits; false when the buy price was refused.
-    bool Text1_Commit();
-    void Text3_Commit();
-    void Text2_Commit();
+    bool commitBuyPrice();
+    void commitSellPrice();
+    void commitQuantity();
     bool commitField(EntryField* field, FieldCommit (*commit)(std::string_view), double& stored);
     void focusAndSelect(EntryField* field);
 
-    void Label13_Click();
-    void Label15_Click();
+    // The title strip's "-" and "X".
+    void minimise();
+    void endWithoutSaving();
 
     // Steps of the display scheme, in the order start-up and ApplyDisplayScheme use.
     void resetPanelValues();
     void colorPanels();
     void resetProfitRows();
-    // Market option, type option, B-share panel for type 5.
+    // Market option, type option, B-share panel for B shares.
     void restoreSelection();
+    // A selector chose `market` or `type`: panels reset, rates of the new selection.
+    void marketChosen(Market market);
+    void typeChosen(SecurityType type);
     void selectionChanged();
+    // Checks the option of `market` or `type`; its action runs when it was not checked.
     void selectMarket(Market market);
     void selectType(SecurityType type);
+
+    // A trade date committed in the date field.
+    void tradeDateChanged();
 
     void startCalculator(const QString& startName);
     void startNotebook();
@@ -116,6 +127,9 @@ private:
     void openExRights();
     void openSettings();
     void openAbout();
+    // The ex-rights window's exit gives the window back, restored from minimised, unless
+    // the settings dialog is open: then the window stays hidden until the dialog is left.
+    void exRightsExited();
 
     void focusWindowChanged(QWindow* window);
 
@@ -125,39 +139,36 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
-    QPointer<Form3> m_settings; // the parameter settings dialog while it is open
-    QPointer<Form4> m_form4;    // while open
+    QPointer<SettingsDialog> m_settings; // while open
+    QPointer<ExRightsWindow> m_exRights; // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
     // Title strip.
-    QFrame* m_picture5 = nullptr;
+    QFrame* m_titleStrip = nullptr;
     // Tool strip.
-    QFrame* m_picture3 = nullptr;
-    std::array<QToolButton*, 5> m_command6{};
-    QLabel* m_label18 = nullptr;      // the fee model and its rule date
-    QDateEdit* m_dtPicker1 = nullptr; // the trade date
-    bool m_tradeDateSet = false;      // by the user, to a day other than today
+    QFrame* m_toolStrip = nullptr;
+    std::array<QToolButton*, 5> m_toolButtons{}; // by index
+    QLabel* m_feeModelLabel = nullptr;           // the fee model and its rule date
+    QDateEdit* m_tradeDate = nullptr;
+    bool m_tradeDateSet = false; // by the user, to a day other than today
     // Working area.
     ResultPanels m_panels;
-    QFrame* m_picture1 = nullptr;
-    QRadioButton* m_option1 = nullptr;
-    QRadioButton* m_option2 = nullptr;
-    QRadioButton* m_option3 = nullptr;
-    QRadioButton* m_option4 = nullptr;
-    QRadioButton* m_option5 = nullptr;
-    QRadioButton* m_option6 = nullptr;
-    QRadioButton* m_option7 = nullptr;
-    EntryField* m_text1 = nullptr;
-    EntryField* m_text3 = nullptr;
-    EntryField* m_text2 = nullptr;
-    ButtonField* m_text4 = nullptr;
-    ButtonField* m_text5 = nullptr;
-    ButtonField* m_text6 = nullptr;
+    QFrame* m_inputPanel = nullptr;
+    std::array<MarketOption, 2> m_marketOptions{}; // Shanghai, Shenzhen
+    std::array<TypeOption, 5> m_typeOptions{};     // in their order on the panel
+    EntryField* m_buyPrice = nullptr;
+    EntryField* m_sellPrice = nullptr;
+    EntryField* m_quantity = nullptr;
+    // What the user sees and clicks: "计 算(D)", "清 除(C)", "退    出 (X)".
+    ButtonField* m_calculateField = nullptr;
+    ButtonField* m_clearField = nullptr;
+    ButtonField* m_exitField = nullptr;
     ButtonFieldGroup* m_buttonFields = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command5 = nullptr;
-    QPushButton* m_command2 = nullptr;
+    // Hidden push buttons carrying the actions and the access keys Alt+D, Alt+R, Alt+X.
+    QPushButton* m_calculateButton = nullptr;
+    QPushButton* m_clearButton = nullptr;
+    QPushButton* m_exitButton = nullptr;
 };
 
 } // namespace ym::ui

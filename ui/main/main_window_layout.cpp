@@ -39,9 +39,36 @@ constexpr double kResultTop = 800;
 constexpr double kInputLeft = 5070;
 constexpr double kInputTop = 760;
 
+// A selector: what it selects, its control, caption and place in its group, in twips.
+struct Place {
+    double left, top, width;
+};
+template <class Value> struct OptionPlace {
+    Value value;
+    const char* name;
+    const char* caption;
+    Place at;
+};
+constexpr std::array<OptionPlace<Market>, 2> kMarketOptions{{
+    {Market::Shanghai, "Option1", "沪市", {300, 270, 1000}},
+    {Market::Shenzhen, "Option2", "深市", {1560, 270, 1000}},
+}};
+// In their order on the panel, which is the Tab order.
+constexpr std::array<OptionPlace<SecurityType>, 5> kTypeOptions{{
+    {SecurityType::AShare, "Option3", "A 股", {180, 270, 800}},
+    {SecurityType::BShare, "Option6", "B 股", {1000, 270, 800}},
+    {SecurityType::Bond, "Option4", "债券", {1820, 270, 880}},
+    {SecurityType::Fund, "Option5", "基金", {180, 630, 800}},
+    {SecurityType::InvestmentFund, "Option7", "证券投资基金", {1000, 630, 1700}},
+}};
+
+QRect At(const Place& p) {
+    return TwipsRect(p.left, p.top, p.width, 300);
+}
+
 } // namespace
 
-void Form1::buildControls() {
+void MainWindow::buildControls() {
     setObjectName(QStringLiteral("Form1"));
     setFixedSize(TwipsSize(8115, 6480));
     SetBackground(this, kWindowColor);
@@ -51,49 +78,50 @@ void Form1::buildControls() {
     buildToolStrip();
 }
 
-void Form1::buildTitleStrip() {
-    m_picture5 =
+void MainWindow::buildTitleStrip() {
+    m_titleStrip =
         MakePanel(this, QStringLiteral("Picture5"), TwipsRect(0, 0, 8100, 720), kTitleStripColor);
     for (const char* name : {"Shape1_0", "Shape1_1"}) {
-        MakeRectangle(m_picture5, QLatin1String(name), TwipsRect(20, 20, 8060, 680),
+        MakeRectangle(m_titleStrip, QLatin1String(name), TwipsRect(20, 20, 8060, 680),
                       kTitleTextColor)
             ->show();
     }
-    MakePicture(m_picture5, QStringLiteral("Image1"), TwipsRect(90, 120, 465, 465),
+    MakePicture(m_titleStrip, QStringLiteral("Image1"), TwipsRect(90, 120, 465, 465),
                 QStringLiteral(":/artwork/logo.svg"));
 
-    QLabel* name = MakeLabel(m_picture5, QStringLiteral("Label11"), QStringLiteral("交易小算盘"),
+    QLabel* name = MakeLabel(m_titleStrip, QStringLiteral("Label11"), QStringLiteral("交易小算盘"),
                              TwipsRect(360, 60, 2300, 360), LishuFont(18, true), Qt::AlignCenter);
     QLabel* version =
-        MakeLabel(m_picture5, QStringLiteral("Label12"), QStringLiteral("Yuanmate v5.5"),
+        MakeLabel(m_titleStrip, QStringLiteral("Label12"), QStringLiteral("Yuanmate v5.5"),
                   TwipsRect(420, 380, 2000, 280), ComicFont(11.25, true), Qt::AlignCenter);
-    MakeLine(m_picture5, QStringLiteral("Line2"), 500, 415, 2000, kTitleTextColor);
-    QLabel* credit = MakeLabel(m_picture5, QStringLiteral("Label16"),
+    MakeLine(m_titleStrip, QStringLiteral("Line2"), 500, 415, 2000, kTitleTextColor);
+    QLabel* credit = MakeLabel(m_titleStrip, QStringLiteral("Label16"),
                                QStringLiteral("Yuanmate 开发组"), TwipsRect(3450, 380, 3600, 300),
                                LishuFont(12, true), Qt::AlignRight | Qt::AlignVCenter);
     for (QLabel* label : {name, version, credit}) {
         SetForeground(label, kTitleTextColor);
     }
 
-    MakeDragHandle(m_picture5, QStringLiteral("Label17"), TwipsRect(20, 20, 7100, 700));
-    MakeRectangle(m_picture5, QStringLiteral("Shape2_1"), TwipsRect(7200, 170, 320, 320),
+    MakeDragHandle(m_titleStrip, QStringLiteral("Label17"), TwipsRect(20, 20, 7100, 700));
+    MakeRectangle(m_titleStrip, QStringLiteral("Shape2_1"), TwipsRect(7200, 170, 320, 320),
                   kHandleColor)
         ->show();
-    MakeRectangle(m_picture5, QStringLiteral("Shape2_0"), TwipsRect(7600, 170, 320, 320),
+    MakeRectangle(m_titleStrip, QStringLiteral("Shape2_0"), TwipsRect(7600, 170, 320, 320),
                   kHandleColor)
         ->show();
-    ClickLabel* minimise = MakeWindowButton(
-        m_picture5, QStringLiteral("Label13"), QStringLiteral("-"), TwipsRect(7220, 210, 300, 300),
-        CourierFont(12, true), kHandleColor, QStringLiteral("最小化"));
-    ClickLabel* close = MakeWindowButton(m_picture5, QStringLiteral("Label15"), QStringLiteral("X"),
-                                         TwipsRect(7620, 200, 300, 300), TahomaFont(10, true),
-                                         kHandleColor, QStringLiteral("关闭"));
-    connect(minimise, &ClickLabel::clicked, this, &Form1::Label13_Click);
-    connect(close, &ClickLabel::clicked, this, &Form1::Label15_Click);
+    ClickLabel* minimiseHandle =
+        MakeWindowButton(m_titleStrip, QStringLiteral("Label13"), QStringLiteral("-"),
+                         TwipsRect(7220, 210, 300, 300), CourierFont(12, true), kHandleColor,
+                         QStringLiteral("最小化"));
+    ClickLabel* closeHandle = MakeWindowButton(
+        m_titleStrip, QStringLiteral("Label15"), QStringLiteral("X"),
+        TwipsRect(7620, 200, 300, 300), TahomaFont(10, true), kHandleColor, QStringLiteral("关闭"));
+    connect(minimiseHandle, &ClickLabel::clicked, this, &MainWindow::minimise);
+    connect(closeHandle, &ClickLabel::clicked, this, &MainWindow::endWithoutSaving);
 }
 
-void Form1::buildToolStrip() {
-    m_picture3 =
+void MainWindow::buildToolStrip() {
+    m_toolStrip =
         MakePanel(this, QStringLiteral("Picture3"), TwipsRect(8, 6050, 8088, 420), kToolStripColor);
     struct Tool {
         double left;
@@ -110,7 +138,7 @@ void Form1::buildToolStrip() {
     }};
     for (int i = 0; i < static_cast<int>(kTools.size()); ++i) {
         const Tool& tool = kTools[static_cast<std::size_t>(i)];
-        auto* button = new QToolButton(m_picture3);
+        auto* button = new QToolButton(m_toolStrip);
         button->setObjectName(QStringLiteral("Command6_%1").arg(i));
         button->setGeometry(TwipsRect(tool.left, 18, 510, 350));
         // Drawn here from the SVG: an icon made from the file would load Qt's icon engine
@@ -121,127 +149,133 @@ void Form1::buildToolStrip() {
         button->setToolTip(QString::fromUtf8(tool.hint));
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
-        connect(button, &QToolButton::clicked, this, [this, i] { Command6_Click(i); });
-        m_command6[static_cast<std::size_t>(i)] = button;
+        connect(button, &QToolButton::clicked, this, [this, i] { toolButtonClicked(i); });
+        m_toolButtons[static_cast<std::size_t>(i)] = button;
     }
 
     // Right of the tool buttons: what the results follow, and the day of the trade.
     const QFont font = SongFont(9);
-    m_label18 = MakeLabel(m_picture3, QStringLiteral("Label18"), QString(),
-                          TwipsRect(3420, 45, 2160, 330), font, Qt::AlignCenter);
+    m_feeModelLabel = MakeLabel(m_toolStrip, QStringLiteral("Label18"), QString(),
+                                TwipsRect(3420, 45, 2160, 330), font, Qt::AlignCenter);
     // A status cell, set apart from the date field that follows.
-    m_label18->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    m_label18->setToolTip(QStringLiteral("结果所依据的费率: 经典参数为设置参数中的费率, "
-                                         "官方规则为交易日施行的官方收费加券商佣金条款"));
+    m_feeModelLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    m_feeModelLabel->setToolTip(QStringLiteral("结果所依据的费率: 经典参数为设置参数中的费率, "
+                                               "官方规则为交易日施行的官方收费加券商佣金条款"));
     QLabel* dateCaption =
-        MakeLabel(m_picture3, QStringLiteral("Label19"), QStringLiteral("交易日(&T):"),
+        MakeLabel(m_toolStrip, QStringLiteral("Label19"), QStringLiteral("交易日(&T):"),
                   TwipsRect(5640, 60, 930, 300), font, Qt::AlignRight | Qt::AlignVCenter);
-    m_dtPicker1 = MakeDateField(m_picture3, QStringLiteral("DTPicker1"),
+    m_tradeDate = MakeDateField(m_toolStrip, QStringLiteral("DTPicker1"),
                                 TwipsRect(6600, 45, 1380, 330), font);
-    Caption(dateCaption, m_dtPicker1);
+    Caption(dateCaption, m_tradeDate);
     // Reached by Tab after the selectors, or by Alt+T.
-    setTabOrder(m_option7, m_dtPicker1);
-    connect(m_dtPicker1, &QDateEdit::dateChanged, this, &Form1::DTPicker1_Change);
+    setTabOrder(m_typeOptions.back().button, m_tradeDate);
+    connect(m_tradeDate, &QDateEdit::dateChanged, this, &MainWindow::tradeDateChanged);
 }
 
-void Form1::buildInputPanel() {
-    m_picture1 = MakePanel(this, QStringLiteral("Picture1"),
-                           TwipsRect(kInputLeft, kInputTop, 3000, 5250), kInputPanelColor);
+void MainWindow::buildInputPanel() {
+    m_inputPanel = MakePanel(this, QStringLiteral("Picture1"),
+                             TwipsRect(kInputLeft, kInputTop, 3000, 5250), kInputPanelColor);
 
     const QFont optionFont = SongFont(10.5);
-    auto* frame1 = new QGroupBox(QStringLiteral("市场"), m_picture1);
+    auto* frame1 = new QGroupBox(QStringLiteral("市场"), m_inputPanel);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(TwipsRect(120, 60, 2760, 660));
     frame1->setFont(optionFont);
-    m_option1 = MakeOption(frame1, QStringLiteral("Option1"), QStringLiteral("沪市"),
-                           TwipsRect(300, 270, 1000, 300), optionFont);
-    m_option2 = MakeOption(frame1, QStringLiteral("Option2"), QStringLiteral("深市"),
-                           TwipsRect(1560, 270, 1000, 300), optionFont);
+    for (std::size_t i = 0; i < kMarketOptions.size(); ++i) {
+        const OptionPlace<Market>& place = kMarketOptions[i];
+        m_marketOptions[i] = {place.value, MakeOption(frame1, QLatin1String(place.name),
+                                                      QString::fromUtf8(place.caption),
+                                                      At(place.at), optionFont)};
+    }
 
-    auto* frame2 = new QGroupBox(QStringLiteral("类型"), m_picture1);
+    auto* frame2 = new QGroupBox(QStringLiteral("类型"), m_inputPanel);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setGeometry(TwipsRect(120, 780, 2760, 1020));
     frame2->setFont(optionFont);
-    m_option3 = MakeOption(frame2, QStringLiteral("Option3"), QStringLiteral("A 股"),
-                           TwipsRect(180, 270, 800, 300), optionFont);
-    m_option6 = MakeOption(frame2, QStringLiteral("Option6"), QStringLiteral("B 股"),
-                           TwipsRect(1000, 270, 800, 300), optionFont);
-    m_option6->setToolTip(QStringLiteral("上海:美元(USD) , 深圳:港币(HKD)"));
-    m_option4 = MakeOption(frame2, QStringLiteral("Option4"), QStringLiteral("债券"),
-                           TwipsRect(1820, 270, 880, 300), optionFont);
-    m_option5 = MakeOption(frame2, QStringLiteral("Option5"), QStringLiteral("基金"),
-                           TwipsRect(180, 630, 800, 300), optionFont);
-    m_option7 = MakeOption(frame2, QStringLiteral("Option7"), QStringLiteral("证券投资基金"),
-                           TwipsRect(1000, 630, 1700, 300), optionFont);
+    for (std::size_t i = 0; i < kTypeOptions.size(); ++i) {
+        const OptionPlace<SecurityType>& place = kTypeOptions[i];
+        m_typeOptions[i] = {place.value,
+                            MakeOption(frame2, QLatin1String(place.name),
+                                       QString::fromUtf8(place.caption), At(place.at), optionFont)};
+        if (place.value == SecurityType::BShare) {
+            m_typeOptions[i].button->setToolTip(QStringLiteral("上海:美元(USD) , 深圳:港币(HKD)"));
+        }
+    }
 
     const QFont captionFont = SongFont(10.5);
     const QFont entryFont = SongFont(10.5, true);
     QLabel* buyCaption =
-        MakeLabel(m_picture1, QStringLiteral("Label1"), QStringLiteral("买入价格：(元)"),
+        MakeLabel(m_inputPanel, QStringLiteral("Label1"), QStringLiteral("买入价格：(元)"),
                   TwipsRect(180, 1900, 2640, 270), captionFont);
-    m_text1 = MakeEntry(m_picture1, QStringLiteral("Text1"), TwipsRect(180, 2170, 2640, 360),
-                        static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
-    Caption(buyCaption, m_text1);
+    m_buyPrice = MakeEntry(m_inputPanel, QStringLiteral("Text1"), TwipsRect(180, 2170, 2640, 360),
+                           static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
+    Caption(buyCaption, m_buyPrice);
     QLabel* sellCaption =
-        MakeLabel(m_picture1, QStringLiteral("Label2"), QStringLiteral("卖出价格：(元)"),
+        MakeLabel(m_inputPanel, QStringLiteral("Label2"), QStringLiteral("卖出价格：(元)"),
                   TwipsRect(180, 2620, 2640, 270), captionFont);
-    m_text3 = MakeEntry(m_picture1, QStringLiteral("Text3"), TwipsRect(180, 2890, 2640, 360),
-                        static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
-    Caption(sellCaption, m_text3);
+    m_sellPrice = MakeEntry(m_inputPanel, QStringLiteral("Text3"), TwipsRect(180, 2890, 2640, 360),
+                            static_cast<int>(kPriceFieldLength), entryFont, kEntryFieldColor);
+    Caption(sellCaption, m_sellPrice);
     QLabel* quantityCaption =
-        MakeLabel(m_picture1, QStringLiteral("Label6"), QStringLiteral("买卖数量：(股)"),
+        MakeLabel(m_inputPanel, QStringLiteral("Label6"), QStringLiteral("买卖数量：(股)"),
                   TwipsRect(180, 3340, 2640, 270), captionFont);
     quantityCaption->setToolTip(
         QStringLiteral("卖出可为零股,买入必须为n手(注:上海B股1手=1000股,其余1手=100股)"));
-    m_text2 = MakeEntry(m_picture1, QStringLiteral("Text2"), TwipsRect(180, 3610, 2640, 360),
-                        static_cast<int>(kQuantityFieldLength), entryFont, kEntryFieldColor);
-    m_text2->setFractionAllowed(false);
-    Caption(quantityCaption, m_text2);
-    setTabOrder(m_text1, m_text3);
-    setTabOrder(m_text3, m_text2);
-    QWidget* previous = m_text2;
-    for (QRadioButton* option :
-         {m_option1, m_option2, m_option3, m_option6, m_option4, m_option5, m_option7}) {
-        setTabOrder(previous, option);
-        previous = option;
+    m_quantity = MakeEntry(m_inputPanel, QStringLiteral("Text2"), TwipsRect(180, 3610, 2640, 360),
+                           static_cast<int>(kQuantityFieldLength), entryFont, kEntryFieldColor);
+    m_quantity->setFractionAllowed(false);
+    Caption(quantityCaption, m_quantity);
+    setTabOrder(m_buyPrice, m_sellPrice);
+    setTabOrder(m_sellPrice, m_quantity);
+    QWidget* previous = m_quantity;
+    for (const MarketOption& option : m_marketOptions) {
+        setTabOrder(previous, option.button);
+        previous = option.button;
+    }
+    for (const TypeOption& option : m_typeOptions) {
+        setTabOrder(previous, option.button);
+        previous = option.button;
     }
 
     // The small push buttons carry the actions and the access keys; the button fields
     // are what the user sees and clicks.
-    m_command1 =
-        MakeActionButton(m_picture1, QStringLiteral("Command1"), QStringLiteral("计   算(&D)"),
+    m_calculateButton =
+        MakeActionButton(m_inputPanel, QStringLiteral("Command1"), QStringLiteral("计   算(&D)"),
                          TwipsRect(2880 - 264, 4150, 264, 200));
-    m_command5 =
-        MakeActionButton(m_picture1, QStringLiteral("Command5"), QStringLiteral("清   空(&R)"),
+    m_clearButton =
+        MakeActionButton(m_inputPanel, QStringLiteral("Command5"), QStringLiteral("清   空(&R)"),
                          TwipsRect(2880 - 204, 4400, 204, 200));
-    m_command2 =
-        MakeActionButton(m_picture1, QStringLiteral("Command2"), QStringLiteral("退   出(&X)"),
+    m_exitButton =
+        MakeActionButton(m_inputPanel, QStringLiteral("Command2"), QStringLiteral("退   出(&X)"),
                          TwipsRect(2880 - 132, 4700, 132, 200));
-    for (QPushButton* button : {m_command1, m_command5, m_command2}) {
+    for (QPushButton* button : {m_calculateButton, m_clearButton, m_exitButton}) {
         button->hide();
     }
-    connect(m_command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(m_command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(m_command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(m_calculateButton, &QPushButton::clicked, this, &MainWindow::calculate);
+    connect(m_clearButton, &QPushButton::clicked, this, &MainWindow::clearInputs);
+    connect(m_exitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
 
     const ButtonFieldStyle style{SongFont(12), kInputPanelColor, kHoverFrameColor,
                                  kFocusFrameColor};
-    m_text4 = MakeButtonField(m_picture1, QStringLiteral("Text4"), QStringLiteral("计 算(D)"),
-                              TwipsRect(180, 4150, 1260, 420), style, m_command1,
-                              QStringLiteral("Shape3_0"), QStringLiteral("Shape3_1"));
-    m_text5 = MakeButtonField(m_picture1, QStringLiteral("Text5"), QStringLiteral("清 除(C)"),
-                              TwipsRect(1560, 4150, 1260, 420), style, m_command5,
-                              QStringLiteral("Shape4_0"), QStringLiteral("Shape4_1"));
-    m_text6 = MakeButtonField(m_picture1, QStringLiteral("Text6"), QStringLiteral("退    出 (X)"),
-                              TwipsRect(180, 4700, 2640, 420), style, m_command2,
-                              QStringLiteral("Shape5_0"), QStringLiteral("Shape5_1"));
+    m_calculateField =
+        MakeButtonField(m_inputPanel, QStringLiteral("Text4"), QStringLiteral("计 算(D)"),
+                        TwipsRect(180, 4150, 1260, 420), style, m_calculateButton,
+                        QStringLiteral("Shape3_0"), QStringLiteral("Shape3_1"));
+    m_clearField =
+        MakeButtonField(m_inputPanel, QStringLiteral("Text5"), QStringLiteral("清 除(C)"),
+                        TwipsRect(1560, 4150, 1260, 420), style, m_clearButton,
+                        QStringLiteral("Shape4_0"), QStringLiteral("Shape4_1"));
+    m_exitField =
+        MakeButtonField(m_inputPanel, QStringLiteral("Text6"), QStringLiteral("退    出 (X)"),
+                        TwipsRect(180, 4700, 2640, 420), style, m_exitButton,
+                        QStringLiteral("Shape5_0"), QStringLiteral("Shape5_1"));
     m_buttonFields = new ButtonFieldGroup(this);
-    for (ButtonField* field : {m_text4, m_text5, m_text6}) {
+    for (ButtonField* field : {m_calculateField, m_clearField, m_exitField}) {
         m_buttonFields->add(field);
     }
     // Moving the mouse over the panels takes the hover frames away.
     for (QWidget* area :
-         {static_cast<QWidget*>(m_picture1), static_cast<QWidget*>(m_panels.a.picture),
+         {static_cast<QWidget*>(m_inputPanel), static_cast<QWidget*>(m_panels.a.picture),
           static_cast<QWidget*>(m_panels.b.picture)}) {
         m_buttonFields->watchArea(area);
     }

@@ -87,7 +87,7 @@ QRect At(const Place& p) {
 
 } // namespace
 
-QWidget* Form3::buildFeeRulesPage() {
+QWidget* SettingsDialog::buildFeeRulesPage() {
     auto* page = new QWidget();
     page->setObjectName(QStringLiteral("Page_3"));
     const QFont font = SongFont(9);
@@ -95,12 +95,12 @@ QWidget* Form3::buildFeeRulesPage() {
     auto* frame1 = new QGroupBox(QStringLiteral("计费模型"), page);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(kModelFrame);
-    m_option1 = MakeOption(frame1, QStringLiteral("Option1"), FromUtf8(kClassicModelName),
-                           TwipsRect(240, 420, 1600, kRowHeight), font);
-    m_option1->setToolTip(QStringLiteral("按沪深两页设置的费率计算"));
-    m_option2 = MakeOption(frame1, QStringLiteral("Option2"), FromUtf8(kOfficialModelName),
-                           TwipsRect(240, 900, 1600, kRowHeight), font);
-    m_option2->setToolTip(
+    m_classicModel = MakeOption(frame1, QStringLiteral("Option1"), FromUtf8(kClassicModelName),
+                                TwipsRect(240, 420, 1600, kRowHeight), font);
+    m_classicModel->setToolTip(QStringLiteral("按沪深两页设置的费率计算"));
+    m_officialModel = MakeOption(frame1, QStringLiteral("Option2"), FromUtf8(kOfficialModelName),
+                                 TwipsRect(240, 900, 1600, kRowHeight), font);
+    m_officialModel->setToolTip(
         QStringLiteral("按交易日施行的官方收费和下面的券商佣金条款计算, 每项费用四舍五入到分"));
 
     auto* frame2 = new QGroupBox(QStringLiteral("券商佣金条款(官方规则)"), page);
@@ -118,120 +118,118 @@ QWidget* Form3::buildFeeRulesPage() {
         field->setGeometry(At(place.fieldAt));
         field->setFont(font);
         field->setMaxLength(kFieldMaxLength);
-        field->setKeyPress([this, index](char32_t& ch) { Text4_KeyPress(index, ch); });
+        field->setKeyPress([this, index](char32_t& ch) { termKeyPress(index, ch); });
         field->setPasteCheck(
             [this, field](const QString& result) { return acceptsPaste(field, result); });
         connect(field, &QLineEdit::textEdited, this, [this] { m_changed = true; });
         Caption(caption, field);
         field->setAccessibleName(QString::fromUtf8(kTermFields[i].name));
-        m_text4.push_back(field);
+        m_termFields.push_back(field);
     }
-    m_text4.front()->setToolTip(QStringLiteral("成交金额的比例: 万分之2.5 写作 0.00025"));
-    m_check1 = MakeCheckBox(frame2, QStringLiteral("Check1"), QStringLiteral("免五(不收最低佣金)"),
-                            TwipsRect(2520, 330, 2460, kRowHeight), font);
-    m_check2 = MakeCheckBox(frame2, QStringLiteral("Check2"),
-                            QStringLiteral("佣金含经手费、证管费(含规费)"),
-                            TwipsRect(150, 1110, 4800, kRowHeight), font);
+    m_termFields.front()->setToolTip(QStringLiteral("成交金额的比例: 万分之2.5 写作 0.00025"));
+    m_minimumWaived =
+        MakeCheckBox(frame2, QStringLiteral("Check1"), QStringLiteral("免五(不收最低佣金)"),
+                     TwipsRect(2520, 330, 2460, kRowHeight), font);
+    m_includesExchangeFees = MakeCheckBox(frame2, QStringLiteral("Check2"),
+                                          QStringLiteral("佣金含经手费、证管费(含规费)"),
+                                          TwipsRect(150, 1110, 4800, kRowHeight), font);
 
     QLabel* dayCaption = MakeLabel(page, QStringLiteral("Label15"), QStringLiteral("费率表日期:"),
                                    TwipsRect(150, kDayTop, 1350, kRowHeight), font);
-    m_dtPicker1 = MakeDateField(page, QStringLiteral("DTPicker1"),
-                                TwipsRect(1500, kDayTop - 15, 1500, kRowHeight + 30), font);
-    Caption(dayCaption, m_dtPicker1);
+    m_rulesDay = MakeDateField(page, QStringLiteral("DTPicker1"),
+                               TwipsRect(1500, kDayTop - 15, 1500, kRowHeight + 30), font);
+    Caption(dayCaption, m_rulesDay);
     MakeLabel(
         page, QStringLiteral("Label16"),
         QStringLiteral("表格核对至 %1, 红字为未确认").arg(FromUtf8(FormatDate(kRulesCheckedOn))),
         TwipsRect(3150, kDayTop, 4200, kRowHeight), font);
 
     const QRect tableRect = TwipsRect(150, kTableTop, 7200, kTableHeight);
-    m_listView1 = new QTableWidget(page);
-    m_listView1->setObjectName(QStringLiteral("ListView1"));
-    m_listView1->setGeometry(tableRect);
-    m_listView1->setFont(font);
-    m_listView1->setColumnCount(static_cast<int>(kShownColumns.size()));
+    m_rulesTable = new QTableWidget(page);
+    m_rulesTable->setObjectName(QStringLiteral("ListView1"));
+    m_rulesTable->setGeometry(tableRect);
+    m_rulesTable->setFont(font);
+    m_rulesTable->setColumnCount(static_cast<int>(kShownColumns.size()));
     QStringList headers;
     for (const RuleColumn column : kShownColumns) {
         headers << FromUtf8(RuleColumnName(column));
     }
-    m_listView1->setHorizontalHeaderLabels(headers);
-    m_listView1->verticalHeader()->hide();
-    m_listView1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_listView1->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
-    m_listView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_listView1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_listView1->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listView1->setWordWrap(false);
-    m_listView1->setAlternatingRowColors(true);
-    m_listView1->setAccessibleName(QStringLiteral("官方收费表"));
+    m_rulesTable->setHorizontalHeaderLabels(headers);
+    m_rulesTable->verticalHeader()->hide();
+    m_rulesTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_rulesTable->verticalHeader()->setDefaultSectionSize(QFontMetrics(font).height() + 6);
+    m_rulesTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_rulesTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_rulesTable->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_rulesTable->setWordWrap(false);
+    m_rulesTable->setAlternatingRowColors(true);
+    m_rulesTable->setAccessibleName(QStringLiteral("官方收费表"));
 
-    m_label17 = MakeLabel(page, QStringLiteral("Label17"), FromUtf8(kNoRulesMessage), tableRect,
-                          font, Qt::AlignCenter);
-    m_label17->setWordWrap(true);
-    m_label17->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-    m_label17->hide();
+    m_noRulesLabel = MakeLabel(page, QStringLiteral("Label17"), FromUtf8(kNoRulesMessage),
+                               tableRect, font, Qt::AlignCenter);
+    m_noRulesLabel->setWordWrap(true);
+    m_noRulesLabel->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    m_noRulesLabel->hide();
 
     // The model, the terms in index order, the two choices, the day, the table.
-    QWidget* previous = m_option2;
-    for (QWidget* next : {static_cast<QWidget*>(m_text4[0]), static_cast<QWidget*>(m_text4[1]),
-                          static_cast<QWidget*>(m_text4[2]), static_cast<QWidget*>(m_text4[3]),
-                          static_cast<QWidget*>(m_check1), static_cast<QWidget*>(m_check2),
-                          static_cast<QWidget*>(m_dtPicker1), static_cast<QWidget*>(m_listView1)}) {
+    QWidget* previous = m_officialModel;
+    for (QWidget* next :
+         {static_cast<QWidget*>(m_termFields[0]), static_cast<QWidget*>(m_termFields[1]),
+          static_cast<QWidget*>(m_termFields[2]), static_cast<QWidget*>(m_termFields[3]),
+          static_cast<QWidget*>(m_minimumWaived), static_cast<QWidget*>(m_includesExchangeFees),
+          static_cast<QWidget*>(m_rulesDay), static_cast<QWidget*>(m_rulesTable)}) {
         setTabOrder(previous, next);
         previous = next;
     }
-    setTabOrder(m_option1, m_option2);
-    connect(m_dtPicker1, &QDateEdit::dateChanged, this, &Form3::DTPicker1_Change);
+    setTabOrder(m_classicModel, m_officialModel);
+    connect(m_rulesDay, &QDateEdit::dateChanged, this, &SettingsDialog::showRules);
     return page;
 }
 
-void Form3::loadFeeRulesPage() {
+void SettingsDialog::loadFeeRulesPage() {
     const FeeModelSettings& stored = m_state.feeModel;
-    (stored.model == FeeModel::Official ? m_option2 : m_option1)->setChecked(true);
-    for (std::size_t i = 0; i < m_text4.size(); ++i) {
-        m_text4[i]->setText(FromUtf8(GeneralForm(stored.terms.*kTermFields[i].term)));
+    (stored.model == FeeModel::Official ? m_officialModel : m_classicModel)->setChecked(true);
+    for (std::size_t i = 0; i < m_termFields.size(); ++i) {
+        m_termFields[i]->setText(FromUtf8(GeneralForm(stored.terms.*kTermFields[i].term)));
     }
-    m_check1->setChecked(stored.terms.minimumWaived);
-    m_check2->setChecked(stored.terms.includesExchangeFees);
+    m_minimumWaived->setChecked(stored.terms.minimumWaived);
+    m_includesExchangeFees->setChecked(stored.terms.includesExchangeFees);
     // The table opens on the main window's trade date.
     const QDate day = ToQDate(m_state.tradeDate);
     {
-        const QSignalBlocker blocker(m_dtPicker1);
-        m_dtPicker1->setDate(day.isValid() ? day : QDate::currentDate());
+        const QSignalBlocker blocker(m_rulesDay);
+        m_rulesDay->setDate(day.isValid() ? day : QDate::currentDate());
     }
     showRules();
 }
 
-FeeModelSettings Form3::pageFeeModel() const {
+FeeModelSettings SettingsDialog::pageFeeModel() const {
     FeeModelSettings settings;
-    settings.model = m_option2->isChecked() ? FeeModel::Official : FeeModel::Classic;
-    for (std::size_t i = 0; i < m_text4.size(); ++i) {
-        settings.terms.*kTermFields[i].term = Val(ToAscii(m_text4[i]->text()));
+    settings.model = m_officialModel->isChecked() ? FeeModel::Official : FeeModel::Classic;
+    for (std::size_t i = 0; i < m_termFields.size(); ++i) {
+        settings.terms.*kTermFields[i].term = Val(ToAscii(m_termFields[i]->text()));
     }
-    settings.terms.minimumWaived = m_check1->isChecked();
-    settings.terms.includesExchangeFees = m_check2->isChecked();
+    settings.terms.minimumWaived = m_minimumWaived->isChecked();
+    settings.terms.includesExchangeFees = m_includesExchangeFees->isChecked();
     return settings;
 }
 
-std::optional<QString> Form3::termProblem(std::size_t index) const {
+std::optional<QString> SettingsDialog::termProblem(std::size_t index) const {
     const TermField& term = kTermFields[index];
-    if (const auto problem = term.problem(Val(ToAscii(m_text4[index]->text())))) {
+    if (const auto problem = term.problem(Val(ToAscii(m_termFields[index]->text())))) {
         return QStringLiteral("  ** %1: %2").arg(QString::fromUtf8(term.name), FromUtf8(*problem));
     }
     return std::nullopt;
 }
 
-void Form3::DTPicker1_Change() {
-    showRules();
-}
-
-void Form3::showRules() {
-    const Date day = FromQDate(m_dtPicker1->date());
+void SettingsDialog::showRules() {
+    const Date day = FromQDate(m_rulesDay->date());
     const std::vector<const OfficialFeeRow*> rows = RulesInForce(day);
     const bool none = day < kFirstRuleDate;
-    m_listView1->setVisible(!none);
-    m_label17->setVisible(none);
-    m_listView1->clearContents();
-    m_listView1->setRowCount(static_cast<int>(rows.size()));
+    m_rulesTable->setVisible(!none);
+    m_noRulesLabel->setVisible(none);
+    m_rulesTable->clearContents();
+    m_rulesTable->setRowCount(static_cast<int>(rows.size()));
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const OfficialFeeRow& row = *rows[r];
         for (std::size_t c = 0; c < kShownColumns.size(); ++c) {
@@ -240,10 +238,10 @@ void Form3::showRules() {
             if (row.mark == Evidence::Believed) {
                 item->setForeground(kUnconfirmedColor);
             }
-            m_listView1->setItem(static_cast<int>(r), static_cast<int>(c), item);
+            m_rulesTable->setItem(static_cast<int>(r), static_cast<int>(c), item);
         }
     }
-    m_listView1->resizeColumnsToContents();
+    m_rulesTable->resizeColumnsToContents();
 }
 
 } // namespace ym::ui

@@ -9,11 +9,11 @@
 
 namespace ym::ui {
 
-void Form3::loadSchemePage() {
+void SettingsDialog::loadSchemePage() {
     m_workingScheme = m_state.scheme.schemeNumber;
     if (m_workingScheme >= 0 && m_workingScheme <= kCustomScheme) {
         showSchemeColors(m_workingScheme);
-        m_combo1->setCurrentIndex(m_workingScheme);
+        m_schemeList->setCurrentIndex(m_workingScheme);
     }
     // A number no list entry names (a hand-edited file) selects nothing; the bars keep
     // the colours they were made with, and the number is stored back unchanged.
@@ -23,17 +23,17 @@ void Form3::loadSchemePage() {
 }
 
 // Choosing a scheme only shows it; the tables change when the dialog stores it.
-void Form3::Combo1_Click() {
+void SettingsDialog::schemeChosen() {
     for (const ColorRow* row : {&m_textRow, &m_lineRow, &m_panelRow}) {
         row->list->setCurrentIndex(0);
     }
-    const int scheme = m_combo1->currentIndex();
+    const int scheme = m_schemeList->currentIndex();
     showSchemeColors(scheme);
     m_workingScheme = static_cast<std::int16_t>(scheme);
 }
 
 // The first slot of each row under `scheme`; the bars take picks in the custom scheme only.
-void Form3::showSchemeColors(int scheme) {
+void SettingsDialog::showSchemeColors(int scheme) {
     for (ColorRow* row : {&m_panelRow, &m_textRow, &m_lineRow}) {
         if (const auto color = m_state.scheme.SlotColor(scheme, row->itemSlots.front())) {
             SetBackground(row->bar, SchemeColor(*color));
@@ -44,19 +44,7 @@ void Form3::showSchemeColors(int scheme) {
     }
 }
 
-void Form3::Combo2_Click() {
-    showSlotColor(m_textRow);
-}
-
-void Form3::Combo3_Click() {
-    showSlotColor(m_lineRow);
-}
-
-void Form3::Combo4_Click() {
-    showSlotColor(m_panelRow);
-}
-
-void Form3::showSlotColor(const ColorRow& row) {
+void SettingsDialog::showSlotColor(const ColorRow& row) {
     const int item = row.list->currentIndex();
     if (item < 0) {
         return;
@@ -67,25 +55,16 @@ void Form3::showSlotColor(const ColorRow& row) {
     }
 }
 
-void Form3::Label5_Click() {
-    pickColor(m_panelRow);
-}
-
-void Form3::Label7_Click() {
-    pickColor(m_textRow);
-}
-
-void Form3::Label9_Click() {
-    pickColor(m_lineRow);
-}
-
-// A pick goes straight into the custom table in memory: cancelling the dialog keeps it,
-// and the next custom scheme stored uses it.
-void Form3::pickColor(ColorRow& row) {
-    const auto chosen = ChooseColor(this, row.bar->palette().color(QPalette::Window));
+// The chooser, like one colour dialog kept for the whole opening, starts on the colour last
+// picked; before any pick, on the bar's. A pick goes straight into the custom table in
+// memory: cancelling the dialog keeps it, and the next custom scheme stored uses it.
+void SettingsDialog::pickColor(ColorRow& row) {
+    const auto chosen =
+        ChooseColor(this, m_lastPick.value_or(row.bar->palette().color(QPalette::Window)));
     if (!chosen) {
         return;
     }
+    m_lastPick = chosen;
     SetBackground(row.bar, *chosen);
     m_changed = true;
     const int item = row.list->currentIndex();

@@ -45,7 +45,7 @@ void FocusAndSelect(QLineEdit* field) {
 
 } // namespace
 
-Form3::Form3(ProgramState& state, QWidget* parent)
+SettingsDialog::SettingsDialog(ProgramState& state, QWidget* parent)
     // A title and a close box only: minimised, it would leave no window of the program
     // in sight while the main window is hidden.
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -59,69 +59,61 @@ Form3::Form3(ProgramState& state, QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
     buildControls();
 
-    m_keyPreview = new KeyPreview(this, [this](int key) { return Form_KeyDown(key); });
-    connect(m_command1, &QPushButton::clicked, this, &Form3::Command1_Click);
-    connect(m_command2, &QPushButton::clicked, this, &Form3::Command2_Click);
+    m_keyPreview = new KeyPreview(this, [this](int key) { return handleKey(key); });
+    connect(m_cancelButton, &QPushButton::clicked, this, &SettingsDialog::cancel);
+    connect(m_okButton, &QPushButton::clicked, this, &SettingsDialog::confirm);
 
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         move(screen->availableGeometry().center() - rect().center());
     }
-    Form_Load();
+    load();
 }
 
-Form3::~Form3() {
+SettingsDialog::~SettingsDialog() {
     delete m_keyPreview;
 }
 
-void Form3::Form_Load() {
+void SettingsDialog::load() {
     m_changed = false;
     const FeeParameters& parameters = m_state.parameters;
-    for (std::size_t i = 0; i < m_text2.size(); ++i) {
-        m_text2[i]->setText(FromUtf8(GeneralForm(parameters.shanghai[i])));
+    for (std::size_t i = 0; i < m_shanghaiFields.size(); ++i) {
+        m_shanghaiFields[i]->setText(FromUtf8(GeneralForm(parameters.shanghai[i])));
     }
-    for (std::size_t i = 0; i < m_text3.size(); ++i) {
-        m_text3[i]->setText(FromUtf8(GeneralForm(parameters.shenzhen[i])));
+    for (std::size_t i = 0; i < m_shenzhenFields.size(); ++i) {
+        m_shenzhenFields[i]->setText(FromUtf8(GeneralForm(parameters.shenzhen[i])));
     }
     loadSchemePage();
     loadFeeRulesPage();
-    m_ssTab1->setCurrentIndex(0);
-    FocusAndSelect(m_text2.front());
+    m_pages->setCurrentIndex(0);
+    FocusAndSelect(m_shanghaiFields.front());
     m_keyPreview->setEnabled(true);
 }
 
-bool Form3::Form_KeyDown(int key) {
+bool SettingsDialog::handleKey(int key) {
     if (key == Qt::Key_F1) {
-        Form7::ShowHelp(this);
+        HelpWindow::ShowHelp(this);
         return true;
     }
     return false;
 }
 
-void Form3::Text2_KeyPress(int index, char32_t& ch) {
-    fieldKeyPress(m_text2, index, ch);
-}
-
-void Form3::Text3_KeyPress(int index, char32_t& ch) {
-    fieldKeyPress(m_text3, index, ch);
-}
-
 // A term is a number within its bounds: Enter on one outside them says why and stays.
-void Form3::Text4_KeyPress(int index, char32_t& ch) {
+void SettingsDialog::termKeyPress(int index, char32_t& ch) {
     const auto at = static_cast<std::size_t>(index);
-    if (ch == kEnter && IsWholeNumber(m_text4[at]->text())) {
+    if (ch == kEnter && IsWholeNumber(m_termFields[at]->text())) {
         if (const std::optional<QString> problem = termProblem(at)) {
             ShowNotice(this, *problem);
-            FocusAndSelect(m_text4[at]);
+            FocusAndSelect(m_termFields[at]);
             ch = 0;
             return;
         }
     }
-    fieldKeyPress(m_text4, index, ch);
+    fieldKeyPress(m_termFields, index, ch);
 }
 
 // The check looks at the text as it stands before the key, never at the key itself: a
 // wrong character is noticed at the next key.
-void Form3::fieldKeyPress(std::vector<ParameterField*>& fields, int index, char32_t& ch) {
+void SettingsDialog::fieldKeyPress(std::vector<ParameterField*>& fields, int index, char32_t& ch) {
     ParameterField* field = fields[static_cast<std::size_t>(index)];
     // Enter takes the text as it is: it must be a number by now.
     const bool passes =
@@ -140,7 +132,7 @@ void Form3::fieldKeyPress(std::vector<ParameterField*>& fields, int index, char3
     }
 }
 
-bool Form3::acceptsPaste(const ParameterField* field, const QString& result) {
+bool SettingsDialog::acceptsPaste(const ParameterField* field, const QString& result) {
     if (result.size() > field->maxLength() || !IsWholeNumber(result)) {
         ShowNotice(this, kBadInput);
         return false;
@@ -149,8 +141,8 @@ bool Form3::acceptsPaste(const ParameterField* field, const QString& result) {
     return true;
 }
 
-ParameterField* Form3::unstorableField() const {
-    for (const auto* fields : {&m_text2, &m_text3, &m_text4}) {
+ParameterField* SettingsDialog::unstorableField() const {
+    for (const auto* fields : {&m_shanghaiFields, &m_shenzhenFields, &m_termFields}) {
         for (ParameterField* field : *fields) {
             if (!TryVal(ToAscii(field->text()))) {
                 return field;
@@ -160,7 +152,7 @@ ParameterField* Form3::unstorableField() const {
     return nullptr;
 }
 
-void Form3::Command2_Click() {
+void SettingsDialog::confirm() {
     if (m_state.scheme.schemeNumber != m_workingScheme) {
         m_changed = true;
     }
@@ -179,17 +171,15 @@ void Form3::Command2_Click() {
     // A number beyond the range of a double would be stored as 0 without a word.
     if (ParameterField* field = unstorableField()) {
         ShowNotice(this, kBadInput);
-        m_ssTab1->setCurrentWidget(field->parentWidget());
-        FocusAndSelect(field);
+        showField(field);
         return;
     }
     // A term the reader would refuse at the next start would turn the model back to the
     // classic one there.
-    for (std::size_t i = 0; i < m_text4.size(); ++i) {
+    for (std::size_t i = 0; i < m_termFields.size(); ++i) {
         if (const std::optional<QString> problem = termProblem(i)) {
             ShowNotice(this, *problem);
-            m_ssTab1->setCurrentWidget(m_pageFeeRules);
-            FocusAndSelect(m_text4[i]);
+            showField(m_termFields[i]);
             return;
         }
     }
@@ -201,15 +191,26 @@ void Form3::Command2_Click() {
     close();
 }
 
+// The page holding the field in front, not only the field's parent: the term fields sit in a
+// group box, and the keys must not go to a field the user cannot see.
+void SettingsDialog::showField(ParameterField* field) {
+    for (int i = 0; i < m_pages->count(); ++i) {
+        if (m_pages->widget(i)->isAncestorOf(field)) {
+            m_pages->setCurrentIndex(i);
+        }
+    }
+    FocusAndSelect(field);
+}
+
 // The new parameters and scheme are built apart and saved in one step; memory takes them
 // only once the file has them, so a failed save changes nothing anywhere.
-void Form3::storeSettings() {
+void SettingsDialog::storeSettings() {
     FeeParameters parameters = m_state.parameters;
-    for (std::size_t i = 0; i < m_text2.size(); ++i) {
-        parameters.shanghai[i] = Val(ToAscii(m_text2[i]->text()));
+    for (std::size_t i = 0; i < m_shanghaiFields.size(); ++i) {
+        parameters.shanghai[i] = Val(ToAscii(m_shanghaiFields[i]->text()));
     }
-    for (std::size_t i = 0; i < m_text3.size(); ++i) {
-        parameters.shenzhen[i] = Val(ToAscii(m_text3[i]->text()));
+    for (std::size_t i = 0; i < m_shenzhenFields.size(); ++i) {
+        parameters.shenzhen[i] = Val(ToAscii(m_shenzhenFields[i]->text()));
     }
     DisplayScheme scheme = m_state.scheme;
     scheme.SetFromSaved(m_workingScheme);
@@ -218,8 +219,9 @@ void Form3::storeSettings() {
     if (const auto message = SaveParameters(m_state.settingsPath, parameters, scheme, model)) {
         ShowWarning(this, FromUtf8(MessageText(*message)));
         m_changed = false;
-        close();
+        m_programEnding = true;
         emit programEnded(1);
+        close();
         return;
     }
     m_state.parameters = parameters;
@@ -232,14 +234,17 @@ void Form3::storeSettings() {
     close();
 }
 
-void Form3::Command1_Click() {
+void SettingsDialog::cancel() {
     close();
 }
 
-void Form3::closeEvent(QCloseEvent* event) {
+void SettingsDialog::closeEvent(QCloseEvent* event) {
     // Closing is never refused and stores nothing.
     event->accept();
-    emit closed();
+    // After a failed save the program ends with the message alone: nothing comes back.
+    if (!m_programEnding) {
+        emit closed();
+    }
 }
 
 } // namespace ym::ui

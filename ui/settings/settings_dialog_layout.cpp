@@ -72,7 +72,7 @@ QStringList SlotNames(const std::vector<int>& slotList) {
 
 } // namespace
 
-void Form3::buildControls() {
+void SettingsDialog::buildControls() {
     setObjectName(QStringLiteral("Form3"));
     setFixedSize(TwipsSize(kClientWidth, kClientHeight));
     const QFont font = SongFont(9);
@@ -80,42 +80,41 @@ void Form3::buildControls() {
 
     MakeLine(this, QStringLiteral("Line1"), 0, 0, kClientWidth, kSeparatorColor);
 
-    m_ssTab1 = new QTabWidget(this);
-    m_ssTab1->setObjectName(QStringLiteral("SSTab1"));
-    m_ssTab1->setGeometry(TwipsRect(kTabLeft, kTabTop, kTabWidth, kTabHeight));
-    m_ssTab1->setFont(font);
-    m_ssTab1->addTab(buildParameterPage(QStringLiteral("Page_0"), false, m_text2),
-                     QStringLiteral("上  海(USD)"));
-    m_ssTab1->addTab(buildParameterPage(QStringLiteral("Page_1"), true, m_text3),
-                     QStringLiteral("深  圳(HKD)"));
-    m_ssTab1->addTab(buildSchemePage(), QStringLiteral("系统设置"));
-    m_pageFeeRules = buildFeeRulesPage();
-    m_ssTab1->addTab(m_pageFeeRules, QStringLiteral("费率规则"));
+    m_pages = new QTabWidget(this);
+    m_pages->setObjectName(QStringLiteral("SSTab1"));
+    m_pages->setGeometry(TwipsRect(kTabLeft, kTabTop, kTabWidth, kTabHeight));
+    m_pages->setFont(font);
+    m_pages->addTab(buildParameterPage(QStringLiteral("Page_0"), false, m_shanghaiFields),
+                    QStringLiteral("上  海(USD)"));
+    m_pages->addTab(buildParameterPage(QStringLiteral("Page_1"), true, m_shenzhenFields),
+                    QStringLiteral("深  圳(HKD)"));
+    m_pages->addTab(buildSchemePage(), QStringLiteral("系统设置"));
+    m_pages->addTab(buildFeeRulesPage(), QStringLiteral("费率规则"));
 
     const double left = (kClientWidth - 2 * kButtonWidth - kButtonGap) / 2;
-    m_command1 = new QPushButton(QStringLiteral("取    消(&C)"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(TwipsRect(left, kButtonTop, kButtonWidth, kButtonHeight));
-    m_command2 = new QPushButton(QStringLiteral("确    定(&O)"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setGeometry(
+    m_cancelButton = new QPushButton(QStringLiteral("取    消(&C)"), this);
+    m_cancelButton->setObjectName(QStringLiteral("Command1"));
+    m_cancelButton->setGeometry(TwipsRect(left, kButtonTop, kButtonWidth, kButtonHeight));
+    m_okButton = new QPushButton(QStringLiteral("确    定(&O)"), this);
+    m_okButton->setObjectName(QStringLiteral("Command2"));
+    m_okButton->setGeometry(
         TwipsRect(left + kButtonWidth + kButtonGap, kButtonTop, kButtonWidth, kButtonHeight));
-    for (QPushButton* button : {m_command1, m_command2}) {
+    for (QPushButton* button : {m_cancelButton, m_okButton}) {
         button->setFont(font);
         // Enter on a button that has the focus presses it.
         button->setAutoDefault(true);
     }
 
     // The fields of a page in index order, then the buttons.
-    for (auto* fields : {&m_text2, &m_text3}) {
+    for (auto* fields : {&m_shanghaiFields, &m_shenzhenFields}) {
         for (std::size_t i = 1; i < fields->size(); ++i) {
             setTabOrder((*fields)[i - 1], (*fields)[i]);
         }
     }
 }
 
-QWidget* Form3::buildParameterPage(const QString& name, bool shenzhen,
-                                   std::vector<ParameterField*>& fields) {
+QWidget* SettingsDialog::buildParameterPage(const QString& name, bool shenzhen,
+                                            std::vector<ParameterField*>& fields) {
     auto* page = new QWidget();
     page->setObjectName(name);
     const std::size_t count = shenzhen ? kShenzhenParameterCount : kShanghaiParameterCount;
@@ -137,9 +136,8 @@ QWidget* Form3::buildParameterPage(const QString& name, bool shenzhen,
         field->setFont(font);
         field->setMaxLength(kFieldMaxLength);
         Caption(caption, field);
-        field->setKeyPress([this, shenzhen, index](char32_t& ch) {
-            shenzhen ? Text3_KeyPress(index, ch) : Text2_KeyPress(index, ch);
-        });
+        field->setKeyPress(
+            [this, &fields, index](char32_t& ch) { fieldKeyPress(fields, index, ch); });
         field->setPasteCheck(
             [this, field](const QString& result) { return acceptsPaste(field, result); });
         // Delete, cut and undo change the text without a character key: still a change.
@@ -149,7 +147,7 @@ QWidget* Form3::buildParameterPage(const QString& name, bool shenzhen,
     return page;
 }
 
-QWidget* Form3::buildSchemePage() {
+QWidget* SettingsDialog::buildSchemePage() {
     auto* page = new QWidget();
     page->setObjectName(QStringLiteral("Page_2"));
     const QFont font = SongFont(9);
@@ -183,7 +181,7 @@ QWidget* Form3::buildSchemePage() {
     }
     schemes << QStringLiteral("自定义方案");
     caption("Label3", "显示板显示方案:", 0);
-    m_combo1 = list("Combo1", schemes, 0);
+    m_schemeList = list("Combo1", schemes, 0);
 
     m_panelRow.itemSlots = {kSlotAPanel, kSlotBPanel};
     caption("Label4", "显示面板颜色：", 1);
@@ -206,20 +204,20 @@ QWidget* Form3::buildSchemePage() {
                  kSeparatorColor);
     }
 
-    const auto onSelect = [this](QComboBox* combo, void (Form3::*handler)()) {
-        connect(combo, &QComboBox::currentIndexChanged, this, [this, handler](int index) {
+    // A list's choice shows on its bar; a click on the bar picks a colour for the choice.
+    connect(m_schemeList, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index >= 0) {
+            schemeChosen();
+        }
+    });
+    for (ColorRow* row : {&m_panelRow, &m_textRow, &m_lineRow}) {
+        connect(row->list, &QComboBox::currentIndexChanged, this, [this, row](int index) {
             if (index >= 0) {
-                (this->*handler)();
+                showSlotColor(*row);
             }
         });
-    };
-    onSelect(m_combo1, &Form3::Combo1_Click);
-    onSelect(m_textRow.list, &Form3::Combo2_Click);
-    onSelect(m_lineRow.list, &Form3::Combo3_Click);
-    onSelect(m_panelRow.list, &Form3::Combo4_Click);
-    connect(m_panelRow.bar, &ClickLabel::clicked, this, &Form3::Label5_Click);
-    connect(m_textRow.bar, &ClickLabel::clicked, this, &Form3::Label7_Click);
-    connect(m_lineRow.bar, &ClickLabel::clicked, this, &Form3::Label9_Click);
+        connect(row->bar, &ClickLabel::clicked, this, [this, row] { pickColor(*row); });
+    }
     return page;
 }
 
