@@ -37,9 +37,9 @@ function showMessage(text) {
 
 // ---- Entry fields: the desktop field's key filter, then its commit ---------------------
 
-// A field's own length where the page gives one (the ex-rights plan's), else the core's.
+// A field's longest text: the ex-rights window's from its table, else the calculator's.
 function fieldLimit(input) {
-  if (input.dataset.length) return Number(input.dataset.length);
+  if (input.dataset.exrights) return core.exRightsEntries()[input.dataset.exrights].maxLength;
   const lengths = core.fieldLengths();
   return input.dataset.fraction ? lengths.price : lengths.quantity;
 }
@@ -368,22 +368,22 @@ function wireExRights() {
       $('ExResult').textContent = '';
     });
   }
-  const price = (input) => {
-    const result = core.commitPrice(input.value);
+  const commit = (input) => {
+    const result = core.commitExRights(input.dataset.exrights, input.value);
     if (result.newText !== null) input.value = result.newText;
     return result.value;
   };
   $('ExCompute').addEventListener('click', () => {
     const outcome = core.exRights({
       forward: forward(),
-      price: price($('ExPrice')),
+      price: commit($('ExPrice')),
       withBonus: $('ExBonusOn').checked,
-      bonus: core.readNumber($('ExBonus').value),
+      bonus: commit($('ExBonus')),
       withRights: $('ExRightsOn').checked,
-      rights: core.readNumber($('ExRights').value),
-      rightsPrice: price($('ExRightsPrice')),
+      rights: commit($('ExRights')),
+      rightsPrice: commit($('ExRightsPrice')),
       withCash: $('ExCashOn').checked,
-      cash: price($('ExCash')),
+      cash: commit($('ExCash')),
     });
     $('ExResult').textContent = outcome.text;
   });

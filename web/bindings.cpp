@@ -279,7 +279,7 @@ val CommitField(const std::string& field, const std::string& text) {
     return out;
 }
 
-// A price field's commit without storing it: the ex-rights and limits fields.
+// A price field's commit without storing it: the previous close of the limits.
 val CommitPrice(const std::string& text) {
     const FieldCommit result = CommitSellPrice(text);
     val out = val::object();
@@ -371,6 +371,40 @@ val ResetRowsNow() {
 }
 
 // ---- Ex-rights, rules, limits ----------------------------------------------------------
+
+using ExRightsField = std::pair<const char*, const ExRightsEntry*>;
+constexpr std::array<ExRightsField, 5> kExRightsFields{{
+    {"price", &kExRightsPriceEntry},
+    {"bonus", &kBonusEntry},
+    {"rights", &kRightsEntry},
+    {"rightsPrice", &kRightsPriceEntry},
+    {"cash", &kCashEntry},
+}};
+
+// The ex-rights window's fields by name: {maxLength, countsShares}.
+val ExRightsEntries() {
+    val out = val::object();
+    for (const auto& [name, entry] : kExRightsFields) {
+        val item = val::object();
+        item.set("maxLength", static_cast<int>(entry->maxLength));
+        item.set("countsShares", entry->countsShares);
+        out.set(name, item);
+    }
+    return out;
+}
+
+// An ex-rights field's commit: {value, newText}.
+val CommitExRights(const std::string& field, const std::string& text) {
+    val out = val::object();
+    for (const auto& [name, entry] : kExRightsFields) {
+        if (field == name) {
+            const FieldCommit result = CommitExRightsEntry(*entry, text);
+            out.set("value", result.value);
+            out.set("newText", result.newText ? val(*result.newText) : val::null());
+        }
+    }
+    return out;
+}
 
 val ExRights(val in) {
     ExRightsCalculator calculator;
@@ -516,6 +550,8 @@ EMSCRIPTEN_BINDINGS(yuanmate) {
     function("resetRows", &ResetRowsNow);
     function("panel", &PanelNow);
     function("exRights", &ExRights);
+    function("exRightsEntries", &ExRightsEntries);
+    function("commitExRights", &CommitExRights);
     function("readNumber", &ReadNumber);
     function("rulesTable", &RulesTable);
     function("boards", &Boards);

@@ -263,6 +263,9 @@ test('ex-rights, the official table and the limits as the companion gives them',
   const page = await open(browser, server.url, 1024, 768);
   await page.evaluate(() => { for (const d of document.querySelectorAll('details')) d.open = true; });
 
+  // The ex-rights fields take their own lengths: eleven for the price, seven for a count.
+  assert.equal(await value(await type(page, '送配前股价', '123456789012')), '12345678901');
+  assert.equal(await value(await type(page, '送股 10送:(股)', '123456789')), '1234567');
   await type(page, '送配前股价', '10');
   await (await field(page, '送股')).click();
   await type(page, '送股 10送:(股)', '3');
