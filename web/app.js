@@ -227,7 +227,8 @@ function wireCalculator() {
       const market = document.querySelector('input[name=market]:checked');
       const type = document.querySelector('input[name=type]:checked');
       core.select(market ? Number(market.value) : 0, type ? Number(type.value) : 0);
-      core.saveSelection();
+      const message = core.saveSelection();
+      if (message !== null) showMessage(message);
       keepBytes();
       resetResults();
     });
@@ -298,6 +299,11 @@ function wireFeeModel() {
       keepBytes();
       showFeeModel();
       resetResults();
+      return;
+    }
+    // The model stays as it was; the typed terms stay for the user to correct.
+    for (const option of document.querySelectorAll('input[name=model]')) {
+      option.checked = (option.value === 'official') === core.feeModel().official;
     }
   };
   $('TermsSave').addEventListener('click', save);

@@ -48,14 +48,6 @@ val TextOrNull(const std::optional<SettingsMessage>& message) {
     return message ? Text(MessageText(*message)) : val::null();
 }
 
-template <class T> val Array(const std::vector<T>& items) {
-    val array = val::array();
-    for (const T& item : items) {
-        array.call<void>("push", item);
-    }
-    return array;
-}
-
 // ---- The settings file -----------------------------------------------------------------
 
 // Takes the bytes the page kept (null for none: a new file with the defaults), reads them
@@ -80,7 +72,11 @@ val OpenSettings(val bytes) {
     ProgramState& state = State();
     ProgramState fresh;
     fresh.settingsPath = kSettingsPath;
+    // The day and the fields' stored inputs are the page's, not the file's.
     fresh.tradeDate = state.tradeDate;
+    fresh.buyPrice = state.buyPrice;
+    fresh.sellPrice = state.sellPrice;
+    fresh.quantity = state.quantity;
     if (const auto message = fresh.Load()) {
         outcome.set("error", TextOrNull(message));
         return outcome;
@@ -173,14 +169,17 @@ val SetFeeModel(val in) {
     model.terms.minimumHkDollar = in["minimumHkDollar"].as<double>();
     model.terms.minimumWaived = in["minimumWaived"].as<bool>();
     model.terms.includesExchangeFees = in["includesExchangeFees"].as<bool>();
+    // Each term's problem under its caption, as the settings dialog lists them.
+    const std::array<std::pair<std::string_view, std::optional<std::string>>, 4> checks{{
+        {"佣金率", CommissionRateProblem(model.terms.commissionRate)},
+        {"元", MinimumProblem(model.terms.minimumYuan)},
+        {"美元", MinimumProblem(model.terms.minimumUsDollar)},
+        {"港元", MinimumProblem(model.terms.minimumHkDollar)},
+    }};
     std::vector<std::string> problems;
-    if (auto p = CommissionRateProblem(model.terms.commissionRate)) {
-        problems.push_back(*p);
-    }
-    for (double minimum :
-         {model.terms.minimumYuan, model.terms.minimumUsDollar, model.terms.minimumHkDollar}) {
-        if (auto p = MinimumProblem(minimum)) {
-            problems.push_back(*p);
+    for (const auto& [caption, problem] : checks) {
+        if (problem) {
+            problems.push_back(std::string(caption) + ": " + *problem);
         }
     }
     if (problems.empty()) {

@@ -209,6 +209,17 @@ test('the fee model switch recomputes under the other rules', async () => {
   assert.notEqual(official.FeesTotal, classic.FeesTotal);
   await useModel(page, '经典参数');
   assert.equal(await page.$eval('#Label18', (e) => e.textContent), '经典参数');
+
+  // Terms beyond the law's cap of 3‰ or a minimum beyond 1000 are refused and not kept.
+  await page.evaluate(() => { document.getElementById('Page_3').open = true; });
+  await type(page, '佣金率', '0.0031');
+  await type(page, '港元', '1001');
+  await (await field(page, '官方规则')).click();
+  const problems = await page.$eval('#TermsProblems', (e) => e.textContent.split('\n'));
+  assert.equal(problems.length, 2);
+  assert.match(problems[0], /^佣金率: /);
+  assert.match(problems[1], /^港元: /);
+  assert.equal(await page.$eval('#Label18', (e) => e.textContent), '经典参数');
   await page.close();
 });
 
