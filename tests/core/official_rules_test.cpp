@@ -47,7 +47,8 @@ struct RateCase {
 // From the dated facts: stamp duty 1‰ seller only until 0.5‰ from 2023-08-28 (B shares
 // included: believed); transfer fee 0.02‰ of the amount from 2015-08-01, 0.01‰ from
 // 2022-04-29; handling fee 0.0487‰, 0.0341‰ from 2023-08-28; funds 0.0487‰ in Shenzhen
-// (Shanghai 0.0045% by statements: believed), 0.04‰ from 2021-07-19; regulatory fee 0.02‰,
+// (Shanghai 0.0045% by statements: believed), 0.04‰ from 2021-07-19; bonds 0.04‰ (the
+// convertible bonds' 0.004%: believed); regulatory fee 0.02‰,
 // sourced from 2018-01-01; B-share settlement fee 0.05%.
 const RateCase kRates[] = {
     {OfficialFee::Stamp, "2015-08-01", kSh, kA, 0.001, RowSide::Sell, Evidence::Sourced},
@@ -71,6 +72,8 @@ const RateCase kRates[] = {
     {OfficialFee::Handling, "2021-07-18", kSh, kFund, 0.000045, RowSide::Both, Evidence::Believed},
     {OfficialFee::Handling, "2021-07-19", kSz, kSif, 0.00004, RowSide::Both, Evidence::Sourced},
     {OfficialFee::Handling, "2021-07-19", kSh, kFund, 0.00004, RowSide::Both, Evidence::Believed},
+    {OfficialFee::Handling, "2015-08-01", kSh, kBond, 0.00004, RowSide::Both, Evidence::Believed},
+    {OfficialFee::Handling, "2026-12-06", kSz, kBond, 0.00004, RowSide::Both, Evidence::Believed},
     {OfficialFee::Regulatory, "2017-12-31", kSh, kA, 0.00002, RowSide::Both, Evidence::Believed},
     {OfficialFee::Regulatory, "2018-01-01", kSz, kB, 0.00002, RowSide::Both, Evidence::Sourced},
     {OfficialFee::Regulatory, "2026-12-06", kSh, kBond, 0, RowSide::Both, Evidence::Believed},
@@ -111,14 +114,22 @@ TEST(OfficialRulesTest, OneRowPerFeeOnEveryDay) {
         }
     }
     EXPECT_TRUE(RulesInForce(PreviousDay(kFirstRuleDate)).empty());
+    // "含规费" covers the handling and regulatory fees and nothing else.
+    for (const OfficialFeeRow& row : OfficialFeeTable()) {
+        EXPECT_EQ(row.brokerMayInclude,
+                  row.fee == OfficialFee::Handling || row.fee == OfficialFee::Regulatory)
+            << FeeName(row.fee) << " " << FormatDate(row.first);
+    }
 }
 
 // Leap years by the Gregorian rule; only real days in the two forms a user types.
 TEST(TradeDateTest, ReadsRealDaysOnly) {
     EXPECT_EQ(ParseDate("2024-02-29"), (Date{2024, 2, 29}));
     EXPECT_EQ(ParseDate("20000229"), (Date{2000, 2, 29}));
-    for (const char* text : {"2023-02-29", "1900-02-29", "2023-04-31", "2023-13-01", "2023-8-28",
-                             "2023/08/28", "２０２３0828"}) {
+    // Before the first rule date, but a day: "no official rules", not "not a date".
+    EXPECT_EQ(ParseDate("1999-12-31"), (Date{1999, 12, 31}));
+    for (const char* text : {"2023-02-29", "2022-02-29", "1900-02-29", "2023-04-31", "2023-08-00",
+                             "2023-13-01", "2023-8-28", "2023/08/28", "２０２３0828"}) {
         EXPECT_EQ(ParseDate(text), std::nullopt) << text;
     }
     EXPECT_EQ(NextDay({2023, 12, 31}), (Date{2024, 1, 1}));

@@ -46,6 +46,8 @@ TEST(Profile, ReadStringGivesTheValueOrTheDefault) {
         {"key without value: default", "[s]\r\nk\r\n", "d"},
         {"empty value is no default", "[s]\r\nk=\r\n", ""},
         {"quotes stripped", "[s]\r\nk=\"v w\"\r\n", "v w"},
+        {"single quotes stripped", "[s]\r\nk='v'\r\n", "v"},
+        {"empty quotes: empty text", "[s]\r\nk=\"\"\r\n", ""},
         {"one quote alone stays", "[s]\r\nk=\"\r\n", "\""},
         {"unlike quotes stay", "[s]\r\nk=\"v'\r\n", "\"v'"},
         {"the first key wins", "[s]\r\nk=1\r\nK=2\r\n", "1"},

@@ -15,11 +15,14 @@ namespace {
 using Fields = std::vector<std::string>;
 
 // A stock name outside the reader's words (浦发银行 in GBK) reads as U+FFFD, and a lead byte
-// cut off by the line end keeps the line break and the commas.
+// cut off by the line end (CR or LF) keeps the line break and the commas.
 TEST(StatementCsv, GbkOutsideTheReadersWords) {
     const Decoded d = Decode("\xC6\xD6\xB7\xA2\xD2\xF8\xD0\xD0,\xC2\xF4,\xC2\r\nx\n");
     EXPECT_TRUE(d.gbk);
     EXPECT_EQ(d.text, "\uFFFD\uFFFD\uFFFD\uFFFD,卖,\uFFFD\r\nx\n");
+    EXPECT_EQ(Decode(",\xC2\nx\n").text, ",\uFFFD\nx\n");
+    // 0x80 and 0xFF lead no pair: they take no comma with them.
+    EXPECT_EQ(Decode(",\x80,\xFF,x").text, ",\uFFFD,\uFFFD,x");
 }
 
 // Line ends of every kind, blank lines skipped, blanks trimmed, quotes keeping commas,

@@ -178,8 +178,16 @@ ClassicRates Capped(double cap) {
 TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
     const ClassicRates capTurnsLoss = With(DefaultB(), &RateSet::settlementRate, 2);
     const ClassicRates flat = Classic(0.5, 0.5, -0.02999999999997);
+    BrokerTerms lowMinimum, tinyRate;
+    lowMinimum.minimumHkDollar = 17.62;
+    tinyRate.commissionRate = 0.000011;
+    tinyRate.minimumHkDollar = 50.46;
+    const FeeRules szB =
+        *OfficialFeeRules({2026, 12, 6}, Market::Shenzhen, SecurityType::BShare, lowMinimum);
+    const FeeRules szB2020 =
+        *OfficialFeeRules({2020, 6, 1}, Market::Shenzhen, SecurityType::BShare, tinyRate);
     const struct {
-        ClassicRates rules;
+        FeeRules rules;
         double buy, qty;
     } cases[] = {
         // clang-format off
@@ -201,6 +209,14 @@ TEST(BreakEven, ChosenTradesAgreeWithTheWalk) {
         // defeated the search: the walk stops at 682.6699999995242 after 68,266 steps. A
         // subnormal handling fee, which every sum absorbs, changes nothing.
         {flat, 0.01, 3}, {With(flat, &RateSet::handlingRate, 1e-310), 0.01, 3},
+        // Buying 2420.60 x 411 pays a settlement fee of 497.43, under the cap of 500; selling
+        // near 2460.35 would pay 505.60, so the cap takes over between the two prices.
+        {DefaultB(), 2420.60, 411},
+        // Official legs, each fee rounded to the fen, whose profit reaches zero exactly at a
+        // fen: buying 71.43 costs 17.62 + 0.04 settlement, selling near 106.81 costs 17.62 +
+        // 0.05 stamp + 0.05 settlement, and 106.81 - 71.43 - 17.66 - 17.72 = 0; likewise
+        // 2616.8 in 2020 with a commission of 0.0011 %, minimum 50.46.
+        {szB, 71.43, 1}, {szB2020, 2616.8, 1},
         // clang-format on
     };
     for (const auto& c : cases) {

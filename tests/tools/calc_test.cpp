@@ -221,6 +221,12 @@ TEST(Output, PrintsThePanelsRowsAndWritesNothing) {
          "200000", B("1,100.00|1,200.00|1,000.00|150.04|88.00|0.00|3,538.04|396,461.96")},
         {"trade --market sh --type b --rules official --date 2026-12-06 --buy 0.5 --qty 100 "
          "--min-commission 2", B("2.00|0.00|0.03|0.00|0.00|0.00|2.03")},
+        // HK$ 71.43 with a minimum of 17.62: settlement 0.0357 -> 0.04. Selling at 106.81
+        // pays 17.62, stamp duty and settlement 0.0534 -> 0.05 each: 106.81 - 71.43 = 35.38 =
+        // 17.66 + 17.72, the first price that breaks even.
+        {"trade --market sz --type b --rules official --date 2026-12-06 --buy 71.43 --qty 1 "
+         "--min-commission 17.62",
+         B("17.62|0.00|0.04|0.00|0.00|0.00|17.66|0.00|0.00 %|89.09|0.00|106.81")},
         // The file chooses the official rules at 3‰; an option overrides its terms, --rules
         // classic its model; a term out of bounds computes the classic fees, said once.
         {kSha + "--date 2026-12-06 --buy 10 --qty 1000 --commission 0.0001"s,
@@ -452,13 +458,13 @@ const std::string kCalcHeader = "commission_calc,stamp_calc,transfer_calc,handli
                                 "regulatory_calc,other_calc,fees_calc,amount_calc";
 
 // Official rules of 2026-12-04 at 2.5‱: the A-share round trip above, and a Shenzhen B-share
-// buy whose "other" is its settlement fee (500, capped), handling (68.20) and regulatory fee
-// (40.00).
+// buy (the market written 深) whose "other" is its settlement fee (500, capped), handling
+// (68.20) and regulatory fee (40.00).
 const std::string kStatement = "date,market,type,side,price,quantity,commission,stamp,transfer,"
                                "other\r\n"
                                "2026-12-04,sh,a,buy,10,1000,5.00,0.00,0.10,0.54\r\n"
                                "2026-12-04,sh,a,sell,10.5,1000,5.00,5.25,0.11,0.57\r\n"
-                               "2026-12-04,sz,b,buy,10,200000,500.00,,,608.20\r\n";
+                               "2026-12-04,深,b,buy,10,200000,500.00,,,608.20\r\n";
 const std::string kChecked =
     "date,market,type,side,price,quantity,commission,stamp,transfer,other," + kCalcHeader +
     ",commission_diff,stamp_diff,transfer_diff,other_diff,check\n"
@@ -466,7 +472,7 @@ const std::string kChecked =
     "5.00,0.00,0.10,0.34,0.20,0.00,5.64,10000.00,0.00,0.00,0.00,0.00,ok\n"
     "2026-12-04,sh,a,sell,10.5,1000,5.00,5.25,0.11,0.57,"
     "5.00,5.25,0.11,0.36,0.21,0.00,10.93,10500.00,0.00,0.00,0.00,0.00,ok\n"
-    "2026-12-04,sz,b,buy,10,200000,500.00,,,608.20,"
+    "2026-12-04,深,b,buy,10,200000,500.00,,,608.20,"
     "500.00,0.00,0.00,68.20,40.00,500.00,1108.20,2000000.00,0.00,,,0.00,ok\n";
 
 // A stamp duty 0.05 too high differs, a transfer fee one fen off is within tolerance: with

@@ -105,6 +105,13 @@ private slots:
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kProfitColor);
         }
+        // The fees total, caption and value, always in the loss colour.
+        for (const char* name : {"Label3_4", "Label4_4"}) {
+            QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
+        // Scheme 0 writes the other rows in the system's highlighted-text colour.
+        QCOMPARE(Ink(s->get("Label4_0")),
+                 QGuiApplication::palette().color(QPalette::HighlightedText));
         // Ready for the next trade.
         QCOMPARE(Focused(), s->get("Text1"));
         QCOMPARE(s->field("Text1")->selectedText(), s->field("Text1")->text());
@@ -112,6 +119,12 @@ private slots:
         QCOMPARE(s->text("Label4_5"), QStringLiteral("-1,144.50元"));
         for (const QString& name : kProfitLabels) {
             QCOMPARE(Ink(s->get(name)), kLossColor);
+        }
+        // A purchase alone makes neither profit nor loss.
+        s->trade("10", "", "1000");
+        QCOMPARE(s->text("Label4_5"), QStringLiteral("0.00元"));
+        for (const QString& name : kProfitLabels) {
+            QCOMPARE(Ink(s->get(name)), kFlatColor);
         }
         QVERIFY(s->shown().isEmpty());
     }
@@ -276,7 +289,7 @@ private slots:
     void activationAfterTheHelpViewerRestoresTheBPanel() {
         s->type("[Option1][Option6]");
         QCOMPARE(Panel(*s), "B");
-        s->form->ApplyDisplayScheme();
+        s->form->applyDisplayScheme();
         QCOMPARE(Panel(*s), "A");
         // Restoring the window alone is no activation: the A-share panel stays.
         s->form->showMinimized();

@@ -154,7 +154,7 @@ void MainWindow::tradeDateChanged() {
     showFeeModel();
     // Results of another day's rules would be taken for this day's.
     if (official) {
-        ResetResults();
+        resetResults();
     }
 }
 
@@ -310,7 +310,7 @@ void MainWindow::openSettings() {
     if (m_settings.isNull()) {
         m_settings = new SettingsDialog(m_state);
         connect(m_settings, &SettingsDialog::settingsChanged, this,
-                &MainWindow::ApplyDisplayScheme);
+                &MainWindow::applyDisplayScheme);
         connect(m_settings, &SettingsDialog::programEnded, this, &MainWindow::programEnded);
         connect(m_settings, &SettingsDialog::closed, this, [this] {
             m_settings = nullptr; // it unloads itself
@@ -424,7 +424,7 @@ void MainWindow::exitProgram() {
 // calculates again with the rates of the new selection.
 void MainWindow::selectionChanged() {
     ShowPanel(m_panels, PanelForType(m_state.type));
-    ResetResults();
+    resetResults();
 }
 
 void MainWindow::marketChosen(Market market) {
@@ -437,7 +437,7 @@ void MainWindow::typeChosen(SecurityType type) {
     selectionChanged();
 }
 
-void MainWindow::ResetResults() {
+void MainWindow::resetResults() {
     resetPanelValues();
     resetProfitRows();
     m_state.buyPrice = Val(ToAscii(m_buyPrice->text()));
@@ -445,7 +445,7 @@ void MainWindow::ResetResults() {
     m_state.quantity = Val(ToAscii(m_quantity->text()));
 }
 
-void MainWindow::ApplyDisplayScheme() {
+void MainWindow::applyDisplayScheme() {
     resetPanelValues();
     colorPanels();
 }

@@ -51,10 +51,10 @@ public:
     void toolButtonClicked(int index);
 
     // Both panels back to zero with the profit rows flat; the fields are read again.
-    void ResetResults();
+    void resetResults();
     // Zero values, then panels, lines and rows recoloured from the scheme's colours. Used when the
     // settings dialog has saved a new scheme.
-    void ApplyDisplayScheme();
+    void applyDisplayScheme();
 
     ProgramState& state() { return m_state; }
 
@@ -100,7 +100,7 @@ private:
     void minimise();
     void endWithoutSaving();
 
-    // Steps of the display scheme, in the order start-up and ApplyDisplayScheme use.
+    // Steps of the display scheme, in the order start-up and applyDisplayScheme use.
     void resetPanelValues();
     void colorPanels();
     void resetProfitRows();
