@@ -169,6 +169,7 @@ async function computeTrade() {
     return null;
   }
   showRows(outcome.rows);
+  // Every number of the last calculation, for the browser tests and the console.
   window.lastResult = outcome.result;
   focusAndSelect(calc.buy);
   return outcome.result;
@@ -459,6 +460,7 @@ function wireRules() {
 
 async function start() {
   core = await createYuanmate();
+  // The bindings, for the browser tests and the measurements.
   window.ymCore = core;
   let outcome = core.openSettings(storedBytes());
   if (outcome.error !== null) {
