@@ -1,6 +1,8 @@
 #include "core/statement_csv.h"
 #include "core/portable.h"
 
+#include "core/gbk_table.h"
+#include "core/number_text.h"
 #include "core/text_codec.h"
 
 #include <algorithm>
@@ -10,52 +12,6 @@
 namespace ym::statement {
 
 namespace {
-
-// The GBK code and code point of every character the headers and values can hold.
-struct GbkChar {
-    std::uint16_t gbk;
-    char32_t code;
-};
-constexpr std::array<GbkChar, 44> kGbkWords{{
-    {0xB3A1, 0x573A}, {0xB3C9, 0x6210}, {0xB3F6, 0x51FA}, {0xB7BD, 0x65B9}, {0xB7D1, 0x8D39},
-    {0xB8F1, 0x683C}, {0xB9C9, 0x80A1}, {0xB9FD, 0x8FC7}, {0xBAA3, 0x6D77}, {0xBBA6, 0x6CAA},
-    {0xBBA7, 0x6237}, {0xBBA8, 0x82B1}, {0xBBF9, 0x57FA}, {0xBCDB, 0x4EF7}, {0xBDBB, 0x4EA4},
-    {0xBDF0, 0x91D1}, {0xBEF9, 0x5747}, {0xC0E0, 0x7C7B}, {0xC1BF, 0x91CF}, {0xC2F2, 0x4E70},
-    {0xC2F4, 0x5356}, {0xC6DA, 0x671F}, {0xC6E4, 0x5176}, {0xC8AF, 0x5238}, {0xC8D5, 0x65E5},
-    {0xC8EB, 0x5165}, {0xC9CF, 0x4E0A}, {0xC9EE, 0x6DF1}, {0xCAD0, 0x5E02}, {0xCAFD, 0x6570},
-    {0xCBB0, 0x7A0E}, {0xCBFB, 0x4ED6}, {0xCBFC, 0x5B83}, {0xCDB6, 0x6295}, {0xCFF2, 0x5411},
-    {0xD0CD, 0x578B}, {0xD2D7, 0x6613}, {0xD3A1, 0x5370}, {0xD3B6, 0x4F63}, {0xD3C3, 0x7528},
-    {0xD5AE, 0x503A}, {0xD6A4, 0x8BC1}, {0xD7CA, 0x8D44}, {0xDBDA, 0x5733},
-}};
-
-std::string FromGbk(std::string_view s) {
-    std::string out;
-    out.reserve(s.size() + s.size() / 2);
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(s[i]);
-        if (lead < 0x80) {
-            out.push_back(s[i]);
-            continue;
-        }
-        char32_t code = text::kReplacementCharacter;
-        // A lead byte takes the next byte with it, whatever it is, except the end of a line:
-        // a broken pair must not swallow the line break.
-        if (lead >= 0x81 && lead <= 0xFE && i + 1 < s.size() && s[i + 1] != '\n' &&
-            s[i + 1] != '\r') {
-            const auto pair =
-                static_cast<std::uint16_t>(lead << 8 | static_cast<unsigned char>(s[i + 1]));
-            const auto found =
-                std::lower_bound(kGbkWords.begin(), kGbkWords.end(), pair,
-                                 [](const GbkChar& g, std::uint16_t key) { return g.gbk < key; });
-            if (found != kGbkWords.end() && found->gbk == pair) {
-                code = found->code;
-            }
-            ++i;
-        }
-        text::AppendUtf8(out, code);
-    }
-    return out;
-}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
@@ -148,6 +104,30 @@ std::string_view ColumnKey(Column column) {
     return kColumnKeys[static_cast<std::size_t>(column)];
 }
 
+std::string FromGbk(std::string_view s) {
+    std::string out;
+    out.reserve(s.size() + s.size() / 2);
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(s[i]);
+        if (lead < 0x80) {
+            out.push_back(s[i]);
+            continue;
+        }
+        char32_t code = text::kReplacementCharacter;
+        // A lead byte takes the next byte with it only when that can end a pair: a broken
+        // pair must not swallow a separator or the line break.
+        const auto trail = i + 1 < s.size() ? static_cast<unsigned char>(s[i + 1]) : 0;
+        if (text::IsGbkLead(lead) && trail >= 0x40 && trail <= 0xFE && trail != 0x7F) {
+            if (const char16_t c = GbkCharacter(lead, trail)) {
+                code = c;
+            }
+            ++i;
+        }
+        text::AppendUtf8(out, code);
+    }
+    return out;
+}
+
 Decoded Decode(std::string_view bytes) {
     if (bytes.starts_with(text::kUtf8Bom)) {
         bytes.remove_prefix(text::kUtf8Bom.size());
@@ -195,7 +175,7 @@ std::optional<Record> Reader::Next() {
                 field.clear();
                 quoted = true;
                 wasQuoted = true;
-            } else if (c == ',') {
+            } else if (c == separator_) {
                 finishField();
             } else if (c == '\n' || c == '\r') {
                 if (c == '\r' && pos_ < text_.size() && text_[pos_] == '\n') {
@@ -315,6 +295,23 @@ std::variant<Leg, std::string> ParseLeg(const Header& header,
         }
     }
     return leg;
+}
+
+ComputedFees ComputeFees(const LegCharges& leg) {
+    // The settlement fee has no column of its own: B shares pay it, the other fee's column.
+    const double other = leg[ChargeSlot::Settlement] + leg.other;
+    return {RoundToCents(leg[ChargeSlot::Commission]),
+            RoundToCents(leg[ChargeSlot::Stamp]),
+            RoundToCents(leg[ChargeSlot::Transfer]),
+            RoundToCents(leg[ChargeSlot::Handling]),
+            RoundToCents(leg[ChargeSlot::Regulator]),
+            RoundToCents(other),
+            RoundToCents(leg.total),
+            RoundToCents(leg.amount)};
+}
+
+std::array<double, kChargedColumns> ComputedFees::Charged() const {
+    return {commission, stamp, transfer, RoundToCents(handling + regulatory + other)};
 }
 
 } // namespace ym::statement

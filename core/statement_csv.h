@@ -39,13 +39,14 @@ inline constexpr std::size_t kChargedColumns = kColumns - kFirstCharged;
 std::string_view ColumnKey(Column column);
 
 // The input as UTF-8 text: a byte-order mark dropped; text that is not valid UTF-8 read as
-// GBK. GBK characters outside the words of the headers and values read as U+FFFD: only
-// columns the reader ignores can hold them.
+// GBK, a pair that names no GBK character as U+FFFD.
 struct Decoded {
     std::string text;
     bool gbk = false;
 };
 Decoded Decode(std::string_view bytes);
+// GBK text as UTF-8, for a reader that decodes a file piece by piece.
+std::string FromGbk(std::string_view bytes);
 
 // One record: its fields, and the line it starts on (from 1).
 struct Record {
@@ -53,21 +54,27 @@ struct Record {
     std::vector<std::string> fields;
 };
 
-// Splits text into records: fields separated by commas, optionally in double quotes (a
-// doubled quote inside is one), records ended by LF, CR LF or CR outside quotes; blanks
-// around a field are dropped, blank lines skipped.
+// Splits text into records: fields separated by commas (or another separator, e.g. a tab),
+// optionally in double quotes (a doubled quote inside is one), records ended by LF, CR LF or
+// CR outside quotes; blanks around a field are dropped, blank lines skipped. `firstLine` is
+// the number of the text's first line, for text that continues a file.
 class Reader {
 public:
-    explicit Reader(std::string_view text) : text_(text) {}
+    explicit Reader(std::string_view text, char separator = ',', std::size_t firstLine = 1)
+        : text_(text), line_(firstLine), separator_(separator) {}
     // The next record, or nullopt at the end. A record with an unclosed quote runs to the
     // end of the text and is returned with `unclosed` set.
     std::optional<Record> Next();
     bool unclosed() const { return unclosed_; }
+    // Where the next record starts: the offset in the text and its line.
+    std::size_t offset() const { return pos_; }
+    std::size_t line() const { return line_; }
 
 private:
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
+    char separator_ = ',';
     bool unclosed_ = false;
 };
 
@@ -101,5 +108,20 @@ struct Leg {
 // record that will not do.
 std::variant<Leg, std::string> ParseLeg(const Header& header,
                                         const std::vector<std::string>& fields);
+
+// A charged fee differs from the computed one when they are more than one fen apart; a
+// little more allows for the binary noise of two decimal values.
+inline constexpr double kFenTolerance = 0.01 + 1e-9;
+
+// The fees of a priced leg as a statement shows them, each to the fen: the settlement fee
+// and the classic fixed charge in `other`.
+struct ComputedFees {
+    double commission, stamp, transfer, handling, regulatory, other, fees, amount;
+
+    // What each charged column of a statement holds (Column::Commission..Other): the other
+    // fees column is everything but commission, stamp duty and transfer fee.
+    std::array<double, kChargedColumns> Charged() const;
+};
+ComputedFees ComputeFees(const LegCharges& leg);
 
 } // namespace ym::statement

@@ -4,8 +4,9 @@
 
 namespace ym {
 
-TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
+TradeResult ComputeRoundTrip(const FeeRules& rules, const TradeInput& input) {
     TradeResult res;
+    res.breakEvenPrice.reset();
     // Sums of fees rounded to the fen are whole fen again; the rounding only takes the
     // binary addition's noise off.
     const auto add = [&](double a, double b) { return rules.toFen ? RoundToCents(a + b) : a + b; };
@@ -68,6 +69,11 @@ TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
     res.totalPaid = input.buyFieldEmpty ? 0 : res.buyAmount + res.buyLegFees;
     res.totalReceived = input.sellFieldEmpty ? 0 : res.sellAmount - res.sellLegFees;
 
+    return res;
+}
+
+TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input) {
+    TradeResult res = ComputeRoundTrip(rules, input);
     res.breakEvenPrice = BreakEvenSellPrice(rules, input.buyPrice, input.quantity);
     return res;
 }

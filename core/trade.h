@@ -54,4 +54,8 @@ std::optional<double> BreakEvenSellPrice(const FeeRules& rules, double buyPrice,
 // without amounts) takes its fixed charges once.
 TradeResult ComputeTrade(const FeeRules& rules, const TradeInput& input);
 
+// ComputeTrade without the break-even search (breakEvenPrice stays unset): what the position
+// tools cost at each price they try.
+TradeResult ComputeRoundTrip(const FeeRules& rules, const TradeInput& input);
+
 } // namespace ym

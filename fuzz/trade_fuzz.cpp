@@ -1,17 +1,22 @@
 // A trade under either fee model, with any parameters a settings file or the broker's terms
 // can hold and any prices and quantity the entry fields let through: no result may be NaN,
-// and the break-even price must be the one the literal 0.01 walk stops at.
+// the break-even price must be the one the literal 0.01 walk stops at, and each position
+// tool's search must return what its literal walk over a short grid returns.
 //
 // Input: words separated by blanks, so that a seed reads like a trade.
 //   classic: "c MARKET COMMISSION MINIMUM STAMP TRANSFER MIN-TRANSFER OTHER SETTLEMENT
-//             HANDLING REGULATOR CAP BUY SELL QUANTITY"
-//   official: "o DATE MARKET TYPE COMMISSION MIN-YUAN MIN-USD MIN-HKD FLAGS BUY SELL QUANTITY"
+//             HANDLING REGULATOR CAP BUY SELL QUANTITY [GOAL SPAN GRID]"
+//   official: "o DATE MARKET TYPE COMMISSION MIN-YUAN MIN-USD MIN-HKD FLAGS BUY SELL QUANTITY
+//              [GOAL SPAN GRID]"
 // Parameters are read by Val as the settings file's are; FLAGS holds "w" for a waived
 // minimum and "i" for a commission including the exchange fees; BUY, SELL and QUANTITY are
-// typed key by key into the entry fields.
+// typed key by key into the entry fields. GOAL is a net profit, or a yield after "y"; SPAN
+// how many grid prices above the buy price the tools' grid reaches (and how many lots they
+// may propose); GRID "m" for the 0.001 grid, else 0.01.
 #include "core/entry_rules.h"
 #include "core/fee_model.h"
 #include "core/number_text.h"
+#include "core/position_tools.h"
 #include "core/result_rows.h"
 #include "core/trade.h"
 #include "fuzz/fuzz_check.h"
@@ -33,6 +38,9 @@ using Outcome = testing::ReferenceBreakEven::Outcome;
 
 // Long enough for every trade a user makes; a walk still going after it is not compared.
 constexpr std::int64_t kWalkSteps = 1'000'000;
+// The position tools' grids: short enough to walk whole.
+constexpr double kMostSpan = 1500;
+constexpr std::int64_t kToolWalkSteps = 5000;
 
 class Words {
 public:
@@ -157,6 +165,50 @@ void CheckBreakEven(const FeeRules& rules, double buy, double quantity,
     }
 }
 
+void CheckSame(const GridAnswer& fast, const std::optional<GridAnswer>& walk) {
+    if (!walk || fast.outcome == GridOutcome::Undecided) {
+        return; // a walk too long to compare, or a search that claims nothing
+    }
+    YM_FUZZ_CHECK(fast.outcome == walk->outcome);
+    YM_FUZZ_CHECK(fast.index == walk->index);
+}
+
+void CheckPositionTools(const FeeRules& rules, const TradeInput& in, Words& words) {
+    const std::string_view goalWord = words.Next();
+    const ProfitGoal goal = goalWord.starts_with('y')
+                                ? ProfitGoal{GoalKind::Yield, Val(goalWord.substr(1))}
+                                : ProfitGoal{GoalKind::Profit, Val(goalWord)};
+    const double spanWord = Val(words.Next());
+    const auto span = static_cast<std::int64_t>(
+        spanWord >= 1 && spanWord <= kMostSpan ? spanWord : kMostSpan / 2);
+    const PriceGrid grid{words.Next().starts_with('m') ? 1000 : 100};
+    const double buy = in.buyPrice;
+    const double sell = in.sellPrice;
+    const double qty = in.quantity;
+    if (!(buy > 0) || !(qty > 0)) {
+        return;
+    }
+    const std::int64_t top = grid.CeilIndex(buy) + span;
+    CheckSame(TargetSellIndex(rules, grid, buy, qty, goal, top),
+              fuzz::Target(rules, grid, buy, qty, goal, top, kToolWalkSteps));
+    const double paid = buy * qty + goal.value;
+    CheckSame(HoldingBreakEvenIndex(rules, grid, qty, paid, top),
+              fuzz::HoldingBreakEven(rules, grid, qty, paid, top, kToolWalkSteps));
+    if (sell > 0) {
+        const std::int64_t buyTop = std::min(grid.CeilIndex(sell) + span, kToolWalkSteps);
+        CheckSame(SwingBuyIndex(rules, grid, qty, sell, buyTop),
+                  fuzz::SwingBuy(rules, grid, qty, sell, buyTop, kToolWalkSteps));
+        // From a holding of `qty` at the buy price, adding at the sell price towards the
+        // goal's yield as a fraction of the way.
+        const Holding holding{qty, buy};
+        const double target = buy + (sell - buy) * std::fabs(goal.value - std::floor(goal.value));
+        for (const int lot : {100, 10}) {
+            CheckSame(LotsToCost(rules, holding, sell, target, lot, span),
+                      fuzz::Lots(rules, holding, sell, target, lot, span, kToolWalkSteps));
+        }
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -182,5 +234,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CheckNoNaN(result);
     }
     CheckBreakEven(rules, input.buyPrice, input.quantity, result.breakEvenPrice);
+    CheckPositionTools(rules, input, in);
     return 0;
 }

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 
 # target and runs: the trade target walks up to a million steps per input, so it gets fewer.
 targets=(number_fuzz:100000 profile_fuzz:40000 statement_fuzz:100000 trade_fuzz:5000
-    codes_fuzz:100000)
+    codes_fuzz:100000 export_fuzz:10000)
 
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_targets -j "$(nproc)"

@@ -4,6 +4,7 @@
 #include "core/number_text.h"
 #include "core/statement_csv.h"
 #include "tools/calc_commands.h"
+#include "tools/calc_csv.h"
 #include "tools/calc_settings.h"
 
 #include <algorithm>
@@ -20,82 +21,6 @@ namespace ym::calc {
 namespace {
 
 namespace st = ym::statement;
-
-// A statement's fees differ when they are more than one fen apart; a little more allows
-// for the binary noise of two decimal values.
-constexpr double kTolerance = 0.01 + 1e-9;
-
-// The fees of a leg as the output lists them, each to the fen.
-struct Computed {
-    double commission, stamp, transfer, handling, regulatory, other, fees, amount;
-};
-
-// The computed columns of the output, in their order.
-struct CalcColumn {
-    std::string_view name;
-    double Computed::*member;
-};
-constexpr std::array<CalcColumn, 8> kCalcColumns{{
-    {"commission_calc", &Computed::commission},
-    {"stamp_calc", &Computed::stamp},
-    {"transfer_calc", &Computed::transfer},
-    {"handling_calc", &Computed::handling},
-    {"regulatory_calc", &Computed::regulatory},
-    {"other_calc", &Computed::other},
-    {"fees_calc", &Computed::fees},
-    {"amount_calc", &Computed::amount},
-}};
-
-Computed Compute(const LegCharges& leg) {
-    // The settlement fee has no column of its own: B shares pay it, the other fee's column.
-    const double other = leg[ChargeSlot::Settlement] + leg.other;
-    return {RoundToCents(leg[ChargeSlot::Commission]),
-            RoundToCents(leg[ChargeSlot::Stamp]),
-            RoundToCents(leg[ChargeSlot::Transfer]),
-            RoundToCents(leg[ChargeSlot::Handling]),
-            RoundToCents(leg[ChargeSlot::Regulator]),
-            RoundToCents(other),
-            RoundToCents(leg.total),
-            RoundToCents(leg.amount)};
-}
-
-// What each fee column of a statement holds: "other" is everything but commission, stamp
-// duty and transfer fee.
-std::array<double, st::kChargedColumns> AsCharged(const Computed& c) {
-    return {c.commission, c.stamp, c.transfer, RoundToCents(c.handling + c.regulatory + c.other)};
-}
-
-// A value to the fen as "-12.34", without grouping.
-void AppendFen(std::string& out, double value) {
-    const double fen = std::round(RoundToCents(value) * 100);
-    if (!std::isfinite(fen) || std::fabs(fen) >= 9e15) {
-        out += GeneralForm(value);
-        return;
-    }
-    auto whole = static_cast<long long>(std::fabs(fen));
-    if (fen < 0) {
-        out += '-';
-    }
-    out += std::to_string(whole / 100);
-    out += '.';
-    out += static_cast<char>('0' + whole % 100 / 10);
-    out += static_cast<char>('0' + whole % 10);
-}
-
-void AppendField(std::string& out, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-        out += field;
-        return;
-    }
-    out += '"';
-    for (const char c : field) {
-        if (c == '"') {
-            out += '"';
-        }
-        out += c;
-    }
-    out += '"';
-}
 
 // The fee rules of each (date, market, type) met, built once.
 class RulesCache {
@@ -191,16 +116,14 @@ void AppendHeaderLine(std::string& text, const Statement& statement) {
 bool AppendLegLine(std::string& text, const Statement& statement,
                    const std::vector<std::string>& fields, const st::Leg& leg,
                    const FeeRules& rules) {
-    const Computed computed = Compute(ChargeLeg(rules, leg.side, leg.price, leg.quantity));
+    const st::ComputedFees computed =
+        st::ComputeFees(ChargeLeg(rules, leg.side, leg.price, leg.quantity));
     for (std::size_t i : statement.echoed) {
         AppendField(text, fields[i]);
         text += ',';
     }
-    for (const CalcColumn& column : kCalcColumns) {
-        AppendFen(text, computed.*column.member);
-        text += ',';
-    }
-    const std::array<double, st::kChargedColumns> charged = AsCharged(computed);
+    AppendComputed(text, computed);
+    const std::array<double, st::kChargedColumns> charged = computed.Charged();
     bool differs = false;
     for (std::size_t i = 0; i < st::kChargedColumns; ++i) {
         if (!statement.header.at[st::kFirstCharged + i]) {
@@ -208,7 +131,7 @@ bool AppendLegLine(std::string& text, const Statement& statement,
         }
         if (leg.charged[i]) {
             const double diff = *leg.charged[i] - charged[i];
-            differs = differs || !(std::fabs(diff) <= kTolerance);
+            differs = differs || !(std::fabs(diff) <= st::kFenTolerance);
             AppendFen(text, diff);
         }
         text += ',';

@@ -14,6 +14,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -36,43 +37,6 @@ constexpr FieldSpec kRightsField{"10配(股)", "--rights", kRightsEntry.maxLengt
 constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", kRightsPriceEntry.maxLength,
                                       true};
 constexpr FieldSpec kCashField{"10送(元)", "--cash", kCashEntry.maxLength, true};
-
-struct EnteredValue {
-    double value = 0;
-    bool empty = true;
-};
-
-using Commit = std::function<FieldCommit(std::string_view)>;
-
-// Types the value, then commits it as Enter does. Enter moves the focus on, and leaving
-// the field reads the text it now shows, so a rewritten price counts as shown
-// (1.23456 is stored as 1.2346 once the focus has moved on).
-std::optional<std::string> EnterField(const FieldSpec& field,
-                                      const std::optional<std::string>& given, const Commit& commit,
-                                      EnteredValue& entered) {
-    if (!given) {
-        return std::nullopt;
-    }
-    auto typed = TypeIntoField(field, *given);
-    if (typed.index() == 1) {
-        return std::get<1>(std::move(typed));
-    }
-    std::string text = std::get<0>(std::move(typed));
-    const FieldCommit first = commit(text);
-    if (first.refused) {
-        return FieldMessage(field, kBuyPriceLimitMessage);
-    }
-    entered.value = first.value;
-    if (first.newText) {
-        text = *first.newText;
-        const FieldCommit second = commit(text);
-        if (!second.refused) {
-            entered.value = second.value;
-        }
-    }
-    entered.empty = text.empty();
-    return std::nullopt;
-}
 
 using ResultField = std::pair<std::string_view, double TradeResult::*>;
 
@@ -113,6 +77,53 @@ std::string FileMessage(const fs::path& file, SettingsMessage message) {
 
 } // namespace
 
+// Types the value, then commits it as Enter does. Enter moves the focus on, and leaving
+// the field reads the text it now shows, so a rewritten price counts as shown
+// (1.23456 is stored as 1.2346 once the focus has moved on).
+std::optional<std::string> EnterField(const FieldSpec& field,
+                                      const std::optional<std::string>& given, const Commit& commit,
+                                      EnteredValue& entered) {
+    if (!given) {
+        return std::nullopt;
+    }
+    auto typed = TypeIntoField(field, *given);
+    if (typed.index() == 1) {
+        return std::get<1>(std::move(typed));
+    }
+    std::string text = std::get<0>(std::move(typed));
+    const FieldCommit first = commit(text);
+    if (first.refused) {
+        return FieldMessage(field, kBuyPriceLimitMessage);
+    }
+    entered.value = first.value;
+    if (first.newText) {
+        text = *first.newText;
+        const FieldCommit second = commit(text);
+        if (!second.refused) {
+            entered.value = second.value;
+        }
+    }
+    entered.empty = text.empty();
+    return std::nullopt;
+}
+
+std::string JsonString(std::string_view text) {
+    std::string out = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (static_cast<unsigned char>(c) < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned char>(c));
+            out += escaped;
+        } else {
+            out += c;
+        }
+    }
+    return out + "\"";
+}
+
 std::string JsonNumber(double value) {
     if (!std::isfinite(value)) {
         return "null";
@@ -125,25 +136,15 @@ std::string JsonNumber(double value) {
     return std::string(buffer.data(), end);
 }
 
-int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) {
+std::optional<TradeContext> ResolveTrade(const TradeOptions& options, std::ostream& err,
+                                         int& status) {
     const std::string prefix = std::string(kProgramName) + ": ";
-    EnteredValue buy;
-    EnteredValue sell;
-    EnteredValue quantity;
-    for (auto [field, given, commit, entered] :
-         {std::tuple{&kBuyField, &options.buy, &CommitBuyPrice, &buy},
-          std::tuple{&kSellField, &options.sell, &CommitSellPrice, &sell},
-          std::tuple{&kQuantityField, &options.qty, &CommitQuantity, &quantity}}) {
-        if (auto message = EnterField(*field, *given, commit, *entered)) {
-            err << prefix << *message << '\n';
-            return kExitBadInput;
-        }
-    }
-
+    status = kExitBadInput;
     CalcSettings settings;
     if (auto message = LoadSettings(options.ini, settings, err)) {
         err << *message << '\n';
-        return kExitFileError;
+        status = kExitFileError;
+        return std::nullopt;
     }
     ProgramState& state = settings.state;
     if (options.market) {
@@ -167,40 +168,68 @@ int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) 
     if (auto message = ApplyRuleOptions(options.rule, settings.model,
                                         TradeCurrency(*state.market, *state.type))) {
         err << prefix << *message << '\n';
-        return kExitBadInput;
+        return std::nullopt;
     }
     if (options.date && settings.model.model == FeeModel::Classic) {
         err << prefix
             << "--date belongs to the official rules: the settings file chooses the "
                "classic parameters\n";
-        return kExitBadInput;
+        return std::nullopt;
     }
     const Date date = options.date ? *ParseDate(*options.date) : Today();
     const std::optional<FeeRules> rules =
         FeeRulesFor(state.parameters, settings.model, state.market, *state.type, date);
     if (!rules) {
         err << prefix << kNoRulesMessage << '\n';
-        return kExitBadInput;
+        return std::nullopt;
     }
 
+    return TradeContext{*rules, *state.market, *state.type};
+}
+
+void WriteTradeFields(const TradeResult& result, std::ostream& out) {
+    for (const auto& [name, member] : kResultFields) {
+        out << "  \"" << name << "\": " << JsonNumber(result.*member) << ",\n";
+    }
+    out << "  \"BreakEvenPrice\": "
+        << (result.breakEvenPrice ? JsonNumber(*result.breakEvenPrice) : "null") << "\n";
+}
+
+int RunTrade(const TradeOptions& options, std::ostream& out, std::ostream& err) {
+    const std::string prefix = std::string(kProgramName) + ": ";
+    EnteredValue buy;
+    EnteredValue sell;
+    EnteredValue quantity;
+    for (auto [field, given, commit, entered] :
+         {std::tuple{&kBuyField, &options.buy, &CommitBuyPrice, &buy},
+          std::tuple{&kSellField, &options.sell, &CommitSellPrice, &sell},
+          std::tuple{&kQuantityField, &options.qty, &CommitQuantity, &quantity}}) {
+        if (auto message = EnterField(*field, *given, commit, *entered)) {
+            err << prefix << *message << '\n';
+            return kExitBadInput;
+        }
+    }
+
+    int status = kExitOk;
+    const std::optional<TradeContext> context = ResolveTrade(options, err, status);
+    if (!context) {
+        return status;
+    }
     TradeInput input;
     input.buyPrice = buy.value;
     input.sellPrice = sell.value;
     input.quantity = quantity.value;
     input.buyFieldEmpty = buy.empty;
     input.sellFieldEmpty = sell.empty;
-    const TradeResult result = ComputeTrade(*rules, input);
+    const TradeResult result = ComputeTrade(context->rules, input);
 
     if (options.json) {
         out << "{\n";
-        for (const auto& [name, member] : kResultFields) {
-            out << "  \"" << name << "\": " << JsonNumber(result.*member) << ",\n";
-        }
-        out << "  \"BreakEvenPrice\": "
-            << (result.breakEvenPrice ? JsonNumber(*result.breakEvenPrice) : "null") << "\n}\n";
+        WriteTradeFields(result, out);
+        out << "}\n";
         return kExitOk;
     }
-    for (const ResultRow& row : PanelRows(PanelForType(state.type), result)) {
+    for (const ResultRow& row : PanelRows(PanelForType(context->type), result)) {
         out << row.caption << '\t' << row.value << '\n';
     }
     return kExitOk;

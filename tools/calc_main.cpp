@@ -50,6 +50,18 @@ int main(int argc, char** argv) {
         case Command::Batch:
             status = RunBatch(parsed.batch, std::cin, std::cout, std::cerr);
             break;
+        case Command::Target:
+            status = RunTarget(parsed.position, std::cout, std::cerr);
+            break;
+        case Command::Average:
+            status = RunAverage(parsed.position, std::cout, std::cerr);
+            break;
+        case Command::Swing:
+            status = RunSwing(parsed.position, std::cout, std::cerr);
+            break;
+        case Command::Statement:
+            status = RunStatement(parsed.statement, std::cout, std::cerr);
+            break;
         }
     } catch (const std::exception& e) {
         // The current directory vanishing or the like; never report it as success.

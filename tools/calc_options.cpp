@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 namespace ym::calc {
 
@@ -110,6 +112,44 @@ constexpr auto kBatchOptions =
          }},
          RuleOptionSpecs<BatchOptions>());
 
+template <std::size_t N> using PositionSpecs = std::array<OptionSpec<PositionOptions>, N>;
+using PositionSlot = Slot<PositionOptions>;
+
+constexpr auto kPositionCommon =
+    Join(PositionSpecs<5>{{
+             {"--ini", PositionSlot([](PositionOptions& o) { return &o.ini; })},
+             {"--market", PositionSlot([](PositionOptions& o) { return &o.market; })},
+             {"--type", PositionSlot([](PositionOptions& o) { return &o.type; })},
+             {"--date", PositionSlot([](PositionOptions& o) { return &o.date; })},
+             {"--json", nullptr, Flag<PositionOptions>([](PositionOptions& o) { return &o.json; })},
+         }},
+         RuleOptionSpecs<PositionOptions>());
+constexpr OptionSpec<PositionOptions> kHeldOption{"--held",
+                                                  [](PositionOptions& o) { return &o.held; }};
+constexpr OptionSpec<PositionOptions> kCostOption{"--cost",
+                                                  [](PositionOptions& o) { return &o.cost; }};
+constexpr OptionSpec<PositionOptions> kBuyOption{"--buy",
+                                                 [](PositionOptions& o) { return &o.buy; }};
+constexpr OptionSpec<PositionOptions> kQtyOption{"--qty",
+                                                 [](PositionOptions& o) { return &o.qty; }};
+constexpr auto kTargetOptions = Join(
+    kPositionCommon, PositionSpecs<4>{{kBuyOption,
+                                       kQtyOption,
+                                       {"--profit", [](PositionOptions& o) { return &o.profit; }},
+                                       {"--yield", [](PositionOptions& o) { return &o.yield; }}}});
+constexpr auto kAverageOptions = Join(
+    kPositionCommon,
+    PositionSpecs<5>{
+        {kHeldOption, kCostOption, kBuyOption, kQtyOption, {"--to-cost", [](PositionOptions& o) {
+                                                                return &o.toCost;
+                                                            }}}});
+constexpr auto kSwingOptions =
+    Join(kPositionCommon,
+         PositionSpecs<5>{
+             {kHeldOption, kCostOption, kQtyOption, kBuyOption, {"--sell", [](PositionOptions& o) {
+                                                                     return &o.sell;
+                                                                 }}}});
+
 constexpr std::array<OptionSpec<LimitsOptions>, 7> kLimitsOptions{{
     {"--close", [](LimitsOptions& o) { return &o.close; }},
     {"--code", [](LimitsOptions& o) { return &o.code; }},
@@ -120,6 +160,18 @@ constexpr std::array<OptionSpec<LimitsOptions>, 7> kLimitsOptions{{
     {"--json", nullptr, [](LimitsOptions& o) { return &o.json; }},
 }};
 
+constexpr auto kStatementOptions = Join(
+    std::array<OptionSpec<StatementOptions>, 7>{{
+        {"--lines", [](StatementOptions& o) { return &o.lines; }},
+        {"--ini", [](StatementOptions& o) { return &o.ini; }},
+        {"--what-if-commission", [](StatementOptions& o) { return &o.whatIfCommission; }},
+        {"--what-if-no-minimum", nullptr, [](StatementOptions& o) { return &o.whatIfNoMinimum; }},
+        {"--what-if-includes-fees", [](StatementOptions& o) { return &o.whatIfIncludesFees; }},
+        {"--json", nullptr, [](StatementOptions& o) { return &o.json; }},
+        {"--check", nullptr, [](StatementOptions& o) { return &o.check; }},
+    }},
+    RuleOptionSpecs<StatementOptions>());
+
 bool IsHelpWord(std::string_view arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
 }
@@ -129,14 +181,20 @@ const std::string kSeeHelp = " (see yuanmate-calc --help)";
 // Reads the options of one command. Values come either attached ("--buy=10") or as the
 // next argument; a next argument that is itself an option means the value is missing,
 // since no field accepts a text beginning with "--". `positional`, when given, takes the
-// one argument that is no option ("-" included).
+// one argument that is no option ("-" included); `positionals`, when given, every such
+// argument.
 template <class Options, std::size_t N>
 std::optional<std::string>
 ReadOptions(std::string_view command, std::span<const std::string_view> args,
             const std::array<OptionSpec<Options>, N>& known, Options& options,
-            std::optional<std::string>* positional = nullptr) {
+            std::optional<std::string>* positional = nullptr,
+            std::vector<std::string>* positionals = nullptr) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string_view arg = args[i];
+        if (!arg.starts_with("--") && positionals != nullptr) {
+            positionals->emplace_back(arg);
+            continue;
+        }
         if (!arg.starts_with("--")) {
             if (positional == nullptr || positional->has_value()) {
                 return "unexpected argument " + Quoted(arg) + " for " + std::string(command) +
@@ -229,6 +287,73 @@ std::optional<std::string> CheckDate(const std::optional<std::string>& date) {
     return std::nullopt;
 }
 
+// The selection and fee model options trade, target, average and swing share.
+std::optional<std::string> CheckTradeOptions(const TradeOptions& t) {
+    if (t.market && !ParseMarket(*t.market)) {
+        return "--market: " + Quoted(*t.market) +
+               " is not a market (1 or sh for 沪市, 2 or sz for 深市)";
+    }
+    if (t.type && !ParseType(*t.type)) {
+        return "--type: " + Quoted(*t.type) +
+               " is not a security type (1..5, a, bond, fund, sif, b)";
+    }
+    if (auto e = CheckDate(t.date)) {
+        return e;
+    }
+    if (t.date && t.rule.rules == "classic") {
+        return "--date belongs to --rules official: the classic parameters have no date";
+    }
+    return CheckRuleOptions(t.rule);
+}
+
+// Which of a position command's values must be given, and which exclude each other.
+std::optional<std::string> CheckPositionOptions(std::string_view command,
+                                                const PositionOptions& p) {
+    const auto needs = [&](const std::optional<std::string>& given, std::string_view option,
+                           std::string_view what) -> std::optional<std::string> {
+        if (given) {
+            return std::nullopt;
+        }
+        return std::string(command) + " needs " + std::string(option) + " (" + std::string(what) +
+               ")";
+    };
+    const auto eitherOr = [](const std::optional<std::string>& a, std::string_view aName,
+                             const std::optional<std::string>& b,
+                             std::string_view bName) -> std::optional<std::string> {
+        if (a && b) {
+            return "give either " + std::string(aName) + " or " + std::string(bName) + ", not both";
+        }
+        if (!a && !b) {
+            return "give " + std::string(aName) + " or " + std::string(bName);
+        }
+        return std::nullopt;
+    };
+    std::optional<std::string> e;
+    if (command == "target") {
+        (e = needs(p.buy, "--buy", "the buy price")) ||
+            (e = needs(p.qty, "--qty", "the quantity")) ||
+            (e = eitherOr(p.profit, "--profit YUAN", p.yield, "--yield RATE"));
+    } else {
+        (e = needs(p.held, "--held", "the quantity held")) ||
+            (e = needs(p.cost, "--cost", "its cost price"));
+        if (!e && command == "average") {
+            (e = needs(p.buy, "--buy", "the added price")) ||
+                (e = eitherOr(p.qty, "--qty Q", p.toCost, "--to-cost C"));
+        } else if (!e) {
+            e = needs(p.qty, "--qty", "the swing quantity");
+            if (!e && !p.sell && !p.buy) {
+                e = "give the sell price --sell P, the buy-back price --buy P, or both";
+            }
+        }
+    }
+    for (const auto& [option, text] : {std::pair{"--profit", &p.profit}, {"--yield", &p.yield}}) {
+        if (!e && *text && !(IsNumeric(**text) && std::isfinite(Val(**text)))) {
+            e = std::string(option) + ": " + Quoted(**text) + " is not a number";
+        }
+    }
+    return e ? e : CheckTradeOptions(p);
+}
+
 } // namespace
 
 ParseOutcome ParseArguments(std::span<const std::string_view> args) {
@@ -247,22 +372,8 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         parsed.command = Command::Trade;
         TradeOptions& t = parsed.trade;
         error = ReadOptions(command, rest, kTradeOptions, t);
-        if (!error && t.market && !ParseMarket(*t.market)) {
-            error = "--market: " + Quoted(*t.market) +
-                    " is not a market (1 or sh for 沪市, 2 or sz for 深市)";
-        }
-        if (!error && t.type && !ParseType(*t.type)) {
-            error = "--type: " + Quoted(*t.type) +
-                    " is not a security type (1..5, a, bond, fund, sif, b)";
-        }
         if (!error) {
-            error = CheckDate(t.date);
-        }
-        if (!error && t.date && t.rule.rules == "classic") {
-            error = "--date belongs to --rules official: the classic parameters have no date";
-        }
-        if (!error) {
-            error = CheckRuleOptions(t.rule);
+            error = CheckTradeOptions(t);
         }
     } else if (command == "exrights") {
         parsed.command = Command::ExRights;
@@ -292,6 +403,36 @@ ParseOutcome ParseArguments(std::span<const std::string_view> args) {
         }
         if (!error) {
             error = CheckRuleOptions(b.rule);
+        }
+    } else if (command == "target" || command == "average" || command == "swing") {
+        parsed.command = command == "target"    ? Command::Target
+                         : command == "average" ? Command::Average
+                                                : Command::Swing;
+        PositionOptions& p = parsed.position;
+        error = command == "target"    ? ReadOptions(command, rest, kTargetOptions, p)
+                : command == "average" ? ReadOptions(command, rest, kAverageOptions, p)
+                                       : ReadOptions(command, rest, kSwingOptions, p);
+        if (!error) {
+            error = CheckPositionOptions(command, p);
+        }
+    } else if (command == "statement") {
+        parsed.command = Command::Statement;
+        StatementOptions& st = parsed.statement;
+        error = ReadOptions(command, rest, kStatementOptions, st, nullptr, &st.inputs);
+        if (!error && st.inputs.empty()) {
+            error = "statement needs the exported statement file(s) to read";
+        }
+        if (!error) {
+            error = CheckRuleOptions(st.rule);
+        }
+        if (!error) {
+            error = CheckTermsNumber("--what-if-commission", st.whatIfCommission,
+                                     &CommissionRateProblem);
+        }
+        if (!error && st.whatIfIncludesFees && *st.whatIfIncludesFees != "yes" &&
+            *st.whatIfIncludesFees != "no") {
+            error = "--what-if-includes-fees: " + Quoted(*st.whatIfIncludesFees) +
+                    " is neither yes nor no";
         }
     } else if (command == "limits") {
         parsed.command = Command::Limits;
@@ -406,6 +547,13 @@ Usage:
   yuanmate-calc rules [--date YYYY-MM-DD] [--json]
   yuanmate-calc batch FILE|- [--output FILE] [--check] [--ini FILE]
                       [--rules classic|official] [BROKER TERMS]
+  yuanmate-calc target --buy P --qty Q (--profit YUAN | --yield RATE) [TRADE OPTIONS]
+  yuanmate-calc average --held Q --cost C --buy P (--qty Q | --to-cost C) [TRADE OPTIONS]
+  yuanmate-calc swing --held Q --cost C --qty Q [--sell P] [--buy P] [TRADE OPTIONS]
+  yuanmate-calc statement FILE... [--json] [--lines FILE.csv] [--check] [--ini FILE]
+                      [--rules classic|official] [BROKER TERMS]
+                      [--what-if-commission RATE] [--what-if-no-minimum]
+                      [--what-if-includes-fees yes|no]
   yuanmate-calc exrights (--before P | --after P) [--bonus N] [--rights N [--rights-price P]]
                          [--cash C] [--json]
   yuanmate-calc limits --close P (--code CODE | --board B) [--market 1|2|sh|sz]
@@ -458,6 +606,36 @@ Fee rules (trade and batch)
                           A-share panel they show in the "其      它" row; the B-share
                           panel has rows of its own.
 
+target, average, swing
+  TRADE OPTIONS: --ini, --market, --type, --rules, --date, the broker's terms and --json,
+  as trade takes them. Prices are typed as into a price field, quantities as into the
+  quantity field. Every price proposed lies on the grid of the type (0.01; 0.001 for funds,
+  bonds and Shanghai B shares) up to the highest price the field holds; "无法达到" when none
+  does, "无法确定" where the result stays within rounding noise of zero over more prices
+  than are tried (sell rates adding up to 1 within about 1e-9).
+target
+  The lowest sell price from which on the round trip bought at --buy reaches the goal:
+  --profit YUAN  a net profit (negative: a stop, "lose no more than");
+  --yield RATE   a yield as the 收益率 row, net profit ÷ total paid (0.1 is 10 %).
+  Prints 目标价 and the result panel of the trade at it; --json: TargetPrice (null when
+  unreachable) and trade's fields. A goal of 0 yuan is the lowest grid price that does not
+  lose; the 保本卖出价 row walks in 0.01 steps, so for funds it may be a step higher.
+average
+  Adds a purchase to a holding of --held shares at the cost price --cost (per share, fees
+  included): the added fees and payment, the new quantity, the new cost price
+  ((held × cost + price × quantity + fees) ÷ new quantity) and the break-even sell price of
+  the whole holding. --to-cost C: the smallest number of whole lots at --buy that brings the
+  cost price down to C (up to C for a price above the cost), within the quantity field's
+  limit. --json: AddFees, AddPaid, NewQuantity, NewCost, BreakEvenPrice, AddQuantity (null
+  when unreachable or not asked).
+swing
+  The same-day swing (做T) of --qty of the --held shares (at most the quantity held), sold
+  at --sell and bought back at --buy in either order: each leg's fees, the gain after fees
+  and the new cost price (cost − gain ÷ held). With one price, the other at which the swing
+  stops losing: the lowest sell price from which on, or the highest buy-back price up to
+  which, the gain is at least 0. --json: SellFees, BuyFees, Gain, NewCost, BreakEvenSell,
+  BreakEvenBuy (null where not asked or unreachable).
+
 rules
   Prints the official fees in force on a date (today when --date is left out): fee, types,
   exchange, side, base, rate, minimum, cap, currency, whether a broker's commission may
@@ -479,6 +657,33 @@ batch
   fee column given its _diff (charged minus computed; other is compared with handling,
   regulatory and other together), then check: ok, or differs when a fee is more than one
   fen off. A bad line is reported on standard error with its number and skipped.
+  --check        exit with status 3 when any line differs.
+
+statement
+  Reviews the statements (交割单) a trading client exports, as they are: GBK or UTF-8, tab- or
+  comma-separated (also when named .xls), title and summary lines around the table, column
+  names as the clients write them (成交日期, 证券代码, 买卖标志, 成交数量, 成交价格, 佣金,
+  印花税, 过户费, 其他杂费, 发生金额, 股东代码 ...), several files (monthly exports) in any
+  order. Only buys and sells are trades; every other line (申购配号, 银行转证券, 股息入账 ...)
+  is counted by its word. A workbook (.xlsx, a real .xls) is refused: save it as CSV or text.
+  Prints the broker's terms found from the trade lines (rate as quoted, e.g. 万2.5; the
+  minimum or 免五; whether the rate includes the handling and regulatory fees, 含规费; where
+  the transfer fee is shown; per period where they change, with the lines each finding rests
+  on), the fees per year and in total, every line whose fees differ by more than a fen from
+  the official rules of its date and the terms (with the likely reason), the skipped events
+  and the lines that could not be read.
+  The official rules are used unless --rules classic is given; BROKER TERMS given replace the
+  terms found for the check.
+  --json         one JSON object: Files, FileProblems, Trades, Skipped, Unreadable, Terms
+                 (From, To, CommissionRate, MinCommission (null: none), IncludesFees (null:
+                 cannot tell), Lines explained ...), Years, Total, Differing, DifferingSum,
+                 and WhatIf when asked.
+  --lines FILE   every trade line as CSV: file,line,date,market,code,type,side,price,
+                 quantity,amount,commission,stamp,transfer,other (as charged), batch's
+                 computed columns, the _diff columns, check and reason.
+  --what-if-commission RATE, --what-if-no-minimum, --what-if-includes-fees yes|no
+                 the same trades under other terms (each over the terms found), per year,
+                 with the saving.
   --check        exit with status 3 when any line differs.
 
 exrights
@@ -523,7 +728,7 @@ init
   none, as the program does at start-up; an existing file is left as it is.
 
 Exit status: 0 success; 1 a file could not be read or written; 2 bad input (batch: a bad
-line was skipped); 3 batch --check found a fee that differs.
+line was skipped); 3 batch or statement --check found a fee that differs.
 )";
 }
 

@@ -11,12 +11,25 @@
 #include <string>
 #include <string_view>
 #include <variant>
+#include <vector>
 
 namespace ym::calc {
 
 inline constexpr std::string_view kProgramName = "yuanmate-calc";
 
-enum class Command { Help, Trade, ExRights, Init, Rules, Batch, Limits };
+enum class Command {
+    Help,
+    Trade,
+    ExRights,
+    Init,
+    Rules,
+    Batch,
+    Limits,
+    Target,
+    Average,
+    Swing,
+    Statement
+};
 
 // Which fee rules a trade or a batch follows, and the broker's terms, as given.
 struct RuleOptions {
@@ -39,6 +52,16 @@ struct TradeOptions {
     std::optional<std::string> date;
     RuleOptions rule;
     bool json = false;
+};
+
+// target, average and swing: the trade's settings and fee model options, its price and
+// quantity fields as each command names them, and the position's own values.
+struct PositionOptions : TradeOptions {
+    std::optional<std::string> profit;
+    std::optional<std::string> yield;
+    std::optional<std::string> held;
+    std::optional<std::string> cost;
+    std::optional<std::string> toCost;
 };
 
 struct ExRightsOptions {
@@ -74,6 +97,18 @@ struct BatchOptions {
     bool check = false;
 };
 
+struct StatementOptions {
+    std::vector<std::string> inputs;  // the exports, in any order
+    std::optional<std::string> lines; // a CSV of every trade line checked
+    std::optional<std::string> ini;
+    RuleOptions rule;
+    std::optional<std::string> whatIfCommission;
+    bool whatIfNoMinimum = false;
+    std::optional<std::string> whatIfIncludesFees; // "yes" or "no"
+    bool json = false;
+    bool check = false;
+};
+
 struct ParsedCommand {
     Command command = Command::Help;
     TradeOptions trade;
@@ -81,6 +116,8 @@ struct ParsedCommand {
     RulesOptions rules;
     BatchOptions batch;
     LimitsOptions limits;
+    PositionOptions position;
+    StatementOptions statement;
 };
 
 // A failed parse carries the one-line message for stderr (without the program name).

@@ -6,7 +6,6 @@
 #include "tools/calc_settings.h"
 
 #include <array>
-#include <cstdio>
 
 namespace ym::calc {
 
@@ -21,24 +20,6 @@ std::string TypeKeys(const OfficialFeeRow& row) {
         }
     }
     return out;
-}
-
-// A JSON string: quotes, backslashes and control characters escaped.
-std::string JsonString(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04X", static_cast<unsigned char>(c));
-            out += escaped;
-        } else {
-            out += c;
-        }
-    }
-    return out + "\"";
 }
 
 std::string JsonDate(const std::optional<Date>& date) {

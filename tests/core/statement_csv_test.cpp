@@ -14,12 +14,14 @@ namespace {
 
 using Fields = std::vector<std::string>;
 
-// A stock name outside the reader's words (浦发银行 in GBK) reads as U+FFFD, and a lead byte
-// cut off by the line end (CR or LF) keeps the line break and the commas.
-TEST(StatementCsv, GbkOutsideTheReadersWords) {
-    const Decoded d = Decode("\xC6\xD6\xB7\xA2\xD2\xF8\xD0\xD0,\xC2\xF4,\xC2\r\nx\n");
+// Any GBK character reads: 浦发银行, 啊 (B0A1, the first hanzi of GB 2312), 﨩 (FE4F, from
+// GBK's extension, U+FA29). A pair that names no character (A2A0) and a lead byte cut off by
+// a separator or the line end read as U+FFFD and keep what follows.
+TEST(StatementCsv, GbkReadsEveryCharacter) {
+    const Decoded d = Decode("\xC6\xD6\xB7\xA2\xD2\xF8\xD0\xD0,\xC2\xF4\t\xC2\t\xB0\xA1\xFE\x4F"
+                             "\xA2\xA0,\xC2\r\nx\n");
     EXPECT_TRUE(d.gbk);
-    EXPECT_EQ(d.text, "\uFFFD\uFFFD\uFFFD\uFFFD,卖,\uFFFD\r\nx\n");
+    EXPECT_EQ(d.text, "浦发银行,卖\t\uFFFD\t啊\uFA29\uFFFD,\uFFFD\r\nx\n");
     EXPECT_EQ(Decode(",\xC2\nx\n").text, ",\uFFFD\nx\n");
     // 0x80 and 0xFF lead no pair: they take no comma with them.
     EXPECT_EQ(Decode(",\x80,\xFF,x").text, ",\uFFFD,\uFFFD,x");

@@ -351,6 +351,68 @@ TEST(Json, ReadsBackByName) {
     }
 }
 
+// The position tools' JSON, worked by hand. Classic Shanghai A (commission 0.35 % at least
+// 10, stamp 0.4 %, transfer 0.001 a share at least 1, on both legs): bought 1000 at 10.00
+// (fees 76), the net profit at p is 992.5p − 10077; 2000 from 12.17 on (2001.725).
+// Official, 2026-12-06 at 2.5‱: bought at 10.00 (fees 5.64), sold at 10.52 (commission 5,
+// stamp 5.26, transfer 0.11, handling 0.36, regulator 0.21: 10.94) nets 503.42, at 10.51
+// only 493.42. A Shanghai fund on the 0.001 grid (commission 0.35 % at least 10, transfer
+// 0.001 a share): 10000 bought at 1.000 pay 10045, the profit is 9965p − 10055, and 1.5 %
+// (150.675) needs p ≥ 1.02415: 1.025. average: 1000 held at 12.00, 1000 added at 10.00 (fees
+// 76): 22076 for 2000, cost 11.038, selling 2000 receives 1985p − 2 ≥ 22076 from 11.13 on;
+// to a cost of 11.00, 11 lots (fees 38.5 + 44 + 1.1), 23083.6 for 2100, and 2084.25p − 2.1
+// ≥ 23083.6 from 11.08 on. swing: 1000 of 2000 held at 11.00 sold at 11.50 (fees 87.25) and
+// bought back at 11.00 (83.5): gain 329.25, cost 10.835375; the sale breaks even from 11.17
+// on (992.5p ≥ 11084.5), the buy-back up to 11.32 (1007.5b ≤ 11411.75).
+TEST(Json, PositionTools) {
+    const std::string sh = "--market sh --rules classic ";
+    const std::string hold = "--held 1000 --cost 12 --buy 10 ";
+    const std::string swing = "swing " + sh + "--held 2000 --cost 11 --qty 1000 --json ";
+    // clang-format off
+    const struct {
+        std::string args;
+        std::size_t fields;
+        std::map<std::string, double> expected; // NAN: null
+    } cases[] = {
+        {"target " + sh + "--buy 10 --qty 1000 --profit 2000 --json", 29,
+         {{"TargetPrice", 12.17}, {"NetProfit", 2001.725}, {"BreakEvenPrice", 10.16}}},
+        {"target " + sh + "--buy 10 --qty 1000 --profit -500 --json", 29, {{"TargetPrice", 9.65}}},
+        {"target --market sh --rules official --date 2026-12-06 --buy 10 --qty 1000 --profit 500 "
+         "--json", 29, {{"TargetPrice", 10.52}, {"NetProfit", 503.42}, {"SellLegFees", 10.94}}},
+        {"target " + sh + "--type fund --buy 1 --qty 10000 --yield 0.015 --json", 29,
+         {{"TargetPrice", 1.025}, {"NetProfit", 159.125}, {"TotalPaid", 10045}}},
+        {"target " + sh + "--buy 10 --qty 1000 --profit 1e12 --json", 1, {{"TargetPrice", NAN}}},
+        {"average " + sh + hold + "--qty 1000 --json", 6,
+         {{"AddFees", 76}, {"AddPaid", 10076}, {"NewQuantity", 2000}, {"NewCost", 11.038},
+          {"BreakEvenPrice", 11.13}, {"AddQuantity", NAN}}},
+        {"average " + sh + hold + "--to-cost 11 --json", 6,
+         {{"AddQuantity", 1100}, {"AddFees", 83.6}, {"AddPaid", 11083.6}, {"NewQuantity", 2100},
+          {"NewCost", 23083.6 / 2100}, {"BreakEvenPrice", 11.08}}},
+        // shares bought at 10.00 with fees never bring the cost down to 9.00
+        {"average " + sh + hold + "--to-cost 9 --json", 6,
+         {{"AddQuantity", NAN}, {"NewCost", NAN}, {"BreakEvenPrice", NAN}}},
+        {swing + "--sell 11.5 --buy 11", 6,
+         {{"SellFees", 87.25}, {"BuyFees", 83.5}, {"Gain", 329.25}, {"NewCost", 10.835375},
+          {"BreakEvenSell", 11.17}, {"BreakEvenBuy", 11.32}}},
+        {swing + "--sell 11.5", 6, {{"Gain", NAN}, {"BreakEvenSell", NAN}, {"BreakEvenBuy", 11.32}}},
+    };
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args);
+        const RunResult r = RunUntouched(c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.err, "");
+        const auto fields = FlatJson(r.out);
+        EXPECT_EQ(fields.size(), c.fields);
+        for (const auto& [name, value] : c.expected) {
+            ASSERT_TRUE(fields.count(name)) << name;
+            const double got = fields.at(name);
+            EXPECT_TRUE(std::isnan(value) ? std::isnan(got) : std::abs(got - value) <= 1e-9)
+                << name << " = " << got;
+        }
+    }
+}
+
 // Exit 2 for what was typed, 1 for files; one line on standard error either way, naming
 // the field and the text (control characters and broken UTF-8 escaped, never raw).
 TEST(Failure, OneLineOnStandardError) {
@@ -385,6 +447,15 @@ TEST(Failure, OneLineOnStandardError) {
          "no official rules before 2015-08-01; use the classic parameters"},
         {"rules --date 2015-07-31", "no official rules before 2015-08-01"},
         {"batch --check", "batch needs the statement file"}, {"batch a.csv b.csv", "\"b.csv\""},
+        {"target --buy 10 --qty 100", "give --profit YUAN or --yield RATE"},
+        {"target --buy 10 --qty 100 --sell 11 --profit 1", "unknown option \"--sell\" for target"},
+        {"target --buy 10 --qty 100 --yield 5%", "--yield: \"5%\" is not a number"},
+        {"average --held 1 --cost 1 --buy 1 --qty 100 --to-cost 1", "give either --qty Q or "
+         "--to-cost C, not both"},
+        {"average --held 100 --cost 1 --buy 0 --qty 100", "补仓价格 (--buy): must be above 0"},
+        {"swing --held 200 --cost 11 --qty 1000 --sell 11.5", "做T数量 (--qty): at most the "
+         "quantity held"},
+        {"swing --held 200 --cost 11 --qty 100", "give the sell price --sell P"},
         {"trade --ini nothing.ini --buy 10", "  ## Error read select1!6003-3", 1},
         {"batch nothing.csv", "nothing.csv: cannot be opened", 1},
         // Not the defaults in silence: the user's file is there but cannot be read.
@@ -408,7 +479,9 @@ TEST(Help, ListsEveryCommandAndOption) {
     const std::string documented =
         "trade exrights init rules batch --ini --market --type --buy --sell --qty --json "
         "--before --after --bonus --rights --cash --rights-price --help --rules --date "
-        "--commission --min-commission --no-minimum --commission-includes-fees --output --check";
+        "--commission --min-commission --no-minimum --commission-includes-fees --output --check "
+        "target average swing --profit --yield --held --cost --to-cost "
+        "statement --lines --what-if-commission --what-if-no-minimum --what-if-includes-fees";
     for (const auto& [args, exitCode] : std::map<std::string, int>{
              {"--help", 0}, {"help", 0}, {"-h", 0}, {"trade --help", 0}, {"", 2}}) {
         SCOPED_TRACE(args);
@@ -558,6 +631,57 @@ TEST(Batch, ChecksEachLine) {
     Put(root.path() / "s.csv", kStatement);
     EXPECT_EQ(Calc(root, "batch ../s.csv --rules official --output checked.csv").out, "");
     EXPECT_EQ(Get(root.path() / "work" / "checked.csv"), kChecked);
+}
+
+// The three exports of tests/data/statements together (their lines are checked in the core's
+// tests): the report as JSON, --check under other terms, every trade line written out, and a
+// workbook refused with what to do.
+TEST(Statement, ReviewsExportsAsTheyAre) {
+    const std::string data = YM_TEST_DATA "/statements/";
+    const std::string files = data + "tdx_gbk.xls " + data + "ths_utf8.csv " + data + "events.txt";
+    const RunResult json = RunUntouched("statement " + files + " --json --check");
+    EXPECT_EQ(json.exitCode, 0) << json.err;
+    for (const char* part : {"\"Trades\": 8,", "\"Quoted\": \"万2.5\", \"MinCommission\": 5,",
+                             "\"IncludesFees\": false", "\"申购配号\": 2", "\"UnreadableCount\": 2",
+                             "\"Differing\": []", "\"Turnover\": 78675,"}) {
+        EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+    }
+    EXPECT_EQ(json.err, "yuanmate-calc: 2 line(s) could not be read; see the report\n");
+
+    // Under 万3, the sell of 2,000 x 12.34 = 24,680 should pay 7.40, not 6.17.
+    const RunResult check = RunUntouched("statement " + files + " --commission 0.0003 --check");
+    EXPECT_EQ(check.exitCode, 3);
+    EXPECT_NE(check.out.find("6.17\t7.40\t-1.23\t佣金低于费率"), std::string::npos) << check.out;
+
+    TempDir root;
+    const RunResult lines = Calc(root, "statement " + files + " --lines all.csv");
+    EXPECT_EQ(lines.exitCode, 0);
+    const Lines written = SplitLines(Get(root.path() / "work" / "all.csv"));
+    ASSERT_EQ(written.size(), 9u);
+    EXPECT_TRUE(written[0].starts_with("file,line,date,market,code,type,side,price,quantity,"
+                                       "amount,commission,stamp,transfer,other,commission_calc,"));
+    EXPECT_TRUE(written[0].ends_with("other_diff,check,reason"));
+    EXPECT_EQ(written[2], data + "tdx_gbk.xls,6,2026-01-06,sz,000878,a,sell,12.34,2000,24680.00,"
+                                 "6.17,12.34,0.25,1.34,6.17,12.34,0.25,0.84,0.49,0.00,20.09,"
+                                 "24680.00,0.00,0.00,0.00,0.01,ok,");
+
+    for (const auto& [args, message] : std::map<std::string, std::string>{
+             {"statement", "statement needs the exported statement file(s) to read"},
+             {"statement a.csv --what-if-includes-fees maybe",
+              "--what-if-includes-fees: \"maybe\" is neither yes nor no"},
+             {"statement a.csv --what-if-commission 0.01", "--what-if-commission: \"0.01\": "},
+             {"statement a.csv --rules classic --no-minimum", "belong to --rules official"}}) {
+        const RunResult bad = RunUntouched(args);
+        EXPECT_EQ(bad.exitCode, 2) << args;
+        EXPECT_NE(bad.err.find(message), std::string::npos) << bad.err;
+        EXPECT_EQ(bad.out, "");
+    }
+
+    const RunResult workbook = RunUntouched("statement x.xlsx", "x.xlsx", "PK\x03\x04rest"s);
+    EXPECT_EQ(workbook.exitCode, 1);
+    EXPECT_NE(workbook.err.find("x.xlsx: is an Excel workbook (.xlsx), not text"),
+              std::string::npos)
+        << workbook.err;
 }
 
 // init writes the new file byte for byte, one the calculator then reads; an existing file,
