@@ -456,6 +456,43 @@ function wireRules() {
   $('Rules').addEventListener('toggle', show);
 }
 
+// ---- The statement check ----------------------------------------------------------------
+
+function wireStatement() {
+  const money = (x) => x.toFixed(2);
+  $('StatementFiles').addEventListener('change', async (event) => {
+    const files = [];
+    for (const file of event.target.files) {
+      files.push({name: file.name, bytes: new Uint8Array(await file.arrayBuffer())});
+    }
+    const report = core.reviewStatements(files);
+    const lines = [...report.fileProblems];
+    lines.push(`成交 ${report.trades} 笔` +
+               (report.unreadable ? `, ${report.unreadable} 行无法读取` : '') +
+               (report.unchecked ? `, ${report.unchecked} 笔无官方规则未核对` : ''));
+    for (const t of report.terms) {
+      lines.push(`佣金条款 ${t.from} 至 ${t.to}: ${t.rate}, ` +
+                 (t.minimum === null ? '免五' : `最低 ${money(t.minimum)} 元`) +
+                 (t.includesFees ? ', 含规费' : '') + ` (${t.explained}/${t.lines} 笔相符)`);
+    }
+    for (const y of [...report.years, {...report.total, year: '合计'}]) {
+      lines.push(`${y.year}: 成交额 ${money(y.turnover)}, 佣金 ${money(y.commission)}, ` +
+                 `印花税 ${money(y.stamp)}, 过户费 ${money(y.transfer)}, 其它 ${money(y.other)}, ` +
+                 `费用合计 ${money(y.fees)} (万分之 ${y.perTenThousand.toFixed(2)})`);
+    }
+    lines.push(report.differing.length === 0
+                   ? '每笔费用都与官方规则和佣金条款相符。'
+                   : `${report.differing.length} 笔费用不符, 差额合计 ${money(report.differingSum)} 元:`);
+    for (const d of report.differing) {
+      lines.push(`  第 ${d.line} 行 ${d.date} ${d.code} ${d.side} ${d.fee}: 收 ${money(d.charged)}, ` +
+                 `应 ${money(d.expected)}, 差 ${money(d.difference)} ${d.reason}`);
+    }
+    $('StatementReport').textContent = lines.join('\n');
+    window.lastReport = report;
+    event.target.value = '';
+  });
+}
+
 // ---- Start-up --------------------------------------------------------------------------
 
 async function start() {
@@ -474,6 +511,7 @@ async function start() {
   wireExRights();
   wireLimits();
   wireRules();
+  wireStatement();
   restoreSelection();
   showFeeModel();
   applyScheme();

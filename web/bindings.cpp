@@ -13,6 +13,7 @@
 #include "core/rule_table.h"
 #include "core/security_codes.h"
 #include "core/settings_file.h"
+#include "core/statement_review.h"
 #include "core/trade.h"
 #include "core/trade_date.h"
 
@@ -526,6 +527,94 @@ val Limits(val in) {
     return out;
 }
 
+// ---- The statement check --------------------------------------------------------------
+
+val Totals(const statement::FeeTotals& t) {
+    val out = val::object();
+    out.set("trades", static_cast<double>(t.trades));
+    out.set("turnover", RoundToCents(t.turnover));
+    out.set("commission", RoundToCents(t.commission));
+    out.set("stamp", RoundToCents(t.stamp));
+    out.set("transfer", RoundToCents(t.transfer));
+    out.set("other", RoundToCents(t.other));
+    out.set("fees", RoundToCents(t.fees));
+    out.set("perTenThousand", t.PerTenThousand());
+    return out;
+}
+
+// Reviews statement exports opened in the page ([{name, bytes}]) as yuanmate-calc statement
+// does with the terms found in them: the files are read here, in memory, and go nowhere.
+val ReviewStatementFiles(val files) {
+    const std::filesystem::path folder = "/home/web_user/statements";
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    std::filesystem::create_directories(folder, ec);
+    std::vector<std::string> paths;
+    const int count = files["length"].as<int>();
+    for (int i = 0; i < count; ++i) {
+        const std::vector<std::uint8_t> data =
+            emscripten::vecFromJSArray<std::uint8_t>(files[i]["bytes"]);
+        // The name as the user knows it, after a number that keeps two alike apart.
+        const std::filesystem::path path =
+            folder / std::filesystem::path(std::to_string(i)) /
+            std::filesystem::path(files[i]["name"].as<std::string>()).filename();
+        std::filesystem::create_directories(path.parent_path(), ec);
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(data.data()),
+                   static_cast<std::streamsize>(data.size()));
+        paths.push_back(path.string());
+    }
+    const statement::StatementReport report =
+        statement::ReviewStatements(paths, statement::ReviewOptions{});
+    val out = val::object();
+    val problems = val::array();
+    for (const std::string& problem : report.fileProblems) {
+        problems.call<void>("push", Text(problem));
+    }
+    out.set("fileProblems", problems);
+    out.set("trades", static_cast<double>(report.trades));
+    out.set("unreadable", static_cast<double>(report.unreadableCount));
+    out.set("unchecked", static_cast<double>(report.unchecked));
+    val terms = val::array();
+    for (const statement::PeriodCheck& period : report.terms) {
+        val item = val::object();
+        item.set("from", FormatDate(period.found.from));
+        item.set("to", FormatDate(period.found.to));
+        item.set("rate", Text(statement::QuoteRate(period.used.commissionRate)));
+        item.set("minimum", period.used.minimumWaived ? val::null() : val(period.used.minimumYuan));
+        item.set("includesFees", period.used.includesExchangeFees);
+        item.set("lines", static_cast<double>(period.lines));
+        item.set("explained", static_cast<double>(period.explained));
+        terms.call<void>("push", item);
+    }
+    out.set("terms", terms);
+    val years = val::array();
+    for (const statement::YearTotals& year : report.years) {
+        val item = Totals(year.totals);
+        item.set("year", year.year);
+        years.call<void>("push", item);
+    }
+    out.set("years", years);
+    out.set("total", Totals(report.total));
+    val differing = val::array();
+    for (const statement::DifferingLine& d : report.differing) {
+        val item = val::object();
+        item.set("line", static_cast<double>(d.line));
+        item.set("date", FormatDate(d.date));
+        item.set("code", d.code);
+        item.set("side", Text(d.side == Side::Buy ? "买" : "卖"));
+        item.set("fee", Text(statement::ColumnKey(d.fee)));
+        item.set("charged", RoundToCents(d.charged));
+        item.set("expected", RoundToCents(d.expected));
+        item.set("difference", RoundToCents(d.difference));
+        item.set("reason", Text(statement::ReasonLabel(d.reason)));
+        differing.call<void>("push", item);
+    }
+    out.set("differing", differing);
+    out.set("differingSum", RoundToCents(report.differingSum));
+    return out;
+}
+
 } // namespace
 
 EMSCRIPTEN_BINDINGS(yuanmate) {
@@ -555,6 +644,7 @@ EMSCRIPTEN_BINDINGS(yuanmate) {
     function("rulesTable", &RulesTable);
     function("boards", &Boards);
     function("limits", &Limits);
+    function("reviewStatements", &ReviewStatementFiles);
 }
 
 } // namespace ym::web

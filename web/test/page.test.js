@@ -337,3 +337,33 @@ test('the display scheme colours the panel; F4 and F5 open their sections', asyn
   assert.equal(await focusedLabel(page), '佣金率');
   await page.close();
 });
+
+test('a statement opened in the page is checked as the companion checks it', async () => {
+  const page = await open(browser, server.url);
+  await page.evaluate(() => { document.getElementById('Statement').open = true; });
+  // Two exports as they are, and one whose stamp duty on a sale was charged twice over.
+  const files = ['ths_utf8.csv', 'tdx_gbk.xls'].map((f) => join(root, 'tests/data/statements', f));
+  const overcharged = join(work, 'overcharged.csv');
+  writeFileSync(overcharged, readFileSync(files[0], 'utf8').replace(',5,5.4,', ',5,10.8,')
+                                 .replace('2026-01-09', '2026-02-09'));
+  files.push(overcharged);
+  await (await page.$('#StatementFiles')).uploadFile(...files);
+  await page.waitForFunction(() => window.lastReport !== undefined);
+  const got = await page.evaluate(() => window.lastReport);
+  const want = JSON.parse(companion('statement', ...files, '--json'));
+  assert.equal(got.trades, want.Trades);
+  assert.equal(got.differing.length, 1);
+  assert.equal(want.Differing.length, 1);
+  for (const [name, key] of [['trades', 'Trades'], ['turnover', 'Turnover'],
+                             ['commission', 'Commission'], ['stamp', 'Stamp'],
+                             ['transfer', 'Transfer'], ['other', 'Other'], ['fees', 'Fees']]) {
+    assert.equal(String(got.total[name]), String(want.Total[key]), name);
+  }
+  assert.equal(got.years.length, want.Years.length);
+  got.differing.forEach((d, i) => {
+    assert.equal(d.line, want.Differing[i].Line);
+    assert.equal(String(d.difference), String(want.Differing[i].Difference));
+  });
+  assert.match(await page.$eval('#StatementReport', (e) => e.textContent), /成交 \d+ 笔/);
+  await page.close();
+});
