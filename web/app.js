@@ -456,10 +456,45 @@ function wireRules() {
   $('Rules').addEventListener('toggle', show);
 }
 
+// ---- The position tools (with the selection and the fee model of the calculator) -----
+
+function wirePosition() {
+  for (const input of $('PositionTools').querySelectorAll('.entry')) wireEntry(input, null);
+  const yuan = (x) => core.formatMask(x, '######0.00');
+  const cost = (x) => core.formatMask(x, '######0.000');
+  const show = (id, outcome, lines) => {
+    window.lastPosition = outcome;
+    $(id).textContent = outcome.error ?? lines().join('\n');
+  };
+  $('TgCompute').addEventListener('click', () => {
+    const outcome = core.positionTarget({
+      buy: $('TgBuy').value, quantity: $('TgQty').value, goal: $('TgGoal').value,
+      yield: document.querySelector('input[name=goal]:checked').value === 'yield'});
+    show('TgResult', outcome, () => [`目标价 ${outcome.price.text}`]);
+  });
+  $('AvCompute').addEventListener('click', () => {
+    const outcome = core.positionAverage({held: $('AvHeld').value, cost: $('AvCost').value,
+                                          buy: $('AvBuy').value, quantity: $('AvQty').value});
+    show('AvResult', outcome, () => [
+      `补仓费用 ${yuan(outcome.fees)}  补仓金额 ${yuan(outcome.paid)}`,
+      `持仓数量 ${outcome.newQuantity}  成本价 ${cost(outcome.newCost)}`,
+      `保本卖出价 ${outcome.breakEven.text}`]);
+  });
+  $('SwCompute').addEventListener('click', () => {
+    const outcome = core.positionSwing({held: $('SwHeld').value, cost: $('SwCost').value,
+                                        quantity: $('SwQty').value, sell: $('SwSell').value,
+                                        buy: $('SwBuy').value});
+    show('SwResult', outcome, () => [
+      `卖出费用 ${yuan(outcome.sellFees)}  买回费用 ${yuan(outcome.buyFees)}`,
+      `做T收益 ${yuan(outcome.gain)}  成本价 ${cost(outcome.newCost)}`,
+      `保本卖出价 ${outcome.breakEvenSell.text}  保本买回价 ${outcome.breakEvenBuy.text}`]);
+  });
+}
+
 // ---- The statement check ----------------------------------------------------------------
 
 function wireStatement() {
-  const money = (x) => x.toFixed(2);
+  const money = (x) => core.formatMask(x, '######0.00');
   $('StatementFiles').addEventListener('change', async (event) => {
     const files = [];
     for (const file of event.target.files) {
@@ -512,6 +547,7 @@ async function start() {
   wireLimits();
   wireRules();
   wireStatement();
+  wirePosition();
   restoreSelection();
   showFeeModel();
   applyScheme();

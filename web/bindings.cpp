@@ -7,6 +7,8 @@
 #include "core/fee_model.h"
 #include "core/number_text.h"
 #include "core/official_rules.h"
+#include "core/position_tools.h"
+#include "core/price_grid.h"
 #include "core/price_limits.h"
 #include "core/program_state.h"
 #include "core/result_rows.h"
@@ -426,6 +428,11 @@ val ExRights(val in) {
     return out;
 }
 
+// A number through a display mask ("######0.00"), rounded as the panels round it.
+std::string FormatWithMask(double value, const std::string& mask) {
+    return FormatMask(value, mask);
+}
+
 double ReadNumber(const std::string& text) {
     return Val(text);
 }
@@ -524,6 +531,112 @@ val Limits(val in) {
         out.set("source", Text(limits.listing->source));
         out.set("mark", Text(EvidenceName(limits.listing->mark)));
     }
+    return out;
+}
+
+// ---- The position tools ---------------------------------------------------------------
+
+// A committed text's value: what the field would store after its commit.
+double Committed(FieldCommit (*commit)(std::string_view), const std::string& text) {
+    return commit(text).value;
+}
+
+// A proposed price: {value, text} on the grid, or {value: null, text: why not}, with the
+// companion's texts.
+val GridPrice(const PriceGrid& grid, const GridAnswer& answer) {
+    val out = val::object();
+    if (answer.outcome == GridOutcome::Found) {
+        const double price = grid.PriceAt(answer.index);
+        out.set("value", price);
+        out.set("text",
+                FormatMask(price, grid.ticksPerUnit >= 1000 ? "######0.000" : "######0.00"));
+    } else {
+        out.set("value", val::null());
+        out.set("text", Text(answer.outcome == GridOutcome::Undecided ? "无法确定" : "无法达到"));
+    }
+    return out;
+}
+
+// The position tools need a market and a type for their grid and lot: the selection's.
+struct PositionContext {
+    FeeRules rules;
+    PriceGrid grid;
+};
+
+std::optional<PositionContext> Context() {
+    const ProgramState& state = State();
+    const std::optional<FeeRules> rules = state.feeRules();
+    if (!rules || !state.market || !state.type) {
+        return std::nullopt;
+    }
+    return PositionContext{*rules, GridOf(state.market, *state.type)};
+}
+
+// The sell price that reaches a net profit (yuan) or a yield (a fraction), or a stop:
+// {price: number or why not}.
+val PositionTarget(val in) {
+    val out = val::object();
+    const std::optional<PositionContext> c = Context();
+    if (!c) {
+        out.set("error", Text(kNoRulesMessage));
+        return out;
+    }
+    const ProfitGoal goal{in["yield"].as<bool>() ? GoalKind::Yield : GoalKind::Profit,
+                          Val(in["goal"].as<std::string>())};
+    out.set("price",
+            GridPrice(c->grid,
+                      TargetSellIndex(c->rules, c->grid,
+                                      Committed(&CommitBuyPrice, in["buy"].as<std::string>()),
+                                      Committed(&CommitQuantity, in["quantity"].as<std::string>()),
+                                      goal, HighestSellIndex(c->grid))));
+    return out;
+}
+
+// Adding to a holding: {fees, paid, newQuantity, totalPaid, newCost, breakEven}.
+val PositionAverage(val in) {
+    val out = val::object();
+    const std::optional<PositionContext> c = Context();
+    if (!c) {
+        out.set("error", Text(kNoRulesMessage));
+        return out;
+    }
+    const Holding holding{Committed(&CommitQuantity, in["held"].as<std::string>()),
+                          Committed(&CommitSellPrice, in["cost"].as<std::string>())};
+    const AddedBuy added =
+        AddToHolding(c->rules, holding, Committed(&CommitBuyPrice, in["buy"].as<std::string>()),
+                     Committed(&CommitQuantity, in["quantity"].as<std::string>()));
+    out.set("fees", added.fees);
+    out.set("paid", added.paid);
+    out.set("newQuantity", added.newQuantity);
+    out.set("newCost", added.newCost);
+    out.set("breakEven",
+            GridPrice(c->grid, HoldingBreakEvenIndex(c->rules, c->grid, added.newQuantity,
+                                                     added.totalPaid, HighestSellIndex(c->grid))));
+    return out;
+}
+
+// The same-day swing: {sellFees, buyFees, gain, newCost, breakEvenSell, breakEvenBuy}.
+val PositionSwing(val in) {
+    val out = val::object();
+    const std::optional<PositionContext> c = Context();
+    if (!c) {
+        out.set("error", Text(kNoRulesMessage));
+        return out;
+    }
+    const Holding holding{Committed(&CommitQuantity, in["held"].as<std::string>()),
+                          Committed(&CommitSellPrice, in["cost"].as<std::string>())};
+    const double quantity = Committed(&CommitQuantity, in["quantity"].as<std::string>());
+    const double sell = Committed(&CommitSellPrice, in["sell"].as<std::string>());
+    const double buy = Committed(&CommitBuyPrice, in["buy"].as<std::string>());
+    const SwingResult swing = Swing(c->rules, holding, quantity, sell, buy);
+    out.set("sellFees", swing.sellFees);
+    out.set("buyFees", swing.buyFees);
+    out.set("gain", swing.gain);
+    out.set("newCost", swing.newCost);
+    out.set("breakEvenSell", GridPrice(c->grid, SwingSellIndex(c->rules, c->grid, quantity, buy,
+                                                               HighestSellIndex(c->grid))));
+    out.set("breakEvenBuy", GridPrice(c->grid, SwingBuyIndex(c->rules, c->grid, quantity, sell,
+                                                             HighestBuyIndex(c->grid))));
     return out;
 }
 
@@ -641,10 +754,14 @@ EMSCRIPTEN_BINDINGS(yuanmate) {
     function("exRightsEntries", &ExRightsEntries);
     function("commitExRights", &CommitExRights);
     function("readNumber", &ReadNumber);
+    function("formatMask", &FormatWithMask);
     function("rulesTable", &RulesTable);
     function("boards", &Boards);
     function("limits", &Limits);
     function("reviewStatements", &ReviewStatementFiles);
+    function("positionTarget", &PositionTarget);
+    function("positionAverage", &PositionAverage);
+    function("positionSwing", &PositionSwing);
 }
 
 } // namespace ym::web

@@ -367,3 +367,65 @@ test('a statement opened in the page is checked as the companion checks it', asy
   assert.match(await page.$eval('#StatementReport', (e) => e.textContent), /成交 \d+ 笔/);
   await page.close();
 });
+
+test('the position tools give the companion\'s prices and sums under both models', async () => {
+  const page = await open(browser, server.url, 1024, 768);
+  await page.evaluate(() => { document.getElementById('Position').open = true; });
+  const same = (got, want, label) => {
+    assert.equal(bits(got), bits(want), label);
+    assert.equal(String(got), String(want), label);
+  };
+  for (const [model, rules] of [['经典参数', 'classic'], ['官方规则', 'official']]) {
+    await useModel(page, model);
+    await select(page, '沪市', 'A 股');
+    const ini = await pageSettings(page, 'position.ini');
+    const date = await page.$eval('#DTPicker1', (e) => e.value);
+    const tool = (...args) => JSON.parse(companion(...args, '--ini', ini,
+                                                   ...(rules === 'official' ? ['--date', date] : []),
+                                                   '--json'));
+
+    for (const [buy, qty, kind, goal] of [['10', '1000', 'profit', '500'],
+                                          ['10', '1000', 'yield', '-0.05'],
+                                          ['0.01', '100', 'profit', '1000000000']]) {
+      await type(page, '目标 买入价格', buy);
+      await type(page, '目标 买卖数量', qty);
+      await (await page.$(`input[name=goal][value=${kind}]`)).click();
+      await type(page, '目标', goal);
+      await page.click('#TgCompute');
+      const got = await page.evaluate(() => window.lastPosition.price.value);
+      const want = tool('target', '--buy', buy, '--qty', qty, `--${kind}`, goal).TargetPrice;
+      if (want === null) assert.equal(got, null);
+      else same(got, want, `target ${rules} ${buy} ${goal}`);
+    }
+
+    await type(page, '补仓 持仓数量', '1000');
+    await type(page, '补仓 成本价', '12');
+    await type(page, '补仓价格', '9.5');
+    await type(page, '补仓数量', '1000');
+    await page.click('#AvCompute');
+    let got = await page.evaluate(() => window.lastPosition);
+    let want = tool('average', '--held', '1000', '--cost', '12', '--buy', '9.5', '--qty', '1000');
+    for (const [name, key] of [['fees', 'AddFees'], ['paid', 'AddPaid'],
+                               ['newQuantity', 'NewQuantity'], ['newCost', 'NewCost']]) {
+      same(got[name], want[key], `average ${rules} ${name}`);
+    }
+    same(got.breakEven.value, want.BreakEvenPrice, `average ${rules} break-even`);
+
+    await type(page, '做T 持仓数量', '2000');
+    await type(page, '做T 成本价', '11');
+    await type(page, '做T数量', '1000');
+    await type(page, '做T 卖出价格', '10.5');
+    await type(page, '买回价格', '10.2');
+    await page.click('#SwCompute');
+    got = await page.evaluate(() => window.lastPosition);
+    want = tool('swing', '--held', '2000', '--cost', '11', '--qty', '1000', '--sell', '10.5',
+                '--buy', '10.2');
+    for (const [name, key] of [['sellFees', 'SellFees'], ['buyFees', 'BuyFees'],
+                               ['gain', 'Gain'], ['newCost', 'NewCost']]) {
+      same(got[name], want[key], `swing ${rules} ${name}`);
+    }
+    same(got.breakEvenSell.value, want.BreakEvenSell, `swing ${rules} sell`);
+    same(got.breakEvenBuy.value, want.BreakEvenBuy, `swing ${rules} buy`);
+  }
+  await page.close();
+});
