@@ -506,7 +506,9 @@ function wireStatement() {
                (report.unreadable ? `, ${report.unreadable} 行无法读取` : '') +
                (report.unchecked ? `, ${report.unchecked} 笔无官方规则未核对` : ''));
     for (const t of report.terms) {
-      lines.push(`佣金条款 ${t.from} 至 ${t.to}: ${t.rate}, ` +
+      // A statement that shows no commission tells no period: the default terms are used.
+      const period = t.from.startsWith('0000') ? '(看不出, 按缺省条款)' : `${t.from} 至 ${t.to}`;
+      lines.push(`佣金条款 ${period}: ${t.rate}, ` +
                  (t.minimum === null ? '免五' : `最低 ${money(t.minimum)} 元`) +
                  (t.includesFees ? ', 含规费' : '') + ` (${t.explained}/${t.lines} 笔相符)`);
     }
