@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSvgRenderer>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace ym::ui {
 
@@ -105,6 +107,12 @@ QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& it
     combo->addItems(items);
     combo->setCurrentIndex(-1);
     return combo;
+}
+
+QTabWidget* MakeTabs(QWidget* parent, const QString& name, const QRect& where, const QFont& font) {
+    auto* tabs = Placed(new QTabWidget(parent), name, where);
+    tabs->tabBar()->setFont(font);
+    return tabs;
 }
 
 DateField* MakeDateField(QWidget* parent, const QString& name, const QRect& where,

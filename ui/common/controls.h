@@ -18,6 +18,7 @@ class QPixmap;
 class QPushButton;
 class QRadioButton;
 class QSize;
+class QTabWidget;
 class QWidget;
 
 namespace ym::ui {
@@ -49,6 +50,9 @@ QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& tex
 // selection a window makes is reported as a change.
 QComboBox* MakeCombo(QWidget* parent, const QString& name, const QStringList& items,
                      const QRect& where, const QFont& font);
+
+// A tab control whose pages are added by the window; the tab captions in `font`.
+QTabWidget* MakeTabs(QWidget* parent, const QString& name, const QRect& where, const QFont& font);
 
 // A date field for the days the core takes (1900 to 9999). It reports a date once it is
 // committed (Enter, leaving the field, an arrow key, a pick in the calendar), never one

@@ -11,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTextCursor>
 
 namespace ym::ui {
@@ -117,6 +118,21 @@ HelpWindow* HelpWindow::ShowHelp(QWidget* caller) {
     viewer->activateWindow();
     viewer->m_page->setFocus(Qt::OtherFocusReason);
     return viewer;
+}
+
+HelpWindow* HelpWindow::ShowHelp(QWidget* caller, HelpTopic topic) {
+    HelpWindow* viewer = ShowHelp(caller);
+    viewer->scrollToLine(HelpTopicLine(topic));
+    return viewer;
+}
+
+void HelpWindow::scrollToLine(int line) {
+    // To the end first, then back to the line: the page then shows it at its top.
+    m_page->moveCursor(QTextCursor::End);
+    m_page->ensureCursorVisible();
+    QTextCursor cursor(m_page->document()->findBlockByNumber(line));
+    m_page->setTextCursor(cursor);
+    m_page->ensureCursorVisible();
 }
 
 HelpWindow* HelpWindow::Instance() {

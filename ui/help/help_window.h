@@ -2,6 +2,8 @@
 // button at the top. Shown non-modally; at most one is open at a time.
 #pragma once
 
+#include "ui/help/help_text.h"
+
 #include <QWidget>
 
 class QLineEdit;
@@ -19,6 +21,8 @@ public:
     // Opens the viewer, or brings the open one forward with its text unchanged, and
     // gives it the focus. Every window's F1 comes here.
     static HelpWindow* ShowHelp(QWidget* caller);
+    // The same, with the page scrolled to the section `topic` begins.
+    static HelpWindow* ShowHelp(QWidget* caller, HelpTopic topic);
     // The open viewer, or nullptr.
     static HelpWindow* Instance();
 
@@ -28,6 +32,7 @@ protected:
 private:
     // The title and the help text, scrolled to the top.
     void load();
+    void scrollToLine(int line);
 
     QPushButton* m_exitButton = nullptr; // "退出(&X)"
     QLineEdit* m_title = nullptr;

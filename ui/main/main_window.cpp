@@ -14,6 +14,7 @@
 #include "ui/exrights/exrights_window.h"
 #include "ui/help/about_window.h"
 #include "ui/help/help_window.h"
+#include "ui/position/position_window.h"
 #include "ui/settings/settings_dialog.h"
 
 #include <QApplication>
@@ -81,6 +82,7 @@ MainWindow::MainWindow(ProgramState& state, QWidget* parent)
 MainWindow::~MainWindow() {
     delete m_settings.data();
     delete m_exRights;
+    delete m_positionTools;
     delete m_keyPreview;
 }
 
@@ -230,6 +232,9 @@ bool MainWindow::handleKey(int key) {
         // The about window is shown, yet the key goes on to the control.
         openAbout();
         return false;
+    case Qt::Key_F7:
+        openPositionTools();
+        return true;
     case Qt::Key_C:
         clearInputs();
         return true;
@@ -261,6 +266,9 @@ void MainWindow::toolButtonClicked(int index) {
         break;
     case 4:
         openAbout();
+        break;
+    case 5:
+        openPositionTools();
         break;
     default:
         break;
@@ -296,11 +304,23 @@ void MainWindow::openExRights() {
     // Created on first use and reused while open; closing it unloads it.
     if (m_exRights.isNull()) {
         m_exRights = new ExRightsWindow(this);
-        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::exRightsExited);
+        connect(m_exRights, &ExRightsWindow::exited, this, &MainWindow::toolWindowExited);
     }
     m_exRights->showNormal(); // also when its own "-" has minimised it
     m_exRights->raise();
     m_exRights->activateWindow();
+    showMinimized();
+}
+
+void MainWindow::openPositionTools() {
+    // Created on first use and reused while open; closing it unloads it.
+    if (m_positionTools.isNull()) {
+        m_positionTools = new PositionWindow(m_state, this);
+        connect(m_positionTools, &PositionWindow::exited, this, &MainWindow::toolWindowExited);
+    }
+    m_positionTools->showNormal();
+    m_positionTools->raise();
+    m_positionTools->activateWindow();
     showMinimized();
 }
 
@@ -325,7 +345,7 @@ void MainWindow::openSettings() {
     setEnabled(false);
 }
 
-void MainWindow::exRightsExited() {
+void MainWindow::toolWindowExited() {
     // Hidden and disabled for the settings dialog, the window waits for the dialog.
     if (!m_settings.isNull()) {
         return;

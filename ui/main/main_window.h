@@ -27,6 +27,7 @@ class EntryField;
 class SettingsDialog;
 class ExRightsWindow;
 class KeyPreview;
+class PositionWindow;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -127,9 +128,12 @@ private:
     void openExRights();
     void openSettings();
     void openAbout();
-    // The ex-rights window's exit gives the window back, restored from minimised, unless
-    // the settings dialog is open: then the window stays hidden until the dialog is left.
-    void exRightsExited();
+    // The exit of the ex-rights window or the position tools gives the window back, restored
+    // from minimised, unless the settings dialog is open: then the window stays hidden until
+    // the dialog is left.
+    void toolWindowExited();
+    // The position tools, over the minimised main window as the ex-rights window is.
+    void openPositionTools();
 
     void focusWindowChanged(QWindow* window);
 
@@ -139,8 +143,9 @@ private:
 
     ProgramState& m_state;
     KeyPreview* m_keyPreview = nullptr;
-    QPointer<SettingsDialog> m_settings; // while open
-    QPointer<ExRightsWindow> m_exRights; // while open
+    QPointer<SettingsDialog> m_settings;      // while open
+    QPointer<ExRightsWindow> m_exRights;      // while open
+    QPointer<PositionWindow> m_positionTools; // while open
     bool m_committing = false;
     bool m_lastActiveWasMain = false;
 
@@ -148,7 +153,7 @@ private:
     QFrame* m_titleStrip = nullptr;
     // Tool strip.
     QFrame* m_toolStrip = nullptr;
-    std::array<QToolButton*, 5> m_toolButtons{}; // by index
+    std::array<QToolButton*, 6> m_toolButtons{}; // by index
     QLabel* m_feeModelLabel = nullptr;           // the fee model and its rule date
     QDateEdit* m_tradeDate = nullptr;
     bool m_tradeDateSet = false; // by the user, to a day other than today

@@ -128,13 +128,14 @@ void MainWindow::buildToolStrip() {
         const char* icon;
         const char* hint;
     };
-    // Index order; seen from the left they run 0, 1, 3, 2, 4.
-    static const std::array<Tool, 5> kTools{{
+    // Index order; seen from the left they run 0, 1, 3, 2, 4, 5.
+    static const std::array<Tool, 6> kTools{{
         {240, ":/artwork/calculator.svg", "计算器(F2)"},
         {924, ":/artwork/notebook.svg", "记事本(F3)"},
         {2256, ":/artwork/settings.svg", "设置参数(F5)"},
         {1584, ":/artwork/exrights.svg", "除权、除息价计算器(F4)"},
         {2928, ":/artwork/about.svg", "关于(F6),帮助(F1)"},
+        {3540, ":/artwork/position.svg", "持仓计算(F7)"},
     }};
     for (int i = 0; i < static_cast<int>(kTools.size()); ++i) {
         const Tool& tool = kTools[static_cast<std::size_t>(i)];
@@ -156,16 +157,16 @@ void MainWindow::buildToolStrip() {
     // Right of the tool buttons: what the results follow, and the day of the trade.
     const QFont font = SongFont(9);
     m_feeModelLabel = MakeLabel(m_toolStrip, QStringLiteral("Label18"), QString(),
-                                TwipsRect(3420, 45, 2160, 330), font, Qt::AlignCenter);
+                                TwipsRect(4095, 45, 1740, 330), font, Qt::AlignCenter);
     // A status cell, set apart from the date field that follows.
     m_feeModelLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_feeModelLabel->setToolTip(QStringLiteral("结果所依据的费率: 经典参数为设置参数中的费率, "
                                                "官方规则为交易日施行的官方收费加券商佣金条款"));
     QLabel* dateCaption =
         MakeLabel(m_toolStrip, QStringLiteral("Label19"), QStringLiteral("交易日(&T):"),
-                  TwipsRect(5640, 60, 930, 300), font, Qt::AlignRight | Qt::AlignVCenter);
+                  TwipsRect(5850, 60, 900, 300), font, Qt::AlignRight | Qt::AlignVCenter);
     m_tradeDate = MakeDateField(m_toolStrip, QStringLiteral("DTPicker1"),
-                                TwipsRect(6600, 45, 1380, 330), font);
+                                TwipsRect(6765, 45, 1260, 330), font);
     Caption(dateCaption, m_tradeDate);
     // Reached by Tab after the selectors, or by Alt+T.
     setTabOrder(m_typeOptions.back().button, m_tradeDate);

@@ -3,10 +3,10 @@
 #include "ui/common/colors.h"
 #include "ui/common/controls.h"
 #include "ui/common/fonts.h"
+#include "ui/common/row_panel.h"
 #include "ui/common/text.h"
 #include "ui/common/twips.h"
 
-#include <QFontMetrics>
 #include <QFrame>
 #include <QLabel>
 
@@ -71,21 +71,6 @@ QFrame* MakeResultPicture(QWidget* parent, const QString& name, double left, dou
     return MakePanel(parent, name, TwipsRect(left, top, kPanelWidth, kPanelHeight), Qt::black);
 }
 
-// A value is never cut: one that does not fit its column at the row's size is written
-// smaller, step by step, until it does. Each size is the typeface's own for that size,
-// which may draw it differently.
-void SetWholeText(QLabel* label, const QString& text) {
-    double points = kRowPoints;
-    QFont font = SongFont(points);
-    while (points > kSmallestRowPoints &&
-           QFontMetrics(font).horizontalAdvance(text) > label->width()) {
-        points -= 0.5;
-        font = SongFont(points);
-    }
-    label->setFont(font);
-    label->setText(text);
-}
-
 void ColorRowFromSlot(ResultPanel& panel, const std::vector<ResultRow>& rows, int row,
                       const ColorTable& colors) {
     if (row < 0 || row >= static_cast<int>(rows.size())) {
@@ -145,7 +130,8 @@ void SetRowValues(ResultPanel& panel, const std::vector<ResultRow>& rows) {
     const std::size_t count = std::min(rows.size(), panel.values.size());
     for (std::size_t i = 0; i < count; ++i) {
         const QString value = FromUtf8(rows[i].value);
-        SetWholeText(panel.values[i], value);
+        // A value is never cut: one that does not fit its column is written smaller.
+        SetFittedText(panel.values[i], value, kRowPoints, kSmallestRowPoints);
         // A screen reader on the value reads the whole row: "纯利润 840.50元".
         panel.values[i]->setAccessibleName(SpokenName(panel.captions[i]->text()) +
                                            QLatin1Char(' ') + value);
