@@ -3,6 +3,20 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
+
+# --web: the web edition, built into build/web and served on this machine only.
+if [ "${1:-}" = --web ]; then
+    if ! ym_web_setup; then
+        echo "The web edition needs: $(ym_web_missing | xargs) (run as root to install them)." >&2
+        exit 1
+    fi
+    env -u CMAKE_CXX_COMPILER_LAUNCHER cmake --preset web >/dev/null
+    cmake --build --preset web
+    port="${PORT:-8000}"
+    echo "交易小算盘 (web): http://localhost:$port/  (Ctrl+C ends the server)"
+    exec python3 -m http.server "$port" --bind 127.0.0.1 --directory build/web
+fi
+
 ym_setup
 
 cmake --preset release >/dev/null

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds and runs every test; the core tests run a second time under ASan and UBSan,
-# then every fuzz target runs a fixed number of inputs under both.
+# then every fuzz target runs a fixed number of inputs under both. The web edition is built
+# and tested in a headless browser where its tools can be installed.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/setup.sh
@@ -13,6 +14,7 @@ cmake --preset dev >/dev/null
 cmake --build --preset dev -j "$jobs"
 ctest --preset dev -j "$jobs"
 scripts/package-smoke.sh build/dev
+scripts/web-test.sh build/dev/tools/yuanmate-calc
 
 cmake --preset asan >/dev/null
 cmake --build --preset asan -j "$jobs"

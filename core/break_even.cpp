@@ -37,6 +37,7 @@
 //   breaks even. Only parameter sets whose sell-leg rates add up to 1 within about 1e-12
 //   come near that budget.
 #include "core/fee_schedule_trace.h"
+#include "core/portable.h"
 #include "core/trade.h"
 
 #include <algorithm>
@@ -73,7 +74,7 @@ constexpr int kMinExponent = -1022;
 
 // The binade of a finite non-zero double: v in [2^e, 2^(e+1)).
 int Binade(double v) {
-    const auto bits = std::bit_cast<std::uint64_t>(v);
+    const auto bits = portable::BitCast<std::uint64_t>(v);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     if (biased == 0) {
         return std::ilogb(v); // subnormal
@@ -86,12 +87,12 @@ double PowerOfTwo(int e) {
     if (e < kMinExponent) {
         return std::ldexp(1.0, e);
     }
-    return std::bit_cast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
+    return portable::BitCast<double>(static_cast<std::uint64_t>(e + 1023) << 52);
 }
 
 // The exponent of the lowest set bit of a finite non-zero double.
 int LowestSetBit(double x) {
-    const auto bits = std::bit_cast<std::uint64_t>(x);
+    const auto bits = portable::BitCast<std::uint64_t>(x);
     const int biased = static_cast<int>((bits >> 52) & 0x7FF);
     const std::uint64_t fraction = bits & ((std::uint64_t{1} << 52) - 1);
     if (biased == 0) {

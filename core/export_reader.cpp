@@ -1,6 +1,7 @@
 #include "core/export_reader.h"
 
 #include "core/export_words.h"
+#include "core/portable.h"
 #include "core/security_codes.h"
 #include "core/text_codec.h"
 
@@ -114,7 +115,7 @@ std::optional<double> ExportNumber(std::string_view text, bool& bad) {
         }
     }
     double value = 0;
-    const auto [end, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
+    const auto [end, ec] = portable::ParseDouble(plain.data(), plain.data() + plain.size(), value);
     if (!digit || ec != std::errc() || end != plain.data() + plain.size() ||
         !std::isfinite(value)) {
         bad = true;

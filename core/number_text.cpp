@@ -1,4 +1,5 @@
 #include "core/number_text.h"
+#include "core/portable.h"
 
 #include <charconv>
 #include <cmath>
@@ -205,7 +206,7 @@ ReadResult ReadDecimal(Scanner& s) {
     double value = 0;
     const char* first = number.data();
     const char* last = number.data() + number.size();
-    auto [ptr, ec] = std::from_chars(first, last, value, std::chars_format::general);
+    auto [ptr, ec] = portable::ParseDouble(first, last, value);
     if (ec == std::errc::result_out_of_range) {
         // Tell an underflow (reads 0) from an overflow (cannot be represented) by the
         // decimal exponent of the leading significant digit.
@@ -281,10 +282,9 @@ Decimal15 ToDecimal15(double value) {
     }
     d.negative = value < 0;
     char buf[64];
-    // to_chars is locale-independent and correctly rounded; printf would follow the
+    // Locale-independent and correctly rounded; printf would follow the
     // process locale, which a window toolkit may have switched to a decimal comma.
-    auto res =
-        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 14);
+    auto res = portable::FormatScientific(buf, buf + sizeof buf, std::fabs(value), 14);
     std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
     std::size_t e = text.find('e');
     d.digits.push_back(text[0]);
@@ -567,7 +567,7 @@ double RoundToCents(double value) {
     const std::string text =
         digits + "e" + std::to_string(exponent + 1 - static_cast<int>(digits.size()));
     double rounded = 0;
-    std::from_chars(text.data(), text.data() + text.size(), rounded);
+    portable::ParseDouble(text.data(), text.data() + text.size(), rounded);
     return d.negative ? -rounded : rounded;
 }
 

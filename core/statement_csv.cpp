@@ -1,4 +1,5 @@
 #include "core/statement_csv.h"
+#include "core/portable.h"
 
 #include "core/gbk_table.h"
 #include "core/number_text.h"
@@ -86,7 +87,7 @@ std::optional<double> PlainNumber(std::string_view text, bool negativeAllowed) {
         return std::nullopt;
     }
     double value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    const auto [end, ec] = portable::ParseDouble(text.data(), text.data() + text.size(), value);
     if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
         return std::nullopt;
     }
