@@ -3,8 +3,11 @@
 
 #include "core/fee_schedule.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
+#include <string_view>
+#include <utility>
 
 namespace ym {
 
@@ -42,6 +45,39 @@ struct TradeResult {
     // search's budget (sell-leg rates summing to 1 within about 1e-12).
     std::optional<double> breakEvenPrice = 0.0;
 };
+
+// Every number of a trade's record by the name the companion's JSON and the web page give it,
+// in the order they write them (the break-even price, which may be absent, comes apart).
+using TradeRecordField = std::pair<std::string_view, double TradeResult::*>;
+inline constexpr std::array<TradeRecordField, 27> kTradeRecordFields{{
+    {"BuyAmount", &TradeResult::buyAmount},
+    {"SellAmount", &TradeResult::sellAmount},
+    {"BuyCommission", &TradeResult::buyCommission},
+    {"SellCommission", &TradeResult::sellCommission},
+    {"BuyStamp", &TradeResult::buyStamp},
+    {"SellStamp", &TradeResult::sellStamp},
+    {"BuySettlement", &TradeResult::buySettlement},
+    {"SellSettlement", &TradeResult::sellSettlement},
+    {"BuyHandling", &TradeResult::buyHandling},
+    {"SellHandling", &TradeResult::sellHandling},
+    {"BuyRegulator", &TradeResult::buyRegulator},
+    {"SellRegulator", &TradeResult::sellRegulator},
+    {"LegTransfer", &TradeResult::legTransfer},
+    {"CommissionTotal", &TradeResult::commissionTotal},
+    {"StampTotal", &TradeResult::stampTotal},
+    {"SettlementTotal", &TradeResult::settlementTotal},
+    {"HandlingTotal", &TradeResult::handlingTotal},
+    {"RegulatorTotal", &TradeResult::regulatorTotal},
+    {"TransferTotal", &TradeResult::transferTotal},
+    {"OtherTotal", &TradeResult::otherTotal},
+    {"BuyLegFees", &TradeResult::buyLegFees},
+    {"SellLegFees", &TradeResult::sellLegFees},
+    {"FeesTotal", &TradeResult::feesTotal},
+    {"NetProfit", &TradeResult::netProfit},
+    {"Yield", &TradeResult::yield},
+    {"TotalPaid", &TradeResult::totalPaid},
+    {"TotalReceived", &TradeResult::totalReceived},
+}};
 
 // The lowest sell price, in 0.01 steps above the buy price accumulated by repeated
 // floating-point addition, at which the trade does not lose: bit for bit what the

@@ -25,4 +25,4 @@ if [ ! -f web/node_modules/.package-lock.json ] ||
     [ web/package-lock.json -nt web/node_modules/.package-lock.json ]; then
     (cd web && npm ci --no-audit --no-fund --loglevel=error >/dev/null)
 fi
-YM_CALC="$calc" node --test --test-reporter=spec web/test/page.test.js
+YM_CALC="$calc" node --test web/test/page.test.js

@@ -38,38 +38,6 @@ constexpr FieldSpec kRightsPriceField{"配股价(元)", "--rights-price", kRight
                                       true};
 constexpr FieldSpec kCashField{"10送(元)", "--cash", kCashEntry.maxLength, true};
 
-using ResultField = std::pair<std::string_view, double TradeResult::*>;
-
-constexpr std::array<ResultField, 27> kResultFields{{
-    {"BuyAmount", &TradeResult::buyAmount},
-    {"SellAmount", &TradeResult::sellAmount},
-    {"BuyCommission", &TradeResult::buyCommission},
-    {"SellCommission", &TradeResult::sellCommission},
-    {"BuyStamp", &TradeResult::buyStamp},
-    {"SellStamp", &TradeResult::sellStamp},
-    {"BuySettlement", &TradeResult::buySettlement},
-    {"SellSettlement", &TradeResult::sellSettlement},
-    {"BuyHandling", &TradeResult::buyHandling},
-    {"SellHandling", &TradeResult::sellHandling},
-    {"BuyRegulator", &TradeResult::buyRegulator},
-    {"SellRegulator", &TradeResult::sellRegulator},
-    {"LegTransfer", &TradeResult::legTransfer},
-    {"CommissionTotal", &TradeResult::commissionTotal},
-    {"StampTotal", &TradeResult::stampTotal},
-    {"SettlementTotal", &TradeResult::settlementTotal},
-    {"HandlingTotal", &TradeResult::handlingTotal},
-    {"RegulatorTotal", &TradeResult::regulatorTotal},
-    {"TransferTotal", &TradeResult::transferTotal},
-    {"OtherTotal", &TradeResult::otherTotal},
-    {"BuyLegFees", &TradeResult::buyLegFees},
-    {"SellLegFees", &TradeResult::sellLegFees},
-    {"FeesTotal", &TradeResult::feesTotal},
-    {"NetProfit", &TradeResult::netProfit},
-    {"Yield", &TradeResult::yield},
-    {"TotalPaid", &TradeResult::totalPaid},
-    {"TotalReceived", &TradeResult::totalReceived},
-}};
-
 std::string FileMessage(const fs::path& file, SettingsMessage message) {
     return std::string(kProgramName) + ": " + file.string() + ":" +
            std::string(MessageText(message));
@@ -188,7 +156,7 @@ std::optional<TradeContext> ResolveTrade(const TradeOptions& options, std::ostre
 }
 
 void WriteTradeFields(const TradeResult& result, std::ostream& out) {
-    for (const auto& [name, member] : kResultFields) {
+    for (const auto& [name, member] : kTradeRecordFields) {
         out << "  \"" << name << "\": " << JsonNumber(result.*member) << ",\n";
     }
     out << "  \"BreakEvenPrice\": "

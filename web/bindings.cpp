@@ -292,37 +292,6 @@ val CommitPrice(const std::string& text) {
 
 // ---- The trade -------------------------------------------------------------------------
 
-using ResultField = std::pair<const char*, double TradeResult::*>;
-constexpr std::array<ResultField, 27> kResultFields{{
-    {"BuyAmount", &TradeResult::buyAmount},
-    {"SellAmount", &TradeResult::sellAmount},
-    {"BuyCommission", &TradeResult::buyCommission},
-    {"SellCommission", &TradeResult::sellCommission},
-    {"BuyStamp", &TradeResult::buyStamp},
-    {"SellStamp", &TradeResult::sellStamp},
-    {"BuySettlement", &TradeResult::buySettlement},
-    {"SellSettlement", &TradeResult::sellSettlement},
-    {"BuyHandling", &TradeResult::buyHandling},
-    {"SellHandling", &TradeResult::sellHandling},
-    {"BuyRegulator", &TradeResult::buyRegulator},
-    {"SellRegulator", &TradeResult::sellRegulator},
-    {"LegTransfer", &TradeResult::legTransfer},
-    {"CommissionTotal", &TradeResult::commissionTotal},
-    {"StampTotal", &TradeResult::stampTotal},
-    {"SettlementTotal", &TradeResult::settlementTotal},
-    {"HandlingTotal", &TradeResult::handlingTotal},
-    {"RegulatorTotal", &TradeResult::regulatorTotal},
-    {"TransferTotal", &TradeResult::transferTotal},
-    {"OtherTotal", &TradeResult::otherTotal},
-    {"BuyLegFees", &TradeResult::buyLegFees},
-    {"SellLegFees", &TradeResult::sellLegFees},
-    {"FeesTotal", &TradeResult::feesTotal},
-    {"NetProfit", &TradeResult::netProfit},
-    {"Yield", &TradeResult::yield},
-    {"TotalPaid", &TradeResult::totalPaid},
-    {"TotalReceived", &TradeResult::totalReceived},
-}};
-
 val Rows(const std::vector<ResultRow>& rows) {
     val out = val::array();
     for (const ResultRow& row : rows) {
@@ -360,8 +329,8 @@ val Compute(bool buyFieldEmpty, bool sellFieldEmpty) {
     out.set("panel", static_cast<int>(panel));
     out.set("rows", Rows(PanelRows(panel, result)));
     val fields = val::object();
-    for (const auto& [name, member] : kResultFields) {
-        fields.set(name, result.*member);
+    for (const auto& [name, member] : kTradeRecordFields) {
+        fields.set(std::string(name), result.*member);
     }
     fields.set("BreakEvenPrice", result.breakEvenPrice ? val(*result.breakEvenPrice) : val::null());
     out.set("result", fields);
